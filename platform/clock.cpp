@@ -1,0 +1,78 @@
+#include "platform/clock.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace korv::platform {
+
+int64_t RealClock::Now() {
+    using namespace std::chrono;
+    return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
+uint32_t RealClock::TickCount() {
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return static_cast<uint32_t>(static_cast<uint64_t>(ms));
+}
+
+void RealClock::Sleep(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool RealClock::WaitFor(const Event& event, uint32_t ms) {
+    return event.Wait(ms);
+}
+
+VirtualClock::VirtualClock(int64_t startSeconds, uint32_t startTick)
+    : startSeconds_(startSeconds), startTick_(startTick) {}
+
+int64_t VirtualClock::Now() {
+    std::lock_guard lock(mutex_);
+    return startSeconds_ + static_cast<int64_t>(elapsedMs_ / 1000);
+}
+
+uint32_t VirtualClock::TickCount() {
+    std::lock_guard lock(mutex_);
+    // Unsigned arithmetic wraps around exactly like a 32-bit tick counter.
+    return startTick_ + static_cast<uint32_t>(elapsedMs_);
+}
+
+void VirtualClock::Sleep(uint32_t ms) {
+    Advance(ms);
+}
+
+bool VirtualClock::WaitFor(const Event& event, uint32_t ms) {
+    if (event.IsSet()) return true;
+    Advance(ms);
+    return event.IsSet();
+}
+
+void VirtualClock::Advance(uint64_t ms) {
+    std::lock_guard lock(mutex_);
+    elapsedMs_ += ms;
+}
+
+uint64_t VirtualClock::Elapsed() const {
+    std::lock_guard lock(mutex_);
+    return elapsedMs_;
+}
+
+namespace {
+
+std::atomic<Clock*> installedClock{nullptr};
+
+}  // namespace
+
+Clock& SystemClock() {
+    static RealClock realClock;
+    Clock* clock = installedClock.load(std::memory_order_acquire);
+    return clock ? *clock : realClock;
+}
+
+void SetSystemClock(Clock* clock) {
+    installedClock.store(clock, std::memory_order_release);
+}
+
+}  // namespace korv::platform

@@ -1,0 +1,63 @@
+#pragma once
+// Time for the system: wall time, a millisecond tick count and waits that end
+// early when an event is set. The real clock follows the machine; the virtual
+// clock advances only when somebody waits on it, so that playback can be
+// replayed exactly in tests and in offline rendering.
+
+#include <cstdint>
+#include <mutex>
+
+#include "platform/event.h"
+
+namespace korv::platform {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Seconds since 1 January 1970, UTC.
+    virtual int64_t Now() = 0;
+    // Milliseconds since an arbitrary start; wraps around like a 32-bit counter.
+    virtual uint32_t TickCount() = 0;
+    // Waits `ms` milliseconds.
+    virtual void Sleep(uint32_t ms) = 0;
+    // Waits up to `ms` milliseconds for `event`; true when it is set.
+    virtual bool WaitFor(const Event& event, uint32_t ms) = 0;
+};
+
+class RealClock final : public Clock {
+public:
+    int64_t Now() override;
+    uint32_t TickCount() override;
+    void Sleep(uint32_t ms) override;
+    bool WaitFor(const Event& event, uint32_t ms) override;
+};
+
+// Time stands still until a wait: Sleep and WaitFor advance it by the whole
+// wait at once (WaitFor returns at once, without advancing, when the event is
+// already set). Several threads may share one virtual clock.
+class VirtualClock final : public Clock {
+public:
+    explicit VirtualClock(int64_t startSeconds = 0, uint32_t startTick = 0);
+    int64_t Now() override;
+    uint32_t TickCount() override;
+    void Sleep(uint32_t ms) override;
+    bool WaitFor(const Event& event, uint32_t ms) override;
+
+    // Moves time forward without waiting.
+    void Advance(uint64_t ms);
+    // Milliseconds passed since construction.
+    uint64_t Elapsed() const;
+
+private:
+    mutable std::mutex mutex_;
+    int64_t startSeconds_;
+    uint32_t startTick_;
+    uint64_t elapsedMs_ = 0;
+};
+
+// The clock the program runs on; the real clock unless replaced (tests and
+// offline rendering install a virtual one).
+Clock& SystemClock();
+void SetSystemClock(Clock* clock);  // nullptr restores the real clock
+
+}  // namespace korv::platform

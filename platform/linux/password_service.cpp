@@ -1,0 +1,29 @@
+#include "platform/password_service.h"
+
+#include <mutex>
+
+namespace korv::platform {
+
+namespace {
+
+std::mutex loaderMutex;
+std::function<std::optional<PasswordChangeLibrary>()> loaderOverride;
+
+}  // namespace
+
+void SetPasswordChangeLoader(std::function<std::optional<PasswordChangeLibrary>()> loader) {
+    std::lock_guard lock(loaderMutex);
+    loaderOverride = std::move(loader);
+}
+
+std::optional<PasswordChangeLibrary> LoadPasswordChangeLibrary() {
+    {
+        std::lock_guard lock(loaderMutex);
+        if (loaderOverride) return loaderOverride();
+    }
+    // Linux desktops lock the session themselves; there is no screen-saver
+    // password for a saver to change.
+    return std::nullopt;
+}
+
+}  // namespace korv::platform

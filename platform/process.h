@@ -1,0 +1,38 @@
+#pragma once
+// The running program and the programs it starts.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korv::platform {
+
+// Full path of the running program's own file (empty when unknown).
+std::string OwnProgramPath();
+
+// The value of an environment variable, or nothing when it is not set.
+std::optional<std::string> GetEnv(const char* name);
+
+// Searches $PATH for `program` (a name without a separator); returns the full
+// path of an executable file, or empty. A path with a separator is returned as
+// it is when it names an executable file.
+std::string FindProgram(const std::string& program);
+
+// Starts `program` with `arguments`, detached (the caller does not wait).
+// Returns false when it could not be started.
+bool StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::string& workingFolder = "");
+
+// Starts `program`, waits for it to end and returns its exit status, or
+// nothing when it could not be started or did not exit normally.
+std::optional<int> RunProgramAndWait(const std::string& program,
+                                     const std::vector<std::string>& arguments,
+                                     const std::string& workingFolder = "");
+
+// Runs `program` and returns what it wrote to standard output (up to
+// `limit` bytes), or nothing when it could not be run or failed.
+std::optional<std::string> CaptureProgramOutput(const std::string& program,
+                                                const std::vector<std::string>& arguments,
+                                                size_t limit = 65536);
+
+}  // namespace korv::platform

@@ -1,0 +1,53 @@
+#include "platform/message_box.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace korv::platform {
+
+namespace {
+
+std::mutex sinkMutex;
+MessageBoxSink sink;
+std::string defaultCaption = "Screen Saver";
+
+bool DisplayAvailable() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+}  // namespace
+
+void SetMessageBoxSink(MessageBoxSink newSink) {
+    std::lock_guard lock(sinkMutex);
+    sink = std::move(newSink);
+}
+
+void SetDefaultMessageBoxCaption(const std::string& caption) {
+    std::lock_guard lock(sinkMutex);
+    defaultCaption = caption;
+}
+
+void ShowMessageBox(const std::string& text, const std::string& caption) {
+    MessageBoxSink current;
+    std::string title;
+    {
+        std::lock_guard lock(sinkMutex);
+        current = sink;
+        title = caption.empty() ? defaultCaption : caption;
+    }
+    if (current) {
+        current(MessageBoxRequest{text, title});
+        return;
+    }
+    if (DisplayAvailable() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr) == 0)
+        return;
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace korv::platform

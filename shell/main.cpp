@@ -1,0 +1,22 @@
+// korv-runtime: the engine of every built screen saver. It reads its own
+// program file for the payload and the embedded scenario and obeys the
+// screen-saver switches.
+
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+#include "shell/runtime_app.h"
+
+int main(int argc, char** argv) {
+    korv::RuntimeApp::Options options;
+    options.arguments.assign(argv + 1, argv + argc);
+    options.programPath = korv::platform::OwnProgramPath();
+    korv::RuntimeApp app(std::move(options));
+    if (app.InitInstance()) {
+        // The window's message loop arrives with the saver window; until
+        // then nothing keeps the program running.
+    }
+    app.ExitInstance();
+    return 0;
+}

@@ -1,0 +1,325 @@
+#include "shell/runtime_app.h"
+
+#include <filesystem>
+#include <new>
+
+#include "platform/clock.h"
+#include "platform/exception.h"
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "platform/message_box.h"
+#include "platform/password_service.h"
+#include "platform/process.h"
+#include "resources/string_table.h"
+#include "scenario/scenario.h"
+#include "shell/browser.h"
+#include "shell/file_helpers.h"
+#include "shell/log.h"
+#include "shell/saver_file.h"
+#include "shell/system_metrics.h"
+#include "update/content_store.h"
+
+namespace korv {
+
+namespace {
+
+RuntimeApp* theApp = nullptr;
+
+constexpr int kDecisionEnd = 0;
+constexpr int kDecisionWindowRunning = 1;
+constexpr int kDecisionLoaded = 2;
+
+constexpr int kWindows2000 = 4;
+
+}  // namespace
+
+RuntimeApp* TheApp() { return theApp; }
+
+std::string ProgramDisplayName(const std::string& programPath) {
+    return std::filesystem::path(programPath).filename().string();
+}
+
+std::string ProgramSaverName(const std::string& programPath) {
+    return std::filesystem::path(programPath).stem().string();
+}
+
+RuntimeApp::RuntimeApp(Options options) : options_(std::move(options)) {
+    if (!options_.settingsStore) options_.settingsStore = platform::SettingsStore::ForUser();
+    ResetGlobalScenario();
+    theApp = this;
+}
+
+RuntimeApp::~RuntimeApp() {
+    ExitInstance();
+    if (theApp == this) theApp = nullptr;
+}
+
+bool RuntimeApp::InitInstance() {
+    // Diagnostic logs of an earlier run never survive a new start.
+    std::string logFolder = LogFolder();
+    std::error_code ignored;
+    std::filesystem::remove(platform::JoinPath(logFolder, kAppLogFileName), ignored);
+    AppLogOpen(platform::JoinPath(logFolder, kAppLogFileName));
+    AppLog("Starting runtime");
+    SetFileLogName(platform::JoinPath(logFolder, kFileLogFileName));
+    SetFileLogEnabled(false);
+    FileLogDelete();
+    SetFileLogEnabled(DiagnosticLoggingRequested());
+
+    InitImageLayer();
+
+    desktopBitmapPath = TempFilePath("desktop.bmp");
+    wallpaperBitmapPath = TempFilePath("wallpaper.bmp");
+    WriteDesktopPictures();
+
+    appName = ProgramDisplayName(options_.programPath);
+    platform::SetDefaultMessageBoxCaption(appName);
+
+    settings_ = std::make_unique<SaverSettings>(*options_.settingsStore, appName);
+    settings_->WriteInt(LoadString(IDS_SESSION_STATUS), 0);
+
+    proxyStatus = settings_->ReadInt(LoadString(IDS_PROXY_STATUS), 1);
+    if (proxyStatus != 0) {
+        std::string address = settings_->ReadString(LoadString(IDS_PROXY_ADDRESS), "");
+        int32_t port = settings_->ReadInt(LoadString(IDS_PROXY_PORT), 0);
+        proxyHostPort = FormatText("%s:%d", address.c_str(), port);
+        AppLog("Proxy aktivan");
+        AppLog(proxyHostPort);
+    } else {
+        AppLog("Proxy neaktivan");
+    }
+
+    updateStatus = settings_->ReadInt(LoadString(IDS_UPDATE_STATUS), 0);
+
+    mode_ = ParseSaverMode(options_.arguments);
+    if (mode_ == SaverMode::Unknown) return false;
+
+    platform::File programFile;
+    if (!programFile.Open(options_.programPath, platform::File::Mode::Read)) {
+        platform::ShowMessageBox("error");
+        return false;
+    }
+    Payload payload;
+    try {
+        payload = ReadPayload(programFile, *settings_);
+    } catch (const Exception&) {
+        return false;
+    }
+    programFile.Close();
+    playerType = payload.record.playerType;
+    alwaysCheck = payload.record.alwaysCheck;
+    intervalUnit = payload.record.intervalUnit;
+    intervalCount = payload.record.intervalCount;
+    refreshMinutes = payload.refreshMinutes;
+    siteUrl = payload.siteUrl;
+    sourceName = payload.record.sourceName;
+    username = payload.record.username;
+    password = payload.record.password;
+    settingsDisabled = payload.settingsDisabled;
+    siteUrlAtLoad = payload.siteUrlAtLoad;
+    embeddedScenarioEnd_ = payload.payloadOffset;
+
+    ReadAuthentication();
+
+    switch (mode_) {
+        case SaverMode::Settings:
+        case SaverMode::SettingsOwned:
+            if (settingsDisabled == 0) ShowSettingsDialog(mode_ == SaverMode::SettingsOwned);
+            return false;
+        case SaverMode::Preview: return RunPreview();
+        case SaverMode::FullScreen: return RunFullScreen();
+        case SaverMode::ChangePassword: RunChangePassword(); return false;
+        case SaverMode::Unknown: break;
+    }
+    return false;
+}
+
+void RuntimeApp::ReadAuthentication() {
+    useAuth = settings_->ReadInt(kUseAuthValue, useAuth);
+    if (useAuth != 0) {
+        username = settings_->ReadString(kUsernameValue, username);
+        password = settings_->ReadString(kPasswordValue, password);
+    } else {
+        // Without a stored choice, a payload that carries a user name means
+        // the site wants credentials.
+        useAuth = username.empty() ? 0 : 1;
+    }
+}
+
+bool RuntimeApp::RunPreview() {
+    if (options_.arguments.size() < 2) return false;
+    auto parent = ParseWindowHandle(options_.arguments[1]);
+    if (!parent) return false;
+    RegisterWindowClass();
+    return CreatePreviewWindow(*parent);
+}
+
+void RuntimeApp::RunChangePassword() {
+    auto library = platform::LoadPasswordChangeLibrary();
+    if (!library) {
+        platform::ShowMessageBox("MPR.DLL not found: cannot change password.");
+        return;
+    }
+    if (!library->changePassword) {
+        platform::ShowMessageBox("PwdChangeProc not found: cannot change password");
+        return;
+    }
+    library->changePassword("SCRSAVE", MainWindowHandle(), 0, 0);
+}
+
+bool RuntimeApp::RunFullScreen() {
+    if (!RegisterWindowClass()) return false;
+    windowClassName = kWindowClassName;
+
+    AppLog(FormatText("Player type:%d, Refresh intertval:%d, URL:%s", playerType, refreshMinutes, siteUrl.c_str()));
+    AppLog("Procitao podatke");
+
+    saverName = ProgramSaverName(options_.programPath);
+    PurgeOldVersions(saverName);
+    std::string latestFolder;
+    CountVersions(saverName, latestFolder);
+    std::string scenarioPath = platform::JoinPath(latestFolder, saverName + ".zep");
+    AppLog(scenarioPath);
+
+    const std::string& lastUpdateName = LoadString(IDS_LAST_UPDATE);
+    int64_t now = platform::SystemClock().Now();
+    auto lastUpdate = static_cast<uint32_t>(settings_->ReadInt(lastUpdateName, 0));
+    if (lastUpdate == 0) {
+        settings_->WriteInt(lastUpdateName, static_cast<int32_t>(now));
+        lastUpdate = static_cast<uint32_t>(now);
+    }
+    bool expired = (now - int64_t{lastUpdate}) / 60 >= refreshMinutes;
+    AppLog(expired ? "Istekao" : "Nije istekao");
+
+    int decision = kDecisionEnd;
+    switch (playerType) {
+        case PlayerBuiltIn: decision = DecidePlayerBuiltIn(scenarioPath, expired); break;
+        case PlayerRemote: decision = DecidePlayerRemote(scenarioPath, expired); break;
+        case PlayerClassic:
+        case PlayerClassicExitButton:
+            AppLog("klasik scr");
+            if (!LoadScenario("", true)) {
+                AppLog("Klasik player, neuspeo start");
+                return false;
+            }
+            decision = kDecisionLoaded;
+            break;
+        default: AppLog("Nepoznat tip plejera?"); return false;
+    }
+    if (decision == kDecisionEnd) return false;
+    if (decision == kDecisionWindowRunning) return true;
+
+    AppLog("Inicijalni zep fajl postoji, startujem njega");
+    return StartScenario(windowClassName, "", false) == 1;
+}
+
+int RuntimeApp::DecidePlayerBuiltIn(const std::string& scenarioPath, bool expired) {
+    bool localPresent = FileExists(scenarioPath);
+    if (updateStatus == 0 && alwaysCheck != 0 && expired)
+        return StartScenario(windowClassName, "", true);
+    if (LoadScenario(scenarioPath, !localPresent)) return kDecisionLoaded;
+    AppLog("Built-in plejer, greska pri ucitavanju zep, downloadujem...");
+    return StartScenario(windowClassName, "", true);
+}
+
+int RuntimeApp::DecidePlayerRemote(const std::string& scenarioPath, bool expired) {
+    AppLog("Klot plejer");
+    if (updateStatus != 0) {
+        AppLog("Klot plejer:Do not update");
+        ReportDownloadStatus(-100, "");
+    } else if (alwaysCheck != 0) {
+        AppLog("Klot plejer:Always check");
+        if (expired) {
+            AppLog("Klot plejer:interval starting");
+            return StartScenario(windowClassName, "", true);
+        }
+    } else {
+        AppLog("Klot plejer:Iskljucen always check");
+    }
+    if (LoadScenario(scenarioPath, false)) return kDecisionLoaded;
+    AppLog("Klot plejer:Inicijalni zep fajl ne postoji, downloadujem");
+    return StartScenario(windowClassName, "", true);
+}
+
+int RuntimeApp::StartScenario(const std::string& className, const std::string& reloadPath, bool downloadAtStart) {
+    AppLog("Interpretiraj");
+    if (reloadPath.empty()) {
+        AppLog("Kreiraj SSWnd");
+        if (!CreateMainWindow(downloadAtStart)) return 0;
+    } else {
+        AppLog("Thread kill");
+        StopSceneThread();
+        AppLog("Scenario kill");
+        ResetGlobalScenario();
+        AppLog("Scenario reload");
+        if (!LoadScenario(reloadPath, false)) return 0;
+        settings_->WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
+    }
+    AppLog("Startuj scene tred");
+    if (!StartSceneThread(downloadAtStart)) {
+        DestroyMainWindow();
+        return 0;
+    }
+    return 1;
+}
+
+int RuntimeApp::LoadScenario(const std::string& path, bool fromBody) {
+    platform::File file;
+    if (fromBody) {
+        bool opened = file.Open(options_.programPath, platform::File::Mode::Read);
+        AppLog("Ucitaj body podatke");
+        if (!opened) return 0;
+        AppLog("Body informacije ucitane");
+    } else if (!file.Open(path, platform::File::Mode::Read)) {
+        return 0;
+    }
+
+    int result = 0;
+    try {
+        uint64_t end = UINT64_MAX;
+        if (fromBody) {
+            file.Seek(static_cast<int64_t>(kEngineSize), platform::File::Origin::Begin);
+            // The embedded scenario ends where the payload record begins.
+            if (embeddedScenarioEnd_ >= kEngineSize) end = embeddedScenarioEnd_;
+        }
+        platform::ArchiveReader archive(file, platform::kArchiveBufferSize, end);
+        if (fromBody) archive.ReadU32();
+        ReadSceneList(archive);
+        result = 1;
+    } catch (const Exception&) {
+        result = 0;
+    } catch (const std::bad_alloc&) {
+        result = 0;
+    }
+    file.Close();
+
+    if (siteUrl != siteUrlAtLoad) settings_->WriteString(LoadString(IDS_REMOTE_SITE), siteUrl);
+    return result;
+}
+
+void RuntimeApp::ReadSceneList(platform::ArchiveReader& archive) { GlobalScenario().Load(archive); }
+
+int RuntimeApp::OsVersionCode() const { return GetOsVersionCode(); }
+
+void RuntimeApp::ExitInstance() {
+    if (exited_) return;
+    exited_ = true;
+    ResetGlobalScenario();
+    std::error_code ignored;
+    if (!desktopBitmapPath.empty()) std::filesystem::remove(desktopBitmapPath, ignored);
+    if (!wallpaperBitmapPath.empty()) std::filesystem::remove(wallpaperBitmapPath, ignored);
+    if (!exitUrl.empty()) OpenExitUrl();
+    StopSceneThread();
+}
+
+void RuntimeApp::OpenExitUrl() {
+    if (OsVersionCode() == kWindows2000) {
+        std::string browser = GetBrowserPath();
+        if (!browser.empty() && FileExists(browser))
+            platform::RunProgramAndWait(browser, {exitUrl}, GetFolderPart(browser));
+        return;
+    }
+    OpenUrl(exitUrl);
+}
+
+}  // namespace korv

@@ -1,0 +1,121 @@
+#pragma once
+// The application object: start-up, dispatch on the screen-saver switch and
+// the player type, scenario loading and the clean-up at exit.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/archive.h"
+#include "platform/settings_store.h"
+#include "shell/command_line.h"
+#include "shell/payload.h"
+#include "shell/saver_settings.h"
+
+namespace korv {
+
+inline constexpr const char* kWindowClassName = "VEL_Runtime_Engine";
+
+class RuntimeApp {
+public:
+    struct Options {
+        std::vector<std::string> arguments;  // without the program name
+        std::string programPath;             // the program's own file
+        std::optional<platform::SettingsStore> settingsStore;  // default: the user's
+    };
+
+    explicit RuntimeApp(Options options);
+    virtual ~RuntimeApp();
+    RuntimeApp(const RuntimeApp&) = delete;
+    RuntimeApp& operator=(const RuntimeApp&) = delete;
+
+    // Start-up; true when a window was created and the message loop is to run.
+    bool InitInstance();
+    // The clean-up at exit: deletes the scenario and the temporary pictures,
+    // opens the link the user chose and stops the scene thread. Runs once;
+    // the destructor runs it when nobody did.
+    void ExitInstance();
+    // Creates the saver window (empty `reloadPath`) or reloads the scenario
+    // from `reloadPath` into the running window, then starts a scene thread.
+    // Returns 1 on success, 0 on failure.
+    int StartScenario(const std::string& windowClassName, const std::string& reloadPath, bool downloadAtStart);
+    // Replaces the global scenario with the one in `path`, or with the one
+    // embedded in the program file when `fromBody`. Non-zero on success.
+    int LoadScenario(const std::string& path, bool fromBody);
+
+    SaverMode Mode() const { return mode_; }
+    SaverSettings& Settings() { return *settings_; }
+
+    // Members in the order start-up fills them.
+    std::string desktopBitmapPath;
+    std::string wallpaperBitmapPath;
+    std::string appName;
+    int32_t proxyStatus = 0;
+    std::string proxyHostPort;
+    int32_t updateStatus = 0;
+    // Payload fields.
+    int32_t playerType = 0;
+    int32_t alwaysCheck = 0;
+    int32_t intervalUnit = 0;
+    int32_t intervalCount = 0;
+    int32_t refreshMinutes = 0;
+    std::string siteUrl;
+    std::string sourceName;
+    std::string username;
+    std::string password;
+    uint8_t settingsDisabled = 0;
+    std::string siteUrlAtLoad;
+    int32_t useAuth = 0;
+    std::string windowClassName;
+    std::string saverName;
+    int32_t speedCalibration = 0;
+    std::string exitUrl;
+    bool firstUpdate = true;
+
+protected:
+    // Services of parts that plug in here; each default takes the failure
+    // path that start-up defines for a missing service.
+    virtual void InitImageLayer() {}
+    virtual void WriteDesktopPictures() {}
+    virtual void ShowSettingsDialog(bool ownedByForegroundWindow) {}
+    virtual bool CreatePreviewWindow(uintptr_t parentWindow) { return false; }
+    virtual bool RegisterWindowClass() { return true; }
+    virtual bool CreateMainWindow(bool downloadAtStart) { return false; }
+    virtual void DestroyMainWindow() {}
+    virtual uintptr_t MainWindowHandle() const { return 0; }
+    virtual bool StartSceneThread(bool statusDisplay) { return false; }
+    virtual void StopSceneThread() {}
+    virtual void ReportDownloadStatus(int code, const std::string& text) {}
+    // Reads the scene object list into the global scenario.
+    virtual void ReadSceneList(platform::ArchiveReader& archive);
+    // The OS-version code that the exit clean-up tests (Windows 2000 = 4).
+    virtual int OsVersionCode() const;
+
+private:
+    // 0: end the program; 1: a window is running; 2: a scenario is loaded.
+    int DecidePlayerBuiltIn(const std::string& scenarioPath, bool expired);
+    int DecidePlayerRemote(const std::string& scenarioPath, bool expired);
+    bool RunFullScreen();
+    bool RunPreview();
+    void RunChangePassword();
+    void ReadAuthentication();
+    void OpenExitUrl();
+
+    Options options_;
+    SaverMode mode_ = SaverMode::Unknown;
+    uint64_t embeddedScenarioEnd_ = 0;
+    bool exited_ = false;
+    std::unique_ptr<SaverSettings> settings_;
+};
+
+// The application object of the running program (null when none).
+RuntimeApp* TheApp();
+
+// The display name of a program file, which names its settings.
+std::string ProgramDisplayName(const std::string& programPath);
+// The program file's name without folder and extension.
+std::string ProgramSaverName(const std::string& programPath);
+
+}  // namespace korv

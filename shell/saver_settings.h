@@ -1,0 +1,63 @@
+#pragma once
+// Access to a saver's settings: the values of section "Settings" under
+// "Software\Halcyra\Screen Saver\<appName>", each read with an explicit
+// default and written at once; and the machine-wide values directly under
+// "Software\Halcyra\Screen Saver".
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/settings_store.h"
+
+namespace korv {
+
+// Literal value names (the others come from the string table).
+inline constexpr const char* kUseAuthValue = "UseAuth";
+inline constexpr const char* kUsernameValue = "Username";
+inline constexpr const char* kPasswordValue = "Password";
+inline constexpr const char* kSaverTimesValue = "Times";
+
+std::string ProductKey();                               // "Software\Halcyra\Screen Saver"
+std::string SaverSettingsKey(const std::string& appName);  // ProductKey() + "\<appName>\Settings"
+
+class SaverSettings {
+public:
+    SaverSettings(platform::SettingsStore store, std::string appName);
+
+    int32_t ReadInt(const std::string& name, int32_t defaultValue) const;
+    std::string ReadString(const std::string& name, const std::string& defaultValue) const;
+    // Write failures are ignored by the callers, as registry write failures are.
+    bool WriteInt(const std::string& name, int32_t value);
+    bool WriteString(const std::string& name, const std::string& value);
+
+    const std::string& AppName() const { return appName_; }
+    const std::string& Key() const { return key_; }
+    platform::SettingsStore& Store() { return store_; }
+    const platform::SettingsStore& Store() const { return store_; }
+
+private:
+    platform::SettingsStore store_;
+    std::string appName_;
+    std::string key_;
+};
+
+// One per-saver value: its name, type and default. Values whose default is
+// a payload field name it in `payloadDefault` ("siteUrl", "username",
+// "password"); their `textDefault` is then only a fallback.
+struct SettingDefinition {
+    std::string name;
+    bool isText = false;
+    int32_t numberDefault = 0;
+    std::string textDefault;
+    std::string payloadDefault;
+};
+
+// Every per-saver value, in the order of the settings table.
+const std::vector<SettingDefinition>& SaverSettingDefinitions();
+// The machine-wide values (SysInfo text, Times number).
+const std::vector<SettingDefinition>& MachineSettingDefinitions();
+const SettingDefinition* FindSettingDefinition(const std::vector<SettingDefinition>& table, const std::string& name);
+
+}  // namespace korv

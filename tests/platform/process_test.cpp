@@ -1,0 +1,232 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/support/test_environment.h"
+
+namespace korv::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::ScopedEnv;
+using test::TempDir;
+
+// Writes an executable shell script.
+std::string MakeScript(const fs::path& path, const std::string& body) {
+    test::WriteFileBytes(path, "#!/bin/sh\n" + body);
+    fs::permissions(path, fs::perms::owner_all);
+    return path.string();
+}
+
+// Waits for a file that a detached program writes (it moves the file into
+// place when done, so once it exists it is complete).
+std::string WaitForFile(const fs::path& path) {
+    for (int i = 0; i < 1000 && !fs::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return fs::exists(path) ? ReadFileBytes(path) : std::string("(never written)");
+}
+
+TEST(OwnProgramPathTest, NamesThisTestProgram) {
+    fs::path own = OwnProgramPath();
+    EXPECT_TRUE(own.is_absolute());
+    EXPECT_TRUE(fs::is_regular_file(own));
+    EXPECT_EQ(own.filename(), "korv_platform_tests");
+}
+
+TEST(GetEnvTest, TellsAnEmptyValueFromAMissingOne) {
+    {
+        ScopedEnv value("KORV_TEST_VALUE", "");
+        EXPECT_EQ(GetEnv("KORV_TEST_VALUE"), std::optional<std::string>(""));
+    }
+    ScopedEnv value("KORV_TEST_VALUE", std::nullopt);
+    EXPECT_EQ(GetEnv("KORV_TEST_VALUE"), std::nullopt);
+    EXPECT_EQ(GetEnv(nullptr), std::nullopt);
+}
+
+class FindProgramTest : public ::testing::Test {
+protected:
+    TempDir first, second;
+};
+
+TEST_F(FindProgramTest, SearchesPathForAnExecutableFile) {
+    MakeScript(second / "tool", "exit 0\n");
+    test::WriteFileBytes(first / "tool", "not executable");
+    fs::create_directory(first / "sub");
+    ScopedEnv path("PATH", first.str() + "::" + second.str() + "/");
+    EXPECT_EQ(FindProgram("tool"), (second / "tool").string());
+    EXPECT_EQ(FindProgram("sub"), "");
+    EXPECT_EQ(FindProgram("missing"), "");
+    EXPECT_EQ(FindProgram(""), "");
+}
+
+TEST_F(FindProgramTest, TakesAPathWithASlashAsItIsWhenExecutable) {
+    std::string tool = MakeScript(first / "tool", "exit 0\n");
+    test::WriteFileBytes(first / "data", "x");
+    ScopedEnv path("PATH", "");
+    EXPECT_EQ(FindProgram(tool), tool);
+    EXPECT_EQ(FindProgram((first / "data").string()), "");
+    EXPECT_EQ(FindProgram((first / "missing").string()), "");
+    EXPECT_EQ(FindProgram(first.str()), "");
+}
+
+class RunProgramTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(RunProgramTest, PassesArgumentsUnchangedAndGivesTheExitStatus) {
+    std::string script = MakeScript(dir / "args", "printf '%s|' \"$#\" \"$@\" > \"$0.out\"\nexit 3\n");
+    EXPECT_EQ(RunProgramAndWait(script, {"two words", "", "$HOME", "*"}), std::optional<int>(3));
+    EXPECT_EQ(ReadFileBytes(dir / "args.out"), "4|two words||$HOME|*|");
+}
+
+TEST_F(RunProgramTest, RunsInTheWorkingFolder) {
+    fs::create_directory(dir / "work");
+    std::string script = MakeScript(dir / "where", "pwd > \"$0.out\"\n");
+    EXPECT_EQ(RunProgramAndWait(script, {}, (dir / "work").string()), std::optional<int>(0));
+    EXPECT_EQ(ReadFileBytes(dir / "where.out"), fs::canonical(dir / "work").string() + "\n");
+}
+
+TEST_F(RunProgramTest, RelativeProgramPathStillWorksFromAnotherWorkingFolder) {
+    MakeScript(dir / "tool", "exit 5\n");
+    fs::create_directory(dir / "work");
+    fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    std::optional<int> status = RunProgramAndWait("./tool", {}, (dir / "work").string());
+    fs::current_path(previous);
+    EXPECT_EQ(status, std::optional<int>(5));
+}
+
+TEST_F(RunProgramTest, ReportsWhatCouldNotRunOrDidNotExit) {
+    test::WriteFileBytes(dir / "data", "x");
+    EXPECT_EQ(RunProgramAndWait((dir / "missing").string(), {}), std::nullopt);
+    EXPECT_EQ(RunProgramAndWait((dir / "data").string(), {}), std::nullopt);
+    std::string badInterpreter = (dir / "bad").string();
+    test::WriteFileBytes(badInterpreter, "#!/nonexistent/interpreter\n");
+    fs::permissions(badInterpreter, fs::perms::owner_all);
+    EXPECT_EQ(RunProgramAndWait(badInterpreter, {}), std::nullopt);
+    std::string script = MakeScript(dir / "ok", "exit 0\n");
+    EXPECT_EQ(RunProgramAndWait(script, {}, (dir / "missing").string()), std::nullopt);
+    EXPECT_EQ(RunProgramAndWait("/bin/sh", {"-c", "kill -9 $$"}), std::nullopt);
+    EXPECT_EQ(RunProgramAndWait(std::string("/bin/sh\0x", 9), {}), std::nullopt);
+}
+
+TEST_F(RunProgramTest, ChildGetsNoneOfOurDescriptorsAndDefaultSignals) {
+    // A descriptor opened without close-on-exec, as a library might.
+    int leaked = open((dir.str()).c_str(), O_RDONLY);
+    ASSERT_GE(leaked, 3);
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGUSR1, &ignore, &previous);
+
+    std::string fd = std::to_string(leaked);
+    std::optional<int> descriptorStatus =
+        RunProgramAndWait("/bin/sh", {"-c", "test -e /proc/$$/fd/" + fd + " && exit 1; exit 0"});
+    // With the signal ignored the shell would survive it and exit normally.
+    std::optional<int> signalStatus = RunProgramAndWait("/bin/sh", {"-c", "kill -USR1 $$; exit 0"});
+
+    sigaction(SIGUSR1, &previous, nullptr);
+    close(leaked);
+    EXPECT_EQ(descriptorStatus, std::optional<int>(0));
+    EXPECT_EQ(signalStatus, std::nullopt);
+}
+
+TEST(CaptureProgramOutputTest, ReturnsAllTheOutput) {
+    EXPECT_EQ(CaptureProgramOutput("/bin/sh", {"-c", "printf 'a\\nb\\0c'"}), std::optional<std::string>({"a\nb\0c", 5}));
+    // More than a pipe holds at once.
+    std::optional<std::string> big = CaptureProgramOutput("/bin/sh", {"-c", "head -c 300000 /dev/zero"}, 1 << 20);
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->size(), 300000u);
+}
+
+TEST(CaptureProgramOutputTest, StopsAtTheLimit) {
+    std::optional<std::string> output = CaptureProgramOutput("/bin/sh", {"-c", "while :; do echo 0123456789; done"}, 25);
+    EXPECT_EQ(output, std::optional<std::string>("0123456789\n0123456789\n012"));
+}
+
+TEST(CaptureProgramOutputTest, FailsWhenTheProgramFailsOrIsMissing) {
+    EXPECT_EQ(CaptureProgramOutput("/bin/sh", {"-c", "echo partial; exit 2"}), std::nullopt);
+    EXPECT_EQ(CaptureProgramOutput("no-such-program-korv", {}), std::nullopt);
+}
+
+TEST(CaptureProgramOutputTest, DoesNotWaitForABackgroundProcessHoldingThePipe) {
+    TempDir dir;
+    std::optional<std::string> output =
+        CaptureProgramOutput("/bin/sh", {"-c", "sleep 30 & echo $! > '" + dir.str() + "/pid'; echo done"});
+    std::string pid = ReadFileBytes(dir / "pid");
+    if (!pid.empty()) kill(std::stoi(pid), SIGKILL);
+    EXPECT_EQ(output, std::optional<std::string>("done\n"));
+}
+
+TEST(CaptureProgramOutputTest, ChildReadsEndOfFileFromStandardInput) {
+    EXPECT_EQ(CaptureProgramOutput("/bin/sh", {"-c", "if read line; then echo got; else echo eof; fi"}),
+              std::optional<std::string>("eof\n"));
+}
+
+class StartProgramTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    // Records its arguments and its session into <name>.rec.
+    std::string Recorder(const std::string& name) {
+        return MakeScript(dir / name,
+                          "{ printf '%s|' \"$@\"; cut -d' ' -f6 /proc/$$/stat; } > \"$0.tmp\"\n"
+                          "mv \"$0.tmp\" \"$0.rec\"\n");
+    }
+};
+
+TEST_F(StartProgramTest, StartsTheProgramInItsOwnSessionWithoutLeavingAChild) {
+    std::string recorder = Recorder("rec");
+    ASSERT_TRUE(StartProgram(recorder, {"http://example.com/a b", "x"}));
+    // Nothing is left for us to collect: no zombie, no running child.
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+
+    std::string record = WaitForFile(dir / "rec.rec");
+    std::string mySession = std::to_string(getsid(0));
+    EXPECT_EQ(record.substr(0, record.rfind('|') + 1), "http://example.com/a b|x|");
+    EXPECT_NE(record.substr(record.rfind('|') + 1), mySession + "\n");
+}
+
+TEST_F(StartProgramTest, LeavesTheCallersOwnChildrenAlone) {
+    pid_t own = fork();
+    if (own == 0) _exit(7);
+    ASSERT_GT(own, 0);
+    EXPECT_TRUE(StartProgram(Recorder("rec"), {}));
+    WaitForFile(dir / "rec.rec");
+    int status = 0;
+    ASSERT_EQ(waitpid(own, &status, 0), own);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 7);
+}
+
+TEST_F(StartProgramTest, ReportsAProgramThatCannotBeStarted) {
+    test::WriteFileBytes(dir / "data", "x");
+    std::string badInterpreter = (dir / "bad").string();
+    test::WriteFileBytes(badInterpreter, "#!/nonexistent/interpreter\n");
+    fs::permissions(badInterpreter, fs::perms::owner_all);
+    EXPECT_FALSE(StartProgram((dir / "missing").string(), {}));
+    EXPECT_FALSE(StartProgram((dir / "data").string(), {}));
+    EXPECT_FALSE(StartProgram(badInterpreter, {}));
+    EXPECT_FALSE(StartProgram("no-such-program-korv", {}));
+    EXPECT_FALSE(StartProgram(Recorder("rec"), {}, (dir / "missing").string()));
+}
+
+TEST_F(StartProgramTest, UsesTheWorkingFolder) {
+    fs::create_directory(dir / "work");
+    std::string script = MakeScript(dir / "where", "pwd > \"$0.tmp\"; mv \"$0.tmp\" \"$0.rec\"\n");
+    ASSERT_TRUE(StartProgram(script, {}, (dir / "work").string()));
+    EXPECT_EQ(WaitForFile(dir / "where.rec"), fs::canonical(dir / "work").string() + "\n");
+}
+
+}  // namespace
+}  // namespace korv::platform

@@ -1,0 +1,157 @@
+// The tools and the engine as a user drives them: build a saver from the real
+// engine, inspect it, change its settings, and start it with its switches.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "shell/saver_file.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/test_environment.h"
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CommandResult;
+using test::RunCommand;
+
+class SaverToolsTest : public ::testing::Test {
+protected:
+    std::vector<std::string> Env() const {
+        return {"XDG_DATA_HOME=" + user_.dataHome().string(), "XDG_CONFIG_HOME=" + user_.configHome().string(),
+                "XDG_STATE_HOME=" + user_.stateHome().string(), "TMPDIR=" + user_.tempFolder().string(),
+                "-DISPLAY", "-WAYLAND_DISPLAY", "-KORV_LOG"};
+    }
+    CommandResult Tool(std::vector<std::string> arguments, std::vector<std::string> extraEnv = {}) const {
+        auto env = Env();
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        return RunCommand(test::KorvToolPath(), arguments, env);
+    }
+    CommandResult Saver(std::vector<std::string> arguments, std::vector<std::string> extraEnv = {}) const {
+        auto env = Env();
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        return RunCommand(saver_.string(), arguments, env);
+    }
+    CommandResult Build(std::vector<std::string> extra) {
+        std::vector<std::string> arguments = {"build", "--engine", test::KorvRuntimePath(), "--site",
+                                              "http://feed.example/saver/", "--source", "index.html", "-o",
+                                              saver_.string()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return Tool(arguments);
+    }
+
+    test::IsolatedUser user_;
+    fs::path saver_ = user_.root() / "Demo";
+};
+
+TEST_F(SaverToolsTest, BuildLaysOutTheSaverAndDumpReadsItBack) {
+    test::WriteFileBytes(user_.root() / "scenario.zep", "SCENARIO");
+    CommandResult built = Build({"--player-type", "0", "--scenario", (user_.root() / "scenario.zep").string(), "--unit",
+                                 "2", "--count", "3", "--always-check", "--user", "u\xC3\xA9", "--password", "p\"w",
+                                 "--settings-disabled"});
+    ASSERT_EQ(built.exitCode, 0) << built.err;
+    std::string bytes = test::ReadFileBytes(saver_);
+    EXPECT_EQ(bytes.substr(0, 4), "\x7F" "ELF");
+    EXPECT_EQ(bytes.substr(kEngineSize, 12), std::string("\x08\x00\x00\x00SCENARIO", 12));
+    EXPECT_EQ(bytes.back(), '\x01');
+    EXPECT_NE(fs::status(saver_).permissions() & fs::perms::owner_exec, fs::perms::none);
+
+    CommandResult dump = Tool({"dump", saver_.string()});
+    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    for (const char* field : {"\"playerType\": 0", "\"alwaysCheck\": 1", "\"intervalUnit\": 2", "\"intervalCount\": 3",
+                              "\"siteUrl\": \"http://feed.example/saver/\"", "\"sourceName\": \"index.html\"",
+                              "\"username\": \"u\xC3\xA9\"", "\"password\": \"p\\\"w\"", "\"settingsDisabled\": 1",
+                              "\"embeddedScenarioBytes\": 12"})
+        EXPECT_NE(dump.out.find(field), std::string::npos) << field << "\n" << dump.out;
+}
+
+TEST_F(SaverToolsTest, BuildRefusesBadRequestsWithAOneLineReason) {
+    test::WriteFileBytes(user_.root() / "big-engine", std::string(kEngineSize + 1, 'x'));
+    CommandResult tooBig = Tool({"build", "--engine", (user_.root() / "big-engine").string(), "--player-type", "1",
+                                 "--site", "s", "--source", "n", "-o", saver_.string()});
+    EXPECT_NE(tooBig.exitCode, 0);
+    EXPECT_NE(tooBig.err.find("larger than the 708608 bytes"), std::string::npos) << tooBig.err;
+    EXPECT_FALSE(fs::exists(saver_));
+
+    for (auto arguments : std::vector<std::vector<std::string>>{
+             {"--player-type", "4"}, {"--player-type", "x"}, {"--player-type", "1", "--count", "1.5"}, {}}) {
+        CommandResult refused = Build(arguments);
+        EXPECT_NE(refused.exitCode, 0);
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+        EXPECT_FALSE(fs::exists(saver_));
+    }
+    EXPECT_NE(Tool({"dump", test::KorvRuntimePath()}).exitCode, 0);  // the bare engine is no saver
+}
+
+TEST_F(SaverToolsTest, SettingsListDefaultsAndWriteByType) {
+    ASSERT_EQ(Build({"--player-type", "1", "--user", "payload-user"}).exitCode, 0);
+    CommandResult list = Tool({"settings", saver_.string()});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    for (const char* line : {"Standard=1\n", "ProxyStatus=1\n", "IntervalType=-1\n", "ProxyAddress=\n",
+                             "RemoteSite=http://feed.example/saver/\n", "Username=payload-user\n", "UseAuth=0\n",
+                             "LastUpdate=0\n"})
+        EXPECT_NE(list.out.find(line), std::string::npos) << line;
+
+    EXPECT_EQ(Tool({"settings", saver_.string(), "Mute", "1"}).out, "Mute=1\n");
+    EXPECT_EQ(Tool({"settings", saver_.string(), "remotesite", "http://other/"}).out, "RemoteSite=http://other/\n");
+    EXPECT_EQ(Tool({"settings", saver_.string(), "IntervalType", "4294967295"}).out, "IntervalType=-1\n");
+    EXPECT_EQ(Tool({"settings", saver_.string(), "Mute"}).out, "Mute=1\n");
+    EXPECT_NE(Tool({"settings", saver_.string(), "Mute", "loud"}).exitCode, 0);
+    EXPECT_NE(Tool({"settings", saver_.string(), "NoSuchValue"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(user_.configHome() / "Halcyra" / "Software" / "Halcyra" / "Screen Saver" / "Demo" /
+                           "Settings" / "@values.reg"));
+
+    EXPECT_EQ(Tool({"settings", "--machine", "Times", "42"}).out, "Times=42\n");
+    CommandResult machine = Tool({"settings", saver_.string(), "--machine"});
+    EXPECT_EQ(machine.out, "SysInfo=\nTimes=42\n");
+}
+
+TEST_F(SaverToolsTest, EngineObeysItsSwitchesOnTheRealProgramFile) {
+    ASSERT_EQ(Build({"--player-type", "2"}).exitCode, 0);
+
+    CommandResult password = Saver({"/a"});
+    EXPECT_EQ(password.exitCode, 0);
+    EXPECT_EQ(password.err, "MPR.DLL not found: cannot change password.\n");
+
+    for (const char* quiet : {"sx", "/x", "/p"}) {
+        CommandResult result = Saver({quiet});
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out + result.err, "") << quiet;
+    }
+
+    // A diagnosed full-screen start says what it found.
+    CommandResult run = Saver({"/S"}, {"KORV_LOG=1"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::string log = test::ReadFileBytes(user_.stateHome() / "Halcyra" / "korv_log.txt");
+    for (const char* line : {"Starting runtime\r\n", "ime hosta\r\nhttp://feed.example/saver/\r\n",
+                             "Player type:2, Refresh intertval:0, URL:http://feed.example/saver/\r\n",
+                             "klasik scr\r\n", "Klasik player, neuspeo start\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    EXPECT_EQ(Tool({"settings", saver_.string(), "SessionStatus"}).out, "SessionStatus=0\n");
+}
+
+TEST_F(SaverToolsTest, DamagedSaversEndSilently) {
+    ASSERT_EQ(Build({"--player-type", "1"}).exitCode, 0);
+    std::string bytes = test::ReadFileBytes(saver_);
+    auto runDamaged = [&](std::string damaged, const char* what) {
+        test::WriteFileBytes(saver_, damaged);
+        fs::permissions(saver_, fs::perms::owner_all);
+        CommandResult result = Saver({"/s"}, {"KORV_LOG=1"});
+        EXPECT_EQ(result.exitCode, 0) << what;
+        EXPECT_EQ(result.out + result.err, "") << what;
+        std::string log = test::ReadFileBytes(user_.stateHome() / "Halcyra" / "korv_log.txt");
+        EXPECT_EQ(log.find("Player type"), std::string::npos) << what;
+    };
+    runDamaged(bytes.substr(0, bytes.size() - 3), "trailer cut");
+    runDamaged(bytes.substr(0, kEngineSize + 10), "record cut");
+    std::string pastEnd = bytes;
+    pastEnd[pastEnd.size() - 2] = '\x7F';
+    runDamaged(pastEnd, "offset past the end");
+    std::string hugeString = bytes;
+    hugeString.replace(kEngineSize + 20, 1, std::string("\xFF\xFF\xFF\xF0\xFF\xFF\x7F", 7));
+    runDamaged(hugeString, "2 GB string");
+}
+
+}  // namespace
+}  // namespace korv

@@ -1,0 +1,47 @@
+// korv-tool: builds savers and inspects and changes what they carry.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/exception.h"
+#include "tools/commands.h"
+#include "tools/tool_arguments.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: korv-tool build|dump|settings ...\n"
+    "  build --engine PATH [--scenario X.zep] --player-type N --site URL --source NAME\n"
+    "        [--unit U --count N --always-check --user U --password P --settings-disabled] -o SAVER\n"
+    "  dump FILE\n"
+    "  settings SAVER [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace korv::tool;
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::string command = argv[1];
+    std::vector<std::string> arguments(argv + 2, argv + argc);
+    try {
+        if (command == "build") return RunBuild(arguments, std::cout);
+        if (command == "dump") return RunDump(arguments, std::cout);
+        if (command == "settings") return RunSettings(arguments, std::cout);
+        if (command == "--help" || command == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        std::cerr << "korv-tool: unknown command " << command << "\n";
+        return 2;
+    } catch (const UsageError& error) {
+        std::cerr << "korv-tool " << command << ": " << error.what() << "\n";
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << "korv-tool " << command << ": " << error.what() << "\n";
+        return 1;
+    }
+}
