@@ -7,6 +7,7 @@
 #include "platform/exception.h"
 #include "resources/string_table.h"
 #include "shell/log.h"
+#include "shell/saver_file.h"
 
 namespace korv {
 
@@ -33,6 +34,8 @@ uint64_t SeekToRecord(platform::File& file, uint8_t& settingsDisabled, uint64_t&
     if (file.Read(offset, 4) != 4) throw ArchiveException("cannot read the payload offset");
     payloadOffset = offset[0] | (offset[1] << 8) | (offset[2] << 16) | (static_cast<uint64_t>(offset[3]) << 24);
     if (payloadOffset > recordEnd) throw ArchiveException("payload offset past the end of the file");
+    // The record follows the engine; an offset inside it is no payload.
+    if (payloadOffset < kEngineSize) throw ArchiveException("payload offset inside the engine");
     file.Seek(static_cast<int64_t>(payloadOffset), platform::File::Origin::Begin);
     return recordEnd;
 }

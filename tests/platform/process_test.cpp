@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "tests/support/test_environment.h"
@@ -167,34 +168,56 @@ TEST(CaptureProgramOutputTest, DoesNotWaitForABackgroundProcessHoldingThePipe) {
     EXPECT_EQ(output, std::optional<std::string>("done\n"));
 }
 
-TEST(CaptureProgramOutputTest, ChildReadsEndOfFileFromStandardInput) {
-    EXPECT_EQ(CaptureProgramOutput("/bin/sh", {"-c", "if read line; then echo got; else echo eof; fi"}),
-              std::optional<std::string>("eof\n"));
+TEST(CaptureProgramOutputTest, ChildDoesNotReadOurStandardInput) {
+    // Give ourselves a standard input with a line waiting in it.
+    int saved = dup(STDIN_FILENO);
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    ASSERT_EQ(write(input[1], "line\n", 5), 5);
+    close(input[1]);
+    dup2(input[0], STDIN_FILENO);
+    close(input[0]);
+
+    std::optional<std::string> output =
+        CaptureProgramOutput("/bin/sh", {"-c", "if read line; then echo got; else echo eof; fi"});
+
+    dup2(saved, STDIN_FILENO);
+    close(saved);
+    EXPECT_EQ(output, std::optional<std::string>("eof\n"));
 }
 
 class StartProgramTest : public ::testing::Test {
 protected:
     TempDir dir;
-    // Records its arguments and its session into <name>.rec.
+    // Records its arguments into <name>.rec.
     std::string Recorder(const std::string& name) {
-        return MakeScript(dir / name,
-                          "{ printf '%s|' \"$@\"; cut -d' ' -f6 /proc/$$/stat; } > \"$0.tmp\"\n"
-                          "mv \"$0.tmp\" \"$0.rec\"\n");
+        return MakeScript(dir / name, "printf '%s|' \"$@\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.rec\"\n");
     }
 };
 
-TEST_F(StartProgramTest, StartsTheProgramInItsOwnSessionWithoutLeavingAChild) {
-    std::string recorder = Recorder("rec");
-    ASSERT_TRUE(StartProgram(recorder, {"http://example.com/a b", "x"}));
-    // Nothing is left for us to collect: no zombie, no running child.
+TEST_F(StartProgramTest, StartsTheProgramInItsOwnSessionWithoutWaitingOrLeavingAChild) {
+    // Records its arguments, its process and its session, then keeps running.
+    std::string script = MakeScript(dir / "long",
+                                    "{ printf '%s|' \"$@\"; echo; echo $$; cut -d' ' -f6 /proc/$$/stat; } > \"$0.tmp\"\n"
+                                    "mv \"$0.tmp\" \"$0.rec\"\nexec sleep 30\n");
+    ASSERT_TRUE(StartProgram(script, {"http://example.com/a b", "x"}));
+    std::istringstream record(WaitForFile(dir / "long.rec"));
+    std::string arguments, session;
+    pid_t pid = 0;
+    record >> std::ws;
+    std::getline(record, arguments);
+    record >> pid >> session;
+    ASSERT_GT(pid, 0);
+
+    // Still running, yet nothing is left for us to collect.
+    EXPECT_EQ(kill(pid, 0), 0);
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
+    kill(pid, SIGKILL);
 
-    std::string record = WaitForFile(dir / "rec.rec");
-    std::string mySession = std::to_string(getsid(0));
-    EXPECT_EQ(record.substr(0, record.rfind('|') + 1), "http://example.com/a b|x|");
-    EXPECT_NE(record.substr(record.rfind('|') + 1), mySession + "\n");
+    EXPECT_EQ(arguments, "http://example.com/a b|x|");
+    EXPECT_NE(session, std::to_string(getsid(0)));
 }
 
 TEST_F(StartProgramTest, LeavesTheCallersOwnChildrenAlone) {

@@ -148,7 +148,7 @@ TEST(ExecValueTest, ProgramIsTheFirstWordWithEscapesUndone) {
     EXPECT_EQ(ProgramFromExecValue("  \"/opt/web browser/run\" --new %u"), "/opt/web browser/run");
     EXPECT_EQ(ProgramFromExecValue(R"("/opt/x\\\\y" %u)"), R"(/opt/x\y)");
     EXPECT_EQ(ProgramFromExecValue(R"("say \"hi\"")"), R"(say "hi")");
-    EXPECT_EQ(ProgramFromExecValue(R"(/opt/web\sbrowser %u)"), "/opt/web browser");
+    EXPECT_EQ(ProgramFromExecValue(R"("/opt/web\sbrowser" %u)"), "/opt/web browser");
     EXPECT_EQ(ProgramFromExecValue("/usr/bin/env FOO=1 firefox"), "firefox");
     EXPECT_EQ(ProgramFromExecValue("\"/opt/unclosed"), "");
     EXPECT_EQ(ProgramFromExecValue("env"), "");

@@ -127,13 +127,13 @@ protected:
     std::unique_ptr<RecordingApp> app_;
 };
 
-using Calls = std::vector<std::string>;
+using CallList = std::vector<std::string>;
 
 TEST_F(RuntimeAppTest, SettingsSwitchesShowTheDialogUnlessDisabled) {
     EXPECT_FALSE(Start({}));
-    EXPECT_EQ(Calls(), Calls{"dialog"});
+    EXPECT_EQ(Calls(), CallList{"dialog"});
     EXPECT_FALSE(Start({"/c:1234"}));
-    EXPECT_EQ(Calls(), Calls{"dialog owned"});
+    EXPECT_EQ(Calls(), CallList{"dialog owned"});
     EXPECT_FALSE(Start({"/c"}, std::nullopt, true));
     EXPECT_TRUE(Calls().empty());
     EXPECT_FALSE(Start({}, std::nullopt, true));
@@ -239,12 +239,12 @@ TEST_F(RuntimeAppTest, PreviewNeedsAValidHostWindow) {
     EXPECT_FALSE(Start({"/p", "notanumber"}));
     EXPECT_TRUE(Calls().empty());
     EXPECT_TRUE(Start({"/p", "1234"}));
-    EXPECT_EQ(Calls(), Calls{"preview 1234"});
+    EXPECT_EQ(Calls(), CallList{"preview 1234"});
     test::WriteSaver(SaverPath(), record_);
     app_ = std::make_unique<RecordingApp>(RuntimeApp::Options{{"/p", "0x10"}, SaverPath().string(), std::nullopt});
     app_->previewCreates = false;
     EXPECT_FALSE(app_->InitInstance());
-    EXPECT_EQ(Calls(), Calls{"preview 16"});
+    EXPECT_EQ(Calls(), CallList{"preview 16"});
 }
 
 TEST_F(RuntimeAppTest, UnknownPlayerTypeEndsWithItsLogLine) {
@@ -259,7 +259,7 @@ TEST_F(RuntimeAppTest, ClassicPlayersPlayOnlyTheEmbeddedScenario) {
     WriteLocalScenario(TestScenario("local"));  // never used by classic players
     EXPECT_TRUE(Start({"/s"}, TestScenario("embedded")));
     EXPECT_EQ(app_->loadedScenario, "embedded");
-    EXPECT_EQ(Calls(), (Calls{"window download=0", "scene thread status=0"}));
+    EXPECT_EQ(Calls(), (CallList{"window download=0", "scene thread status=0"}));
     EXPECT_TRUE(LoggedInOrder({"Player type:2, Refresh intertval:120, URL:http://site.example/feed/",
                                "Procitao podatke", "klasik scr", "Ucitaj body podatke", "Body informacije ucitane",
                                "Inicijalni zep fajl postoji, startujem njega", "Interpretiraj", "Kreiraj SSWnd",
@@ -279,7 +279,7 @@ TEST_F(RuntimeAppTest, BuiltInPlayerFallsBackFromLocalToEmbeddedToDownload) {
     record_.playerType = PlayerBuiltIn;
     EXPECT_TRUE(Start({"/s"}, TestScenario("embedded")));
     EXPECT_EQ(app_->loadedScenario, "embedded");
-    EXPECT_EQ(Calls(), (Calls{"window download=0", "scene thread status=0"}));
+    EXPECT_EQ(Calls(), (CallList{"window download=0", "scene thread status=0"}));
 
     WriteLocalScenario(TestScenario("local"));
     EXPECT_TRUE(Start({"/s"}, TestScenario("embedded")));
@@ -289,7 +289,7 @@ TEST_F(RuntimeAppTest, BuiltInPlayerFallsBackFromLocalToEmbeddedToDownload) {
     WriteLocalScenario("damaged");
     EXPECT_TRUE(Start({"/s"}, TestScenario("embedded")));
     EXPECT_EQ(app_->loadedScenario, "");
-    EXPECT_EQ(Calls(), (Calls{"window download=1", "scene thread status=1"}));
+    EXPECT_EQ(Calls(), (CallList{"window download=1", "scene thread status=1"}));
     EXPECT_TRUE(Logged("Built-in plejer, greska pri ucitavanju zep, downloadujem..."));
 }
 
@@ -308,7 +308,7 @@ TEST_F(RuntimeAppTest, AlwaysCheckDownloadsFirstOnlyWhenTheIntervalPassed) {
     EXPECT_TRUE(Start({"/s"}));
     EXPECT_TRUE(Logged("Istekao"));
     EXPECT_EQ(app_->loadedScenario, "");
-    EXPECT_EQ(Calls(), (Calls{"window download=1", "scene thread status=1"}));
+    EXPECT_EQ(Calls(), (CallList{"window download=1", "scene thread status=1"}));
 
     // With updates switched off the interval does not matter.
     settings.WriteInt("UpdateStatus", 1);
@@ -331,7 +331,7 @@ TEST_F(RuntimeAppTest, FirstRunSetsLastUpdateSoOnlyAZeroIntervalHasExpired) {
     EXPECT_TRUE(Start({"/s"}));
     EXPECT_TRUE(LoggedInOrder({"Istekao", "Klot plejer", "Klot plejer:Always check", "Klot plejer:interval starting"}));
     EXPECT_FALSE(Logged("Klot plejer:Inicijalni zep fajl ne postoji, downloadujem"));
-    EXPECT_EQ(Calls(), (Calls{"window download=1", "scene thread status=1"}));
+    EXPECT_EQ(Calls(), (CallList{"window download=1", "scene thread status=1"}));
 }
 
 TEST_F(RuntimeAppTest, RemotePlayerDownloadsWhenNothingIsStored) {
@@ -347,7 +347,7 @@ TEST_F(RuntimeAppTest, RemotePlayerDownloadsWhenNothingIsStored) {
     EXPECT_TRUE(Start({"/s"}, TestScenario("embedded")));  // no embedded fallback for this type
     EXPECT_EQ(app_->loadedScenario, "");
     EXPECT_TRUE(Logged("Klot plejer:Inicijalni zep fajl ne postoji, downloadujem"));
-    EXPECT_EQ(Calls(), (Calls{"window download=1", "scene thread status=1"}));
+    EXPECT_EQ(Calls(), (CallList{"window download=1", "scene thread status=1"}));
 }
 
 TEST_F(RuntimeAppTest, RemotePlayerWithUpdatesOffReportsItOnTheStatusScreen) {
@@ -355,7 +355,7 @@ TEST_F(RuntimeAppTest, RemotePlayerWithUpdatesOffReportsItOnTheStatusScreen) {
     WriteLocalScenario(TestScenario("local"));
     EXPECT_TRUE(Start({"/s"}));
     EXPECT_TRUE(Logged("Klot plejer:Do not update"));
-    EXPECT_EQ(Calls(), (Calls{"status -100 ''", "window download=0", "scene thread status=0"}));
+    EXPECT_EQ(Calls(), (CallList{"status -100 ''", "window download=0", "scene thread status=0"}));
 }
 
 TEST_F(RuntimeAppTest, StartUpEmptiesOldVersionsBeforeLoading) {
@@ -372,12 +372,12 @@ TEST_F(RuntimeAppTest, WindowOrThreadFailureEndsTheProgram) {
     app_ = std::make_unique<RecordingApp>(RuntimeApp::Options{{"/s"}, SaverPath().string(), std::nullopt});
     app_->windowCreates = false;
     EXPECT_FALSE(app_->InitInstance());
-    EXPECT_EQ(Calls(), Calls{"window download=0"});
+    EXPECT_EQ(Calls(), CallList{"window download=0"});
 
     app_ = std::make_unique<RecordingApp>(RuntimeApp::Options{{"/s"}, SaverPath().string(), std::nullopt});
     app_->threadStarts = false;
     EXPECT_FALSE(app_->InitInstance());
-    EXPECT_EQ(Calls(), (Calls{"window download=0", "scene thread status=0", "destroy window"}));
+    EXPECT_EQ(Calls(), (CallList{"window download=0", "scene thread status=0", "destroy window"}));
 }
 
 TEST_F(RuntimeAppTest, ReloadReplacesTheScenarioAndRecordsTheUpdate) {
@@ -390,7 +390,7 @@ TEST_F(RuntimeAppTest, ReloadReplacesTheScenarioAndRecordsTheUpdate) {
     app_->calls.clear();
     EXPECT_EQ(app_->StartScenario(kWindowClassName, (VersionFolder(1) / "demo.zep").string(), false), 1);
     EXPECT_EQ(app_->loadedScenario, "second");
-    EXPECT_EQ(Calls(), (Calls{"stop scene thread", "scene thread status=0"}));
+    EXPECT_EQ(Calls(), (CallList{"stop scene thread", "scene thread status=0"}));
     EXPECT_EQ(Settings().ReadInt("LastUpdate", 0), static_cast<int32_t>(kNow + 90));
 
     test::WriteFileBytes(VersionFolder(2) / "demo.zep", "damaged");

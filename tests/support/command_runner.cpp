@@ -23,9 +23,12 @@ std::string ShellQuote(const std::string& text) {
 CommandResult RunCommand(const std::string& program, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& env) {
     TempDir dir;
+    // env takes its -u options before any assignment.
     std::string command = "env";
     for (const auto& assignment : env)
-        command += assignment[0] == '-' ? " -u " + ShellQuote(assignment.substr(1)) : " " + ShellQuote(assignment);
+        if (assignment[0] == '-') command += " -u " + ShellQuote(assignment.substr(1));
+    for (const auto& assignment : env)
+        if (assignment[0] != '-') command += " " + ShellQuote(assignment);
     command += " " + ShellQuote(program);
     for (const auto& argument : arguments) command += " " + ShellQuote(argument);
     command += " </dev/null >" + ShellQuote((dir / "out").string()) + " 2>" + ShellQuote((dir / "err").string());
