@@ -7,6 +7,7 @@
 
 #include "platform/folders.h"
 #include "platform/message_box.h"
+#include "resources/string_table.h"
 
 namespace korv {
 
@@ -67,7 +68,7 @@ bool DeleteContents(const fs::path& folder, int depth) {
 
 void ShowCannotReadData(const std::string& path) {
     std::string name = path.size() > kMessageNameSkip ? path.substr(kMessageNameSkip) : path;
-    platform::ShowMessageBox(name + kCannotReadDataText);
+    platform::ShowMessageBox(name + LoadString(IDS_CANNOT_READ_DATA));
 }
 
 }  // namespace
@@ -83,17 +84,20 @@ std::string GetTempFolder() { return platform::TempFolder(); }
 
 std::string TempFilePath(const std::string& name) { return platform::JoinPath(platform::TempFolder(), name); }
 
-bool HasSubfolder(const std::string& folder, const std::string& name) {
-    if (folder.empty() || name.empty()) return false;
+std::string FindSubfolder(const std::string& folder, const std::string& name) {
+    if (folder.empty() || name.empty()) return {};
     std::error_code error;
     fs::directory_iterator it(folder, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        if (!EqualIgnoringCase(it->path().filename().string(), name)) continue;
+        std::string entry = it->path().filename().string();
+        if (!EqualIgnoringCase(entry, name)) continue;
         std::error_code typeError;
-        if (it->is_directory(typeError)) return true;
+        if (it->is_directory(typeError)) return entry;
     }
-    return false;
+    return {};
 }
+
+bool HasSubfolder(const std::string& folder, const std::string& name) { return !FindSubfolder(folder, name).empty(); }
 
 bool DeleteFolderContents(const std::string& folder) {
     if (folder.empty()) return false;
@@ -196,7 +200,7 @@ bool WriteTempFile(const void* data, size_t size, std::string& path) {
     if (!ok) {
         std::error_code error;
         if (!created.empty()) fs::remove(created, error);
-        platform::ShowMessageBox(kCannotMakeDataFileText);
+        platform::ShowMessageBox(LoadString(IDS_CANNOT_MAKE_DATA_FILE));
         return false;
     }
     path = created;

@@ -13,10 +13,6 @@ namespace korv {
 inline constexpr int kFolderAppData = 26;
 inline constexpr int kFolderLocalAppData = 28;
 
-// Shown after the file name when a file cannot be read.
-inline constexpr const char* kCannotReadDataText = "\nCannot be read data.";
-// Shown when a temporary data file cannot be written.
-inline constexpr const char* kCannotMakeDataFileText = "It cannot be made data file.";
 
 // The path of a special folder: the application-data folders
 // (kFolderAppData, kFolderLocalAppData) are the user's data folder, made
@@ -32,6 +28,9 @@ std::string TempFilePath(const std::string& name);
 // Whether `folder` (a final '/' is ignored) holds a sub-folder called `name`,
 // ignoring case. False when either is empty.
 bool HasSubfolder(const std::string& folder, const std::string& name);
+// The name, as it is on disk, of `folder`'s sub-folder called `name` in any
+// letter case; empty when there is none.
+std::string FindSubfolder(const std::string& folder, const std::string& name);
 
 // Deletes everything inside `folder`: files, and sub-folders after emptying
 // them first; the folder itself stays. Symbolic links are removed, never

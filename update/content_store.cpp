@@ -1,6 +1,5 @@
 #include "update/content_store.h"
 
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
@@ -12,24 +11,9 @@ namespace korv {
 namespace {
 
 std::string VersionName(int number) {
-    char name[16];
+    char name[24];
     std::snprintf(name, sizeof name, "Version%03d", number);
     return name;
-}
-
-// The name of `folder`'s sub-folder called `name` in any letter case, or empty.
-std::string FindSubfolder(const std::string& folder, const std::string& name) {
-    std::error_code error;
-    auto lower = [](std::string text) {
-        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    };
-    std::string wanted = lower(name);
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::string entryName = entry.path().filename().string();
-        if (lower(entryName) == wanted && entry.is_directory(error)) return entryName;
-    }
-    return {};
 }
 
 // `folder`/`name` as it exists on disk (any letter case), or as written when

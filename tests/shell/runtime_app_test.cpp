@@ -88,7 +88,7 @@ protected:
 
     fs::path SaverPath() const { return user_.root() / "demo"; }
     fs::path VersionFolder(int n = 0) const {
-        char name[16];
+        char name[24];
         std::snprintf(name, sizeof name, "Version%03d", n);
         return user_.dataHome() / "Halcyra" / "KORV" / "demo" / name;
     }
