@@ -284,8 +284,7 @@ int RuntimeApp::LoadScenario(const std::string& path, bool fromBody) {
         }
         platform::ArchiveReader archive(file, platform::kArchiveBufferSize, end);
         if (fromBody) archive.ReadU32();
-        ReadSceneList(archive);
-        result = 1;
+        result = ReadSceneList(archive) ? 1 : 0;
     } catch (const Exception&) {
         result = 0;
     } catch (const std::bad_alloc&) {
@@ -297,7 +296,10 @@ int RuntimeApp::LoadScenario(const std::string& path, bool fromBody) {
     return result;
 }
 
-void RuntimeApp::ReadSceneList(platform::ArchiveReader& archive) { GlobalScenario().Load(archive); }
+bool RuntimeApp::ReadSceneList(platform::ArchiveReader& archive) {
+    GlobalScenario().Clear();
+    return GlobalScenario().Load(archive);
+}
 
 int RuntimeApp::OsVersionCode() const { return GetOsVersionCode(); }
 

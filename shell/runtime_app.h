@@ -88,8 +88,9 @@ protected:
     virtual bool StartSceneThread(bool statusDisplay) { return false; }
     virtual void StopSceneThread() {}
     virtual void ReportDownloadStatus(int code, const std::string& text) {}
-    // Reads the scene object list into the global scenario.
-    virtual void ReadSceneList(platform::ArchiveReader& archive);
+    // Reads the scene object list into the global scenario; false when it
+    // is damaged or cannot be prepared.
+    virtual bool ReadSceneList(platform::ArchiveReader& archive);
     // The OS-version code that the exit clean-up tests (Windows 2000 = 4).
     virtual int OsVersionCode() const;
 

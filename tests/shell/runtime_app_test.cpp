@@ -60,11 +60,12 @@ protected:
     void ReportDownloadStatus(int code, const std::string& text) override {
         calls.push_back("status " + std::to_string(code) + " '" + text + "'");
     }
-    void ReadSceneList(platform::ArchiveReader& archive) override {
+    bool ReadSceneList(platform::ArchiveReader& archive) override {
         char magic[4];
         archive.ReadBytes(magic, 4);
-        if (std::string(magic, 4) != "TZEP") throw ArchiveException("not a test scenario");
+        if (std::string(magic, 4) != "TZEP") return false;
         loadedScenario = archive.ReadString();
+        return true;
     }
     int OsVersionCode() const override { return osVersion; }
 };

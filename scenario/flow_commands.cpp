@@ -1,0 +1,81 @@
+#include "scenario/flow_commands.h"
+
+#include "scenario/record_io.h"
+#include "scenario/scenario.h"
+
+namespace korv {
+
+void WaitCommand::LoadFields(platform::ArchiveReader& archive) {
+    milliseconds = archive.ReadI32();
+    random = archive.ReadI32();
+}
+
+void WaitCommand::WriteFields(platform::ArchiveWriter& archive) const {
+    archive.WriteI32(milliseconds);
+    archive.WriteI32(random);
+}
+
+void WaitCommand::DescribeFields(FieldSink& sink) const {
+    sink.Int("milliseconds", milliseconds);
+    sink.Int("random", random);
+}
+
+void UntilCommand::LoadFields(platform::ArchiveReader& archive) {
+    count = archive.ReadI32();
+    infinite = archive.ReadI32();
+}
+
+void UntilCommand::WriteFields(platform::ArchiveWriter& archive) const {
+    archive.WriteI32(count);
+    archive.WriteI32(infinite);
+}
+
+void UntilCommand::DescribeFields(FieldSink& sink) const {
+    sink.Int("count", count);
+    sink.Int("infinite", infinite);
+}
+
+bool UntilCommand::PrepareFields() {
+    // Walk back to the REPEAT that opens this loop; inner loops nest.
+    const Scenario* scenario = Owner();
+    if (!scenario) return false;
+    int depth = 1;
+    for (int32_t i = Index() - 1; i >= 0; --i) {
+        int32_t code = scenario->At(static_cast<size_t>(i)).Code();
+        if (code == CodeUntil) ++depth;
+        if (code == CodeRepeat && --depth == 0) {
+            bodyStart_ = i + 1;
+            return true;
+        }
+    }
+    return false;  // no matching REPEAT: the scenario cannot play
+}
+
+int UntilCommand::Execute(SceneContext&, int& index) {
+    if (!infinite && ++runs_ >= count) {
+        runs_ = 0;  // an enclosing loop runs this one again in full
+        return 0;
+    }
+    index = bodyStart_ - 1;
+    return 0;
+}
+
+void UrlCommand::LoadFields(platform::ArchiveReader& archive) {
+    off = archive.ReadI32();
+    number = archive.ReadI32();
+    link = ReadScrambledText(archive);
+}
+
+void UrlCommand::WriteFields(platform::ArchiveWriter& archive) const {
+    archive.WriteI32(off);
+    archive.WriteI32(number);
+    WriteScrambledText(archive, link);
+}
+
+void UrlCommand::DescribeFields(FieldSink& sink) const {
+    sink.Int("off", off);
+    sink.Int("number", number);
+    sink.Text("link", link);
+}
+
+}  // namespace korv

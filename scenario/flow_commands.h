@@ -1,0 +1,90 @@
+#pragma once
+// Commands that pace and shape playback: WAIT, CLS, REPEAT, UNTIL, COMMENT
+// and URL (record codes 4–7, 12, 13).
+
+#include "scenario/parameter_blocks.h"
+#include "scenario/scene_command.h"
+
+namespace korv {
+
+class WaitCommand : public SceneCommandOf<WaitCommand> {
+public:
+    static constexpr int32_t kRandomRange = 3001;
+    WaitCommand() : SceneCommandOf(CodeWait) {}
+    int32_t milliseconds = 0;
+    int32_t random = 0;
+    int Execute(SceneContext&, int&) override { return 0; }
+
+protected:
+    void LoadFields(platform::ArchiveReader& archive) override;
+    void WriteFields(platform::ArchiveWriter& archive) const override;
+    void DescribeFields(FieldSink& sink) const override;
+};
+
+class ClearCommand : public SceneCommandOf<ClearCommand> {
+public:
+    ClearCommand() : SceneCommandOf(CodeClear) {}
+    ColourBlock colour;
+    int Execute(SceneContext&, int&) override { return 0; }
+
+protected:
+    void LoadFields(platform::ArchiveReader& archive) override { colour.Load(archive); }
+    void WriteFields(platform::ArchiveWriter& archive) const override { colour.Write(archive); }
+    void DescribeFields(FieldSink& sink) const override { colour.Describe(sink); }
+};
+
+class RepeatCommand : public SceneCommandOf<RepeatCommand> {
+public:
+    RepeatCommand() : SceneCommandOf(CodeRepeat) {}
+    int Execute(SceneContext&, int&) override { return 0; }
+};
+
+class UntilCommand : public SceneCommandOf<UntilCommand> {
+public:
+    UntilCommand() : SceneCommandOf(CodeUntil) {}
+    int32_t count = 1;
+    int32_t infinite = 0;
+
+    // The first command of the loop's body (after the matching REPEAT).
+    int32_t BodyStart() const { return bodyStart_; }
+    // Loop control: back to the body until it ran `count` times (or forever).
+    int Execute(SceneContext&, int& index) override;
+
+protected:
+    void LoadFields(platform::ArchiveReader& archive) override;
+    void WriteFields(platform::ArchiveWriter& archive) const override;
+    bool PrepareFields() override;
+    void DescribeFields(FieldSink& sink) const override;
+
+private:
+    int32_t bodyStart_ = -1;
+    int32_t runs_ = 0;
+};
+
+class CommentCommand : public SceneCommandOf<CommentCommand> {
+public:
+    CommentCommand() : SceneCommandOf(CodeComment) {}
+    std::string comment;
+    int Execute(SceneContext&, int&) override { return 0; }
+
+protected:
+    void LoadFields(platform::ArchiveReader& archive) override { comment = archive.ReadString(); }
+    void WriteFields(platform::ArchiveWriter& archive) const override { archive.WriteString(comment); }
+    void DescribeFields(FieldSink& sink) const override { sink.Text("comment", comment); }
+};
+
+class UrlCommand : public SceneCommandOf<UrlCommand> {
+public:
+    UrlCommand() : SceneCommandOf(CodeUrl) {}
+    int32_t off = 0;
+    int32_t number = 0;
+    std::string link;
+    int Execute(SceneContext&, int&) override { return 0; }
+
+protected:
+    void LoadFields(platform::ArchiveReader& archive) override;
+    void WriteFields(platform::ArchiveWriter& archive) const override;
+    void DescribeFields(FieldSink& sink) const override;
+};
+
+}  // namespace korv

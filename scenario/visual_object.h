@@ -1,0 +1,73 @@
+#pragma once
+// Pictures and texts (record code 0): declared once, shown, moved and
+// hidden by other commands.
+
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "scenario/log_font.h"
+#include "scenario/parameter_blocks.h"
+#include "scenario/scene_command.h"
+
+namespace korv {
+
+enum PictureMode : int32_t { PictureEmbedded = 1, PictureDesktop = 2, PictureWallpaper = 3 };
+enum TextAlign : int32_t { AlignLeft = 0, AlignCentre = 1, AlignRight = 2 };
+
+class VisualObject : public SceneCommandOf<VisualObject> {
+public:
+    VisualObject() : SceneCommandOf(CodeVisual) {}
+
+    // Persistent fields.
+    int32_t isText = 0;
+    int32_t opaque = 0;
+    int32_t mode = PictureEmbedded;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t fitScreen = 0;
+    int32_t keepAspect = 0;
+    // Pictures.
+    std::string fileName;
+    std::vector<uint8_t> data;
+    // Texts.
+    uint32_t textColour = 0;
+    uint32_t backColour = 0;
+    int32_t align = AlignLeft;
+    std::string text;
+    LogFont font;
+    std::string extra;
+
+    // Set by Prepare: the natural size of the picture or the rendered text.
+    int32_t naturalWidth = 0;
+    int32_t naturalHeight = 0;
+
+    const std::vector<SceneCommand*>& Referrers() const { return referrers_; }
+    void AddReferrer(SceneCommand* command) override { referrers_.push_back(command); }
+    bool Prepare() override;
+    int Execute(SceneContext&, int&) override { return 0; }
+
+protected:
+    void LoadFields(platform::ArchiveReader& archive) override;
+    void WriteFields(platform::ArchiveWriter& archive) const override;
+    void DescribeFields(FieldSink& sink) const override;
+
+private:
+    std::vector<SceneCommand*> referrers_;
+};
+
+// Whether the declaration and every command that uses it are disabled; such
+// a declaration loads without content.
+bool UnusedWhileDisabled(const SceneCommand& declaration, const std::vector<SceneCommand*>& referrers);
+
+// What preparing pictures and texts needs from the image layer: the natural
+// size of an encoded picture, and the size of a text rendered with its font.
+struct ScenePictureServices {
+    std::function<bool(std::span<const uint8_t> encoded, int32_t& width, int32_t& height)> measurePicture;
+    std::function<bool(VisualObject& text, int32_t& width, int32_t& height)> renderText;
+};
+// Installs the services (the image layer does at start-up); without them a
+// picture measures as 0 × 0 and a text cannot be rendered.
+void SetScenePictureServices(ScenePictureServices services);
+
+}  // namespace korv
