@@ -36,6 +36,13 @@ void ArchiveReader::ReadBytes(void* out, size_t count) {
     Require(count);
     auto* dest = static_cast<uint8_t*>(out);
     while (count > 0) {
+        if (windowSize_ == 0 && file_ && count >= buffer_.size()) {
+            // Large blocks go straight from the file into place.
+            size_t got = file_->Read(dest, count);
+            if (got != count) throw ArchiveException("file ended before its expected length");
+            position_ += count;
+            return;
+        }
         if (windowSize_ == 0) Fill();
         size_t take = std::min(count, windowSize_);
         std::memcpy(dest, window_, take);

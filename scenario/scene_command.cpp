@@ -31,7 +31,7 @@ bool SceneCommand::Prepare() {
 
 void SceneCommand::Describe(FieldSink& sink) const {
     sink.Int("code", code_);
-    sink.Text("command", CommandWord(code_));
+    sink.Text("command", Word());
     sink.Text("name", name_);
     sink.Int("tag", tag_);
     sink.Int("disabled", disabled_);

@@ -75,6 +75,8 @@ public:
 
     // Lists the persistent fields by their names.
     void Describe(FieldSink& sink) const;
+    // The script's command word for this command.
+    virtual const char* Word() const { return CommandWord(code_); }
 
 protected:
     explicit SceneCommand(int32_t code) : code_(code) {}

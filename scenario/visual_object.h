@@ -46,6 +46,7 @@ public:
     void AddReferrer(SceneCommand* command) override { referrers_.push_back(command); }
     bool Prepare() override;
     int Execute(SceneContext&, int&) override { return 0; }
+    const char* Word() const override { return isText ? "TEXT" : "IMAGE"; }
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override;

@@ -106,6 +106,14 @@ JsonWriter& JsonWriter::Number(int64_t value) {
     return *this;
 }
 
+JsonWriter& JsonWriter::Decimal(double value) {
+    BeforeValue();
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    out_ += text;
+    return *this;
+}
+
 JsonWriter& JsonWriter::Bool(bool value) {
     BeforeValue();
     out_ += value ? "true" : "false";

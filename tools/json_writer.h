@@ -18,6 +18,7 @@ public:
     JsonWriter& Key(const std::string& name);
     JsonWriter& String(const std::string& value);
     JsonWriter& Number(int64_t value);
+    JsonWriter& Decimal(double value);
     JsonWriter& Bool(bool value);
     const std::string& Text() const { return out_; }
 

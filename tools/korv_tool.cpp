@@ -5,15 +5,17 @@
 #include <vector>
 
 #include "platform/exception.h"
+#include "platform/message_box.h"
 #include "tools/commands.h"
 #include "tools/tool_arguments.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: korv-tool build|dump|settings ...\n"
+    "usage: korv-tool build|compile|dump|settings ...\n"
     "  build --engine PATH [--scenario X.zep] --player-type N --site URL --source NAME\n"
     "        [--unit U --count N --always-check --user U --password P --settings-disabled] -o SAVER\n"
+    "  compile SCRIPT --content DIR [--text-sources URL,URL...] -o OUT.zep\n"
     "  dump FILE\n"
     "  settings SAVER [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n";
 
@@ -27,8 +29,12 @@ int main(int argc, char** argv) {
     }
     std::string command = argv[1];
     std::vector<std::string> arguments(argv + 2, argv + argc);
+    // No dialogs from a command-line tool: every failure's message is part of
+    // the one-line reason printed below.
+    korv::platform::SetMessageBoxSink([](const korv::platform::MessageBoxRequest&) {});
     try {
         if (command == "build") return RunBuild(arguments, std::cout);
+        if (command == "compile") return RunCompile(arguments, std::cout);
         if (command == "dump") return RunDump(arguments, std::cout);
         if (command == "settings") return RunSettings(arguments, std::cout);
         if (command == "--help" || command == "-h") {

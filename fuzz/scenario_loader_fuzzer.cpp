@@ -1,0 +1,58 @@
+// Feeds arbitrary bytes to the scenario loader as a whole scenario file.
+// Loading must refuse anything damaged without crashing, reading past the
+// input or allocating more than the input could describe; whatever loaded
+// must then be describable field by field.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/archive.h"
+#include "platform/message_box.h"
+#include "scenario/field_sink.h"
+#include "scenario/scenario.h"
+#include "scenario/visual_object.h"
+
+namespace {
+
+// Visits every field and keeps nothing but a running count, so that the
+// reads are not optimised away.
+class CountingSink : public korv::FieldSink {
+public:
+    void Int(const char*, int64_t value) override { total += static_cast<uint64_t>(value); }
+    void Text(const char*, const std::string& value) override { total += value.size(); }
+    void Data(const char*, std::span<const uint8_t> bytes) override { total += bytes.size(); }
+    void BeginGroup(const char*) override { ++total; }
+    void EndGroup() override { ++total; }
+    uint64_t total = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Failed preparations report through message boxes: swallow them.
+    korv::platform::SetMessageBoxSink([](const korv::platform::MessageBoxRequest&) {});
+    // Pictures and texts prepare as 1 × 1 so that loading goes on past them.
+    korv::ScenePictureServices services;
+    services.measurePicture = [](std::span<const uint8_t>, int32_t& width, int32_t& height) {
+        width = height = 1;
+        return true;
+    };
+    services.renderText = [](korv::VisualObject&, int32_t& width, int32_t& height) {
+        width = height = 1;
+        return true;
+    };
+    korv::SetScenePictureServices(std::move(services));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    korv::platform::ArchiveReader archive(std::span<const uint8_t>(data, size));
+    korv::Scenario scenario;
+    scenario.Load(archive);
+    CountingSink sink;
+    for (size_t i = 0; i < scenario.CommandCount(); ++i) scenario.At(i).Describe(sink);
+    // Keeps the visits from being optimised away.
+    asm volatile("" : : "r"(sink.total));
+    return 0;
+}
