@@ -103,8 +103,12 @@ CompileResult ScenarioCompiler::Compile() {
         return abandon("out of memory");
     }
 
+    // The temporary file was made private; the scenario is an ordinary file.
+    namespace fs = std::filesystem;
     std::error_code error;
-    std::filesystem::rename(temp, OutputPath(), error);
+    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
+                    error);
+    fs::rename(temp, OutputPath(), error);
     if (error) return abandon("cannot replace " + OutputPath() + ": " + error.message());
     return CompileResult::Ok;
 }

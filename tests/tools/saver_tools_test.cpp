@@ -45,25 +45,66 @@ protected:
     fs::path saver_ = user_.root() / "Demo";
 };
 
-TEST_F(SaverToolsTest, BuildLaysOutTheSaverAndDumpReadsItBack) {
-    test::WriteFileBytes(user_.root() / "scenario.zep", "SCENARIO");
-    CommandResult built = Build({"--player-type", "0", "--scenario", (user_.root() / "scenario.zep").string(), "--unit",
-                                 "2", "--count", "3", "--always-check", "--user", "u\xC3\xA9", "--password", "p\"w",
-                                 "--settings-disabled"});
+TEST_F(SaverToolsTest, CompileBuildAndDumpAScenarioInASaver) {
+    fs::create_directories(user_.root() / "content");
+    test::WriteFileBytes(user_.root() / "content" / "logo.png", "PNG BYTES");
+    test::WriteFileBytes(user_.root() / "script.vel",
+                         "VERSION 500;<br>\r\nIMAGE logo,logo.png,9,NRM,0,0,,,;<br>\r\nSHOW logo,CTR,CTR,0,0,0,100;<br>\r\n"
+                         "WAIT ,1.5;<br>\r\n");
+    auto scenario = user_.root() / "demo.zep";
+    CommandResult compiled = Tool({"compile", (user_.root() / "script.vel").string(), "--content",
+                                   (user_.root() / "content").string(), "-o", scenario.string()});
+    ASSERT_EQ(compiled.exitCode, 0) << compiled.err;
+
+    CommandResult built = Build({"--player-type", "0", "--scenario", scenario.string(), "--unit", "2", "--count", "3",
+                                 "--always-check", "--user", "u\xC3\xA9", "--password", "p\"w", "--settings-disabled"});
     ASSERT_EQ(built.exitCode, 0) << built.err;
     std::string bytes = test::ReadFileBytes(saver_);
+    std::string scenarioBytes = test::ReadFileBytes(scenario);
     EXPECT_EQ(bytes.substr(0, 4), "\x7F" "ELF");
-    EXPECT_EQ(bytes.substr(kEngineSize, 12), std::string("\x08\x00\x00\x00SCENARIO", 12));
+    uint32_t size = static_cast<uint32_t>(scenarioBytes.size());
+    EXPECT_EQ(bytes.substr(kEngineSize, 4), std::string(reinterpret_cast<const char*>(&size), 4));
+    EXPECT_EQ(bytes.substr(kEngineSize + 4, scenarioBytes.size()), scenarioBytes);
     EXPECT_EQ(bytes.back(), '\x01');
     EXPECT_NE(fs::status(saver_).permissions() & fs::perms::owner_exec, fs::perms::none);
 
+    for (const fs::path& file : {fs::path(saver_), scenario}) {
+        CommandResult dump = Tool({"dump", file.string()});
+        ASSERT_EQ(dump.exitCode, 0) << dump.err;
+        for (const char* field : {"\"command\": \"IMAGE\"", "\"fileName\": \"logo.png\"", "\"size\": 9",
+                                  "\"command\": \"SHOW\"", "\"anchorX1\": 1", "\"milliseconds\": 1500",
+                                  "\"declaration\": 0", "\"formatVersion\": 25"})
+            EXPECT_NE(dump.out.find(field), std::string::npos) << field << "\n" << dump.out;
+    }
     CommandResult dump = Tool({"dump", saver_.string()});
-    ASSERT_EQ(dump.exitCode, 0) << dump.err;
     for (const char* field : {"\"playerType\": 0", "\"alwaysCheck\": 1", "\"intervalUnit\": 2", "\"intervalCount\": 3",
                               "\"siteUrl\": \"http://feed.example/saver/\"", "\"sourceName\": \"index.html\"",
-                              "\"username\": \"u\xC3\xA9\"", "\"password\": \"p\\\"w\"", "\"settingsDisabled\": 1",
-                              "\"embeddedScenarioBytes\": 12"})
+                              "\"username\": \"u\xC3\xA9\"", "\"password\": \"p\\\"w\"", "\"settingsDisabled\": 1"})
         EXPECT_NE(dump.out.find(field), std::string::npos) << field << "\n" << dump.out;
+}
+
+TEST_F(SaverToolsTest, CompileAndDumpRefuseWithAOneLineReason) {
+    test::WriteFileBytes(user_.root() / "script.vel", "IMAGE logo,missing.png,9,NRM;");
+    fs::create_directories(user_.root() / "content");
+    auto scenario = user_.root() / "demo.zep";
+    CommandResult failed = Tool({"compile", (user_.root() / "script.vel").string(), "--content",
+                                 (user_.root() / "content").string(), "-o", scenario.string()});
+    EXPECT_NE(failed.exitCode, 0);
+    EXPECT_NE(failed.err.find("missing.png Cannot be read data."), std::string::npos) << failed.err;
+    EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+    EXPECT_FALSE(fs::exists(scenario));
+
+    test::WriteFileBytes(user_.root() / "script.vel", "VERSION 501;CLS ,000.000.000;");
+    failed = Tool({"compile", (user_.root() / "script.vel").string(), "--content", (user_.root() / "content").string(),
+                   "-o", scenario.string()});
+    EXPECT_NE(failed.exitCode, 0);
+    EXPECT_NE(failed.err.find("newer engine"), std::string::npos) << failed.err;
+
+    test::WriteFileBytes(scenario, std::string("\x0FKORV-SCENE-FILE\x00\x00\xC8\x41\x05\x00\x00\x00", 24));
+    CommandResult damaged = Tool({"dump", scenario.string()});
+    EXPECT_NE(damaged.exitCode, 0);
+    EXPECT_NE(damaged.err.find("is damaged"), std::string::npos) << damaged.err;
+    EXPECT_EQ(std::count(damaged.err.begin(), damaged.err.end(), '\n'), 1) << damaged.err;
 }
 
 TEST_F(SaverToolsTest, BuildRefusesBadRequestsWithAOneLineReason) {
@@ -130,6 +171,24 @@ TEST_F(SaverToolsTest, EngineObeysItsSwitchesOnTheRealProgramFile) {
                              "klasik scr\r\n", "Klasik player, neuspeo start\r\n"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_EQ(Tool({"settings", saver_.string(), "SessionStatus"}).out, "SessionStatus=0\n");
+}
+
+TEST_F(SaverToolsTest, EnginePlaysTheScenarioEmbeddedInItsOwnFile) {
+    fs::create_directories(user_.root() / "content");
+    test::WriteFileBytes(user_.root() / "script.vel", "VERSION 500;CLS ,000.000.128;REPEAT;WAIT ,1;UNTIL INF,0;");
+    auto scenario = user_.root() / "demo.zep";
+    ASSERT_EQ(Tool({"compile", (user_.root() / "script.vel").string(), "--content", (user_.root() / "content").string(),
+                    "-o", scenario.string()})
+                  .exitCode,
+              0);
+    ASSERT_EQ(Build({"--player-type", "3", "--scenario", scenario.string()}).exitCode, 0);
+    CommandResult run = Saver({"/s"}, {"KORV_LOG=1"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::string log = test::ReadFileBytes(user_.stateHome() / "Halcyra" / "korv_log.txt");
+    for (const char* line : {"klasik scr\r\nUcitaj body podatke\r\nBody informacije ucitane\r\n"
+                             "Inicijalni zep fajl postoji, startujem njega\r\nInterpretiraj\r\nKreiraj SSWnd\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find("neuspeo"), std::string::npos) << log;
 }
 
 TEST_F(SaverToolsTest, DamagedSaversEndSilently) {
