@@ -36,19 +36,11 @@ void UntilCommand::DescribeFields(FieldSink& sink) const {
 }
 
 bool UntilCommand::PrepareFields() {
-    // Walk back to the REPEAT that opens this loop; inner loops nest.
     const Scenario* scenario = Owner();
-    if (!scenario) return false;
-    int depth = 1;
-    for (int32_t i = Index() - 1; i >= 0; --i) {
-        int32_t code = scenario->At(static_cast<size_t>(i)).Code();
-        if (code == CodeUntil) ++depth;
-        if (code == CodeRepeat && --depth == 0) {
-            bodyStart_ = i + 1;
-            return true;
-        }
-    }
-    return false;  // no matching REPEAT: the scenario cannot play
+    int32_t repeat = scenario ? scenario->MatchingRepeat(Index()) : -1;
+    if (repeat < 0) return false;  // no REPEAT opens this loop: the scenario cannot play
+    bodyStart_ = repeat + 1;
+    return true;
 }
 
 int UntilCommand::Execute(SceneContext&, int& index) {

@@ -49,6 +49,12 @@ Scenario::Scenario() {
 void Scenario::Clear() {
     commands_.clear();
     references_.clear();
+    matchingRepeat_.clear();
+}
+
+int32_t Scenario::MatchingRepeat(int32_t untilIndex) const {
+    if (untilIndex < 0 || static_cast<size_t>(untilIndex) >= matchingRepeat_.size()) return -1;
+    return matchingRepeat_[static_cast<size_t>(untilIndex)];
 }
 
 bool Scenario::ReadRecords(platform::ArchiveReader& archive) {
@@ -104,6 +110,17 @@ bool Scenario::Load(platform::ArchiveReader& archive) {
         return false;
     }
     for (size_t i = 0; i < commands_.size(); ++i) commands_[i]->SetIndex(static_cast<int32_t>(i));
+    // Pair each UNTIL with the REPEAT that opens its loop, as walking back
+    // from it with a nesting depth would, but in one pass for all loops.
+    matchingRepeat_.assign(commands_.size(), -1);
+    std::vector<int32_t> open;
+    for (size_t i = 0; i < commands_.size(); ++i) {
+        if (commands_[i]->Code() == CodeRepeat) open.push_back(static_cast<int32_t>(i));
+        if (commands_[i]->Code() == CodeUntil && !open.empty()) {
+            matchingRepeat_[i] = open.back();
+            open.pop_back();
+        }
+    }
     for (size_t i = 0; i < commands_.size(); ++i) {
         if (!commands_[i]->Prepare()) {
             loadError_ = std::string("record ") + std::to_string(i) + " (" + CommandWord(commands_[i]->Code()) +

@@ -48,6 +48,9 @@ public:
     void Clear();
 
     float FormatVersion() const { return formatVersion_; }
+    // The index of the REPEAT that opens the loop closed by the UNTIL at
+    // `untilIndex` (loops nest), or -1 when there is none.
+    int32_t MatchingRepeat(int32_t untilIndex) const;
     const std::vector<ReferenceList>& References() const { return references_; }
 
 private:
@@ -56,6 +59,7 @@ private:
     std::array<std::unique_ptr<SceneCommand>, kRecordCodeCount> prototypes_;
     std::vector<std::unique_ptr<SceneCommand>> commands_;
     std::vector<ReferenceList> references_;
+    std::vector<int32_t> matchingRepeat_;  // per command; -1 where none
     float formatVersion_ = 0;
     std::string loadError_;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The operating system's version and the screens.
 
-#include "shell/geometry.h"
+#include "platform/geometry.h"
 
 namespace korv {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "shell/geometry.h"
+#include "platform/geometry.h"
 
 namespace korv {
 

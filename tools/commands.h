@@ -17,6 +17,7 @@ public:
 
 int RunBuild(const std::vector<std::string>& arguments, std::ostream& out);
 int RunCompile(const std::vector<std::string>& arguments, std::ostream& out);
+int RunDecode(const std::vector<std::string>& arguments, std::ostream& out);
 int RunDump(const std::vector<std::string>& arguments, std::ostream& out);
 int RunSettings(const std::vector<std::string>& arguments, std::ostream& out);
 

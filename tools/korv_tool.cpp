@@ -12,10 +12,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: korv-tool build|compile|dump|settings ...\n"
+    "usage: korv-tool build|compile|decode|dump|settings ...\n"
     "  build --engine PATH [--scenario X.zep] --player-type N --site URL --source NAME\n"
     "        [--unit U --count N --always-check --user U --password P --settings-disabled] -o SAVER\n"
     "  compile SCRIPT --content DIR [--text-sources URL,URL...] -o OUT.zep\n"
+    "  decode IMAGE -o OUT.ppm\n"
     "  dump FILE\n"
     "  settings SAVER [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n";
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "build") return RunBuild(arguments, std::cout);
         if (command == "compile") return RunCompile(arguments, std::cout);
+        if (command == "decode") return RunDecode(arguments, std::cout);
         if (command == "dump") return RunDump(arguments, std::cout);
         if (command == "settings") return RunSettings(arguments, std::cout);
         if (command == "--help" || command == "-h") {

@@ -1,0 +1,75 @@
+#include "media/image/bmp_writer.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "media/image/image_error.h"
+
+namespace korv {
+
+namespace {
+
+void Put16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+}  // namespace
+
+bool WriteBmp(const std::string& path, const PixelBuffer& pixels) {
+    ClearImageError();
+    if (pixels.Empty() || pixels.bytes.size() != static_cast<size_t>(pixels.width) * pixels.height * 3) {
+        SetImageError(ImageBadParam);
+        return false;
+    }
+    const uint32_t rowBytes = (static_cast<uint32_t>(pixels.width) * 3 + 3) & ~3u;
+    const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(pixels.height);
+    std::vector<uint8_t> header;
+    header.push_back('B');
+    header.push_back('M');
+    Put32(header, 54 + imageBytes);  // file size
+    Put32(header, 0);
+    Put32(header, 54);  // offset of the pixels
+    Put32(header, 40);  // BITMAPINFOHEADER
+    Put32(header, static_cast<uint32_t>(pixels.width));
+    Put32(header, static_cast<uint32_t>(pixels.height));
+    Put16(header, 1);
+    Put16(header, 24);
+    Put32(header, 0);  // no compression
+    Put32(header, imageBytes);
+    Put32(header, 2835);  // 72 dots per inch
+    Put32(header, 2835);
+    Put32(header, 0);
+    Put32(header, 0);
+
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        SetImageError(ImageFileOpen);
+        return false;
+    }
+    out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    std::vector<uint8_t> row(rowBytes, 0);
+    for (int y = pixels.height - 1; y >= 0; --y) {
+        const uint8_t* in = pixels.Row(y);
+        for (int x = 0; x < pixels.width; ++x) {
+            row[3 * x] = in[3 * x + 2];
+            row[3 * x + 1] = in[3 * x + 1];
+            row[3 * x + 2] = in[3 * x];
+        }
+        out.write(reinterpret_cast<const char*>(row.data()), rowBytes);
+    }
+    out.close();
+    if (!out) {
+        std::remove(path.c_str());
+        SetImageError(ImageFileWrite);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace korv

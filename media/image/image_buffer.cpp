@@ -1,0 +1,125 @@
+#include "media/image/image_buffer.h"
+
+#include <new>
+
+#include "media/image/image_error.h"
+#include "media/image/image_layer.h"
+#include "media/image/resize.h"
+#include "platform/screen_metrics.h"
+#include "scenario/visual_object.h"
+#include "shell/log.h"
+
+namespace korv {
+
+namespace {
+
+void Diagnose(int code) { FileLog(ImageErrorText(code)); }
+
+}  // namespace
+
+bool CImageBuffer::Load(std::span<const uint8_t> encoded) {
+    Release(false);
+    std::optional<PixelBuffer> pixels;
+    try {
+        pixels = LoadPixels("", encoded);
+    } catch (const std::bad_alloc&) {
+        Diagnose(ImageOutOfMemory);
+        return false;
+    }
+    if (!pixels) return false;
+    width_ = pixels->width;
+    height_ = pixels->height;
+    base_ = std::move(*pixels);
+    return true;
+}
+
+bool CImageBuffer::Measure(std::span<const uint8_t> encoded, Size& size) {
+    bool loaded = Load(encoded);
+    if (loaded) size = GetSize();
+    Release(false);
+    return loaded;
+}
+
+bool CImageBuffer::Scale(int width, int height) {
+    scaled_ = PixelBuffer{};
+    scaled_.width = width;
+    scaled_.height = height;
+    if (base_.Empty()) return false;
+    if (!AcceptableImageSize(width, height)) {
+        SetImageError(ImageBadParam);
+        Diagnose(ImageBadParam);
+        scaled_.bytes.clear();
+        return false;
+    }
+    if (!ResizePixels(base_, scaled_)) {
+        Diagnose(GetImageError());
+        return false;
+    }
+    return true;
+}
+
+std::optional<platform::Surface> CImageBuffer::CreateBitmap(bool useBase) const {
+    const PixelBuffer& pixels = useBase ? base_ : scaled_;
+    if (pixels.Empty() || pixels.bytes.empty()) return std::nullopt;
+    return PixelsToBitmap(pixels);
+}
+
+std::optional<platform::Surface> CImageBuffer::CreateBitmapFromBase(Size& naturalSize, int targetWidth,
+                                                                    int targetHeight) {
+    bool scaled = targetWidth != 0 || targetHeight != 0;
+    if (scaled && !Scale(targetWidth, targetHeight)) {
+        Release(false);
+        return std::nullopt;
+    }
+    std::optional<platform::Surface> bitmap = CreateBitmap(!scaled);
+    naturalSize = GetSize();
+    Release(false);
+    return bitmap;
+}
+
+std::optional<platform::Surface> CImageBuffer::LoadAndCreateBitmap(std::span<const uint8_t> encoded, Size& naturalSize,
+                                                                   int targetWidth, int targetHeight) {
+    if (!Load(encoded)) return std::nullopt;
+    return CreateBitmapFromBase(naturalSize, targetWidth, targetHeight);
+}
+
+std::optional<platform::Surface> CImageBuffer::ComposeOverScreen(const platform::Surface& screen, int x, int y, int left,
+                                                                 int top, int right, int bottom) const {
+    platform::ScreenBounds primary = platform::PrimaryScreenBounds();
+    std::optional<PixelBuffer> copy = CaptureDC(screen, 0, 0, primary.width, primary.height);
+    if (!copy) return std::nullopt;
+    platform::Surface merged = PixelsToBitmap(*copy);
+    DrawPixelsKeyed(merged, base_, x, y, kKeyColour);
+    std::optional<PixelBuffer> cut = CaptureDC(merged, left, top, right - left, bottom - top);
+    if (!cut) return std::nullopt;
+    return PixelsToBitmap(*cut);
+}
+
+bool CImageBuffer::DrawKeyed(platform::Surface& surface, int x, int y) const {
+    return DrawPixelsKeyed(surface, base_, x, y, kKeyColour);
+}
+
+bool CImageBuffer::CaptureBitmap(const platform::Surface& bitmap) {
+    Release(false);
+    if (bitmap.Empty()) {
+        Diagnose(ImageBadParam);
+        return false;
+    }
+    base_ = BitmapToPixels(bitmap);
+    width_ = base_.width;
+    height_ = base_.height;
+    capturedBytes_ = static_cast<uint32_t>(base_.bytes.size());
+    return true;
+}
+
+void CImageBuffer::Release(bool keepBase) {
+    if (!keepBase) {
+        base_ = PixelBuffer{};
+        width_ = 0;
+        height_ = 0;
+        capturedBytes_ = 0;
+    }
+    scaled_ = PixelBuffer{};
+}
+
+}  // namespace korv

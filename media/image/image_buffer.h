@@ -1,0 +1,66 @@
+#pragma once
+// The picture of one image or text object of a scenario: the decoded base
+// picture, a scaled copy, and the bitmaps made from them for drawing.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "media/image/pixel_buffer.h"
+#include "platform/surface.h"
+
+namespace korv {
+
+class VisualObject;
+
+class CImageBuffer {
+public:
+    CImageBuffer() = default;
+    virtual ~CImageBuffer() = default;
+
+    // Decodes the picture into the base; false when it cannot be decoded.
+    bool Load(std::span<const uint8_t> encoded);
+    // The natural size of an encoded picture (decoded and released again).
+    bool Measure(std::span<const uint8_t> encoded, Size& size);
+    Size GetSize() const { return {width_, height_}; }
+    int ScaledWidth() const { return scaled_.width; }
+    int ScaledHeight() const { return scaled_.height; }
+    // Makes the scaled copy; false without a base picture or for a zero size.
+    bool Scale(int width, int height);
+    // A bitmap of the base picture or of the scaled copy; nothing when absent.
+    std::optional<platform::Surface> CreateBitmap(bool useBase) const;
+    // Decodes, scales when a target size is given, and returns the bitmap;
+    // `naturalSize` receives the picture's own size. Both buffers are
+    // released afterwards.
+    std::optional<platform::Surface> LoadAndCreateBitmap(std::span<const uint8_t> encoded, Size& naturalSize,
+                                                         int targetWidth, int targetHeight);
+    // As LoadAndCreateBitmap for the base already held (a rendered text).
+    std::optional<platform::Surface> CreateBitmapFromBase(Size& naturalSize, int targetWidth, int targetHeight);
+    // The base picture drawn keyed over a copy of the screen, cut to the
+    // rectangle: a transparent text merged with what lies under it.
+    std::optional<platform::Surface> ComposeOverScreen(const platform::Surface& screen, int x, int y, int left, int top,
+                                                       int right, int bottom) const;
+    // Draws the base picture; key-coloured pixels leave the surface as it is.
+    bool DrawKeyed(platform::Surface& surface, int x, int y) const;
+    // Takes a bitmap's pixels as the base picture.
+    bool CaptureBitmap(const platform::Surface& bitmap);
+    // Renders the text object's text (or `text` when not empty) with its font
+    // and colours into the base picture; false for an empty text.
+    bool RenderText(VisualObject& textObject, const std::string& text);
+    // Frees the scaled copy, and the base too unless `keepBase`.
+    void Release(bool keepBase);
+
+    const PixelBuffer& Base() const { return base_; }
+    const PixelBuffer& Scaled() const { return scaled_; }
+    uint32_t CapturedBytes() const { return capturedBytes_; }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    PixelBuffer base_;
+    PixelBuffer scaled_;
+    uint32_t capturedBytes_ = 0;
+};
+
+}  // namespace korv

@@ -1,0 +1,39 @@
+#pragma once
+// The image layer: decoding any supported picture into 24-bit pixels, and
+// moving pixels between pixel buffers and drawing surfaces.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "media/image/pixel_buffer.h"
+#include "platform/surface.h"
+
+namespace korv {
+
+inline constexpr platform::ColourRef kKeyColour = platform::Rgb(224, 224, 224);
+inline constexpr const char* kUnsupportedImageMessage = "This image format is not supported or image date is corrupted";
+
+// One-time set-up at start-up: connects pictures and texts of scenarios to
+// this layer.
+void InitImageLayer();
+
+// Decodes the picture in `memory` (when not empty) or in the file `fileName`.
+// An unsupported or unrecognised format shows kUnsupportedImageMessage; a
+// WBMP-looking file (first bytes 00 00) that is not a ".tga" gives nothing
+// silently. Sets the thread's image error on failure.
+std::optional<PixelBuffer> LoadPixels(const std::string& fileName, std::span<const uint8_t> memory);
+
+// A surface of the picture (a bitmap for drawing).
+platform::Surface PixelsToBitmap(const PixelBuffer& pixels);
+PixelBuffer BitmapToPixels(const platform::Surface& bitmap);
+// The pixels of a rectangle of `surface`; what lies outside it is black.
+// Nothing (error 5) for a zero size.
+std::optional<PixelBuffer> CaptureDC(const platform::Surface& surface, int x, int y, int width, int height);
+// Draws `copyWidth` × `copyHeight` pixels of the picture at (x, y).
+bool DrawPixels(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, int copyWidth, int copyHeight);
+// Draws the picture at (x, y); pixels of the key colour leave the surface as it is.
+bool DrawPixelsKeyed(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, platform::ColourRef key);
+
+}  // namespace korv

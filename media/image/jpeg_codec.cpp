@@ -1,0 +1,165 @@
+// JPEG through libjpeg. libjpeg reports fatal errors through a callback
+// that must not return; it jumps back with longjmp into the small functions
+// below, which hold only trivially destructible locals so that the jump
+// skips no C++ destructor.
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "media/image/decoders.h"
+#include "media/image/image_error.h"
+#include "media/image/jpeg_codec.h"
+
+namespace korv {
+
+namespace {
+
+// A picture may not claim more raw bytes per input byte than any JPEG can
+// deliver; this refuses tiny files that declare huge pictures.
+constexpr uint64_t kMaxExpansion = 2000;
+constexpr long kMaxDecoderMemory = 768L << 20;
+
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    jmp_buf jump;
+    bool truncated;
+};
+
+[[noreturn]] void OnFatalError(j_common_ptr info) { longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1); }
+
+void OnMessage(j_common_ptr info, int level) {
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    // A file that ends early is decoded by libjpeg with grey filling; here
+    // it counts as damaged.
+    if (level < 0 && errors->manager.msg_code == JWRN_JPEG_EOF) errors->truncated = true;
+}
+
+bool StartDecoding(jpeg_decompress_struct* info, JpegErrors* errors, const uint8_t* data, size_t size) {
+    if (setjmp(errors->jump)) return false;
+    jpeg_mem_src(info, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
+    jpeg_read_header(info, TRUE);
+    if (!AcceptableImageSize(info->image_width, info->image_height)) return false;
+    uint64_t raw = uint64_t{info->image_width} * info->image_height * 3;
+    if (raw > kMaxExpansion * size) return false;
+    info->out_color_space = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(info);
+    return true;
+}
+
+bool ReadRows(jpeg_decompress_struct* info, JpegErrors* errors, uint8_t* out, size_t rowBytes) {
+    if (setjmp(errors->jump)) return false;
+    while (info->output_scanline < info->output_height) {
+        JSAMPROW row = out + static_cast<size_t>(info->output_scanline) * rowBytes;
+        if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
+    }
+    jpeg_finish_decompress(info);
+    return true;
+}
+
+// Adobe CMYK JPEGs store inverted values; ink density becomes RGB light.
+void CmykRowToRgb(const uint8_t* cmyk, uint8_t* rgb, int width, bool inverted) {
+    for (int x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        rgb[0] = static_cast<uint8_t>(c * k / 255);
+        rgb[1] = static_cast<uint8_t>(m * k / 255);
+        rgb[2] = static_cast<uint8_t>(y * k / 255);
+    }
+}
+
+bool WriteAll(jpeg_compress_struct* info, JpegErrors* errors, FILE* file, const PixelBuffer* pixels, int quality,
+              bool progressive) {
+    if (setjmp(errors->jump)) return false;
+    jpeg_stdio_dest(info, file);
+    info->image_width = static_cast<JDIMENSION>(pixels->width);
+    info->image_height = static_cast<JDIMENSION>(pixels->height);
+    info->input_components = 3;
+    info->in_color_space = JCS_RGB;
+    jpeg_set_defaults(info);
+    jpeg_set_quality(info, quality, TRUE);
+    if (progressive) jpeg_simple_progression(info);
+    jpeg_start_compress(info, TRUE);
+    while (info->next_scanline < info->image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(pixels->Row(static_cast<int>(info->next_scanline)));
+        jpeg_write_scanlines(info, &row, 1);
+    }
+    jpeg_finish_compress(info);
+    return true;
+}
+
+}  // namespace
+
+std::optional<PixelBuffer> DecodeJpeg(std::span<const uint8_t> bytes) {
+    jpeg_decompress_struct info;
+    JpegErrors errors{};
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = OnFatalError;
+    errors.manager.emit_message = OnMessage;
+    jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kMaxDecoderMemory;
+
+    std::optional<PixelBuffer> result;
+    if (StartDecoding(&info, &errors, bytes.data(), bytes.size())) {
+        int width = static_cast<int>(info.output_width), height = static_cast<int>(info.output_height);
+        int components = info.output_components;
+        if ((components == 3 || components == 4) && AcceptableImageSize(width, height)) {
+            std::vector<uint8_t> decoded(static_cast<size_t>(width) * static_cast<size_t>(height) *
+                                         static_cast<size_t>(components));
+            if (ReadRows(&info, &errors, decoded.data(), static_cast<size_t>(width) * components) && !errors.truncated) {
+                if (components == 3) {
+                    result.emplace();
+                    result->width = width;
+                    result->height = height;
+                    result->bytes = std::move(decoded);
+                } else {
+                    bool inverted = info.saw_Adobe_marker;
+                    result.emplace(width, height);
+                    for (int y = 0; y < height; ++y)
+                        CmykRowToRgb(decoded.data() + static_cast<size_t>(y) * width * 4, result->Row(y), width, inverted);
+                }
+            }
+        }
+    }
+    jpeg_destroy_decompress(&info);
+    if (!result) SetImageError(ImageBadJpeg);
+    return result;
+}
+
+bool WriteJpeg(const std::string& path, const PixelBuffer& pixels, int quality, bool progressive) {
+    ClearImageError();
+    if (pixels.Empty() || pixels.bytes.size() != static_cast<size_t>(pixels.width) * pixels.height * 3 || quality < 0 ||
+        quality > 100) {
+        SetImageError(ImageBadParam);
+        return false;
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        SetImageError(ImageFileOpen);
+        return false;
+    }
+    jpeg_compress_struct info;
+    JpegErrors errors{};
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = OnFatalError;
+    errors.manager.emit_message = OnMessage;
+    jpeg_create_compress(&info);
+    bool written = WriteAll(&info, &errors, file, &pixels, quality, progressive);
+    jpeg_destroy_compress(&info);
+    if (std::fclose(file) != 0) written = false;
+    if (!written) {
+        std::remove(path.c_str());
+        SetImageError(ImageFileWrite);
+    }
+    return written;
+}
+
+}  // namespace korv

@@ -1,0 +1,115 @@
+// PNG through libpng. libpng reports errors by longjmp to the setjmp of the
+// small functions below, which hold only trivially destructible locals.
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+
+#include "media/image/decoders.h"
+#include "media/image/image_error.h"
+
+namespace korv {
+
+namespace {
+
+// Deflate cannot expand data by much more than a thousand times; a file
+// whose picture would need more is refused before anything is allocated.
+constexpr uint64_t kMaxExpansion = 3000;
+
+struct MemoryReader {
+    const uint8_t* data;
+    size_t size;
+    size_t position;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (count > reader->size - reader->position) png_error(png, "file ends early");
+    std::memcpy(out, reader->data + reader->position, count);
+    reader->position += count;
+}
+
+void OnError(png_structp png, png_const_charp) { longjmp(png_jmpbuf(png), 1); }
+void OnWarning(png_structp, png_const_charp) {}
+
+// Reads the header and sets the transforms that turn every colour type and
+// depth into 8-bit RGB; alpha and transparency are ignored.
+bool ReadHeader(png_structp png, png_infop info, MemoryReader* reader, png_uint_32* width, png_uint_32* height,
+                int* sampleBytes) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, reader, ReadFromMemory);
+    png_set_user_limits(png, kMaxImageDimension, kMaxImageDimension);
+    png_set_chunk_malloc_max(png, 8 << 20);
+    png_read_info(png, info);
+    *width = png_get_image_width(png, info);
+    *height = png_get_image_height(png, info);
+    if (!AcceptableImageSize(*width, *height)) return false;
+    if (uint64_t{*width} * *height * 3 > kMaxExpansion * reader->size) return false;
+
+    int colourType = png_get_color_type(png, info);
+    int depth = png_get_bit_depth(png, info);
+    if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    if (colourType & PNG_COLOR_MASK_ALPHA) png_set_strip_alpha(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    // 16-bit samples are kept and reduced afterwards (v / 257, the exact linear map).
+    *sampleBytes = png_get_bit_depth(png, info) == 16 ? 2 : 1;
+    return png_get_channels(png, info) == 3 && (depth == 16 || png_get_bit_depth(png, info) == 8) &&
+           png_get_rowbytes(png, info) == static_cast<png_size_t>(*width) * 3 * *sampleBytes;
+}
+
+bool ReadRows(png_structp png, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_image(png, rows);
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+std::optional<PixelBuffer> DecodePng(std::span<const uint8_t> bytes) {
+    if (bytes.size() < 8 || png_sig_cmp(const_cast<png_bytep>(bytes.data()), 0, 8) != 0) {
+        SetImageError(ImageBadPng);
+        return std::nullopt;
+    }
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    if (!png) {
+        SetImageError(ImagePngInternal);
+        return std::nullopt;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        SetImageError(ImagePngInternal);
+        return std::nullopt;
+    }
+
+    MemoryReader reader{bytes.data(), bytes.size(), 0};
+    png_uint_32 width = 0, height = 0;
+    int sampleBytes = 1;
+    std::optional<PixelBuffer> result;
+    if (ReadHeader(png, info, &reader, &width, &height, &sampleBytes)) {
+        PixelBuffer pixels(static_cast<int>(width), static_cast<int>(height));
+        std::vector<png_bytep> rows(height);
+        std::vector<uint8_t> wide;
+        if (sampleBytes == 2) {
+            wide.resize(pixels.bytes.size() * 2);
+            for (png_uint_32 y = 0; y < height; ++y) rows[y] = wide.data() + static_cast<size_t>(y) * width * 6;
+        } else {
+            for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels.Row(static_cast<int>(y));
+        }
+        if (ReadRows(png, rows.data())) {
+            for (size_t i = 0; i < wide.size() / 2; ++i)
+                pixels.bytes[i] = static_cast<uint8_t>(((wide[2 * i] << 8) | wide[2 * i + 1]) / 257);
+            result = std::move(pixels);
+        }
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (!result) SetImageError(ImageBadPng);
+    return result;
+}
+
+}  // namespace korv

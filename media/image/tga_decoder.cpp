@@ -1,0 +1,160 @@
+// Truevision TGA: an 18-byte header, the image ID, the colour map, then the
+// pixels in little-endian BGR(A), optionally run-length coded in packets that
+// may run on from one row to the next. Rows go bottom-up unless bit 5 of the
+// descriptor is set; bit 4 stores each row right to left. Alpha and the
+// attribute bit of 16-bit pixels are not used.
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+#include "media/image/decoders.h"
+#include "media/image/image_error.h"
+
+namespace korv {
+namespace {
+
+constexpr size_t kHeaderSize = 18;
+
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+std::optional<PixelBuffer> Fail() {
+    SetImageError(ImageBadTga);
+    return std::nullopt;
+}
+
+// 5 bits to 8, rounding down as ImageMagick does (31 still gives 255).
+uint8_t Scale5(unsigned value) { return static_cast<uint8_t>(value * 255 / 31); }
+
+// A 15/16/24/32-bit colour, as stored in the colour map or the pixels.
+void ReadColour(const uint8_t* p, int bytes, uint8_t* rgb) {
+    if (bytes == 2) {
+        unsigned v = U16(p);
+        rgb[0] = Scale5((v >> 10) & 31);
+        rgb[1] = Scale5((v >> 5) & 31);
+        rgb[2] = Scale5(v & 31);
+    } else {
+        rgb[0] = p[2];
+        rgb[1] = p[1];
+        rgb[2] = p[0];
+    }
+}
+
+enum class Kind { Mapped, TrueColour, Grey };
+
+std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
+    const size_t size = bytes.size();
+    const uint8_t* d = bytes.data();
+    if (size < kHeaderSize) return Fail();
+    const size_t idLength = d[0];
+    const int mapType = d[1];
+    const int imageType = d[2];
+    const unsigned mapFirst = U16(d + 3), mapLength = U16(d + 5);
+    const int mapBits = d[7];
+    const int width = U16(d + 12), height = U16(d + 14);
+    const int depth = d[16];
+    const int descriptor = d[17];
+
+    Kind kind;
+    switch (imageType & 7) {
+        case 1: kind = Kind::Mapped; break;
+        case 2: kind = Kind::TrueColour; break;
+        case 3: kind = Kind::Grey; break;
+        default: return Fail();  // 0 (no picture) and the unknown ones
+    }
+    if ((imageType & ~8) > 3 || mapType > 1) return Fail();
+    const bool compressed = imageType & 8;
+    if (kind == Kind::Mapped && (mapType != 1 || (depth != 8 && depth != 16))) return Fail();
+    if (kind == Kind::TrueColour && depth != 15 && depth != 16 && depth != 24 && depth != 32) return Fail();
+    if (kind == Kind::Grey && depth != 8 && depth != 16) return Fail();
+    if (!AcceptableImageSize(width, height)) return Fail();
+
+    size_t pos = kHeaderSize + idLength;
+    if (pos > size) return Fail();
+
+    // The colour map, also skipped over by pictures that do not use it.
+    std::vector<uint8_t> map;
+    if (mapType == 1) {
+        if (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return Fail();
+        const int entryBytes = (mapBits + 7) / 8;
+        const size_t mapBytes = static_cast<size_t>(mapLength) * entryBytes;
+        if (mapBytes > size - pos) return Fail();
+        if (kind == Kind::Mapped) {
+            map.resize(static_cast<size_t>(mapLength) * 3);
+            for (unsigned i = 0; i < mapLength; ++i) ReadColour(d + pos + i * entryBytes, entryBytes, &map[i * 3]);
+        }
+        pos += mapBytes;
+    }
+
+    const int pixelBytes = (depth + 7) / 8;
+    const uint64_t count = static_cast<uint64_t>(width) * height;
+    const size_t available = size - pos;
+    // Uncompressed, every pixel is there; compressed, a packet of one header
+    // byte and one pixel covers at most 128.
+    if (compressed ? (count + 127) / 128 * (1 + pixelBytes) > available : count * pixelBytes > available) return Fail();
+
+    auto convert = [&](const uint8_t* p, uint8_t* rgb) {
+        switch (kind) {
+            case Kind::Mapped: {
+                unsigned index = pixelBytes == 1 ? p[0] : U16(p);
+                if (index >= mapFirst && index - mapFirst < mapLength) {
+                    std::copy_n(&map[(index - mapFirst) * 3], 3, rgb);
+                } else {
+                    rgb[0] = rgb[1] = rgb[2] = 0;
+                }
+                break;
+            }
+            case Kind::TrueColour: ReadColour(p, pixelBytes, rgb); break;
+            case Kind::Grey: rgb[0] = rgb[1] = rgb[2] = p[0]; break;  // the second byte of 16 bits is alpha
+        }
+    };
+
+    PixelBuffer out(width, height);
+    const bool topDown = descriptor & 0x20;
+    const bool rightToLeft = descriptor & 0x10;
+    // Where the n-th pixel of the file goes.
+    auto target = [&](uint64_t n) {
+        int row = static_cast<int>(n / width), column = static_cast<int>(n % width);
+        if (!topDown) row = height - 1 - row;
+        if (rightToLeft) column = width - 1 - column;
+        return out.Row(row) + column * 3;
+    };
+
+    const uint8_t* p = d + pos;
+    const uint8_t* end = d + size;
+    if (!compressed) {
+        for (uint64_t n = 0; n < count; ++n, p += pixelBytes) convert(p, target(n));
+        return out;
+    }
+    for (uint64_t n = 0; n < count;) {
+        if (p == end) return Fail();
+        const unsigned header = *p++;
+        const unsigned length = (header & 0x7F) + 1;
+        const bool run = header & 0x80;
+        const size_t packetBytes = run ? pixelBytes : static_cast<size_t>(length) * pixelBytes;
+        if (length > count - n || packetBytes > static_cast<size_t>(end - p)) return Fail();
+        if (run) {
+            uint8_t rgb[3];
+            convert(p, rgb);
+            for (unsigned i = 0; i < length; ++i) std::copy_n(rgb, 3, target(n++));
+        } else {
+            for (unsigned i = 0; i < length; ++i) convert(p + i * pixelBytes, target(n++));
+        }
+        p += packetBytes;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> bytes) {
+    try {
+        return Decode(bytes);
+    } catch (const std::bad_alloc&) {
+        SetImageError(ImageOutOfMemory);
+        return std::nullopt;
+    }
+}
+
+}  // namespace korv

@@ -1,0 +1,41 @@
+#pragma once
+// Points, sizes and rectangles in pixels.
+
+#include <algorithm>
+
+namespace korv {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+// Right and bottom lie just outside the rectangle.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    static Rect FromSize(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    Rect Intersect(const Rect& other) const {
+        Rect r{std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+               std::min(bottom, other.bottom)};
+        return r.IsEmpty() ? Rect{} : r;
+    }
+    Rect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    bool operator==(const Rect&) const = default;
+};
+
+}  // namespace korv

@@ -1,0 +1,448 @@
+#include "platform/painter.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace korv::platform {
+
+namespace {
+
+constexpr Pixel kColourBits = 0x00FFFFFF;
+
+// Where a block copy lands once clipped: `width` x `height` pixels from
+// (sourceX, sourceY) of the source to (x, y) of the target.
+struct BlitArea {
+    int x = 0;
+    int y = 0;
+    int sourceX = 0;
+    int sourceY = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Clips sourceRect to the source, moves it to `destination` and clips it to
+// `clip` (which lies within the target). The offset is kept in 64 bits: with
+// extreme coordinates it does not fit in an int.
+bool ClipBlit(const Rect& clip, Point destination, const Surface& source, const Rect& sourceRect, BlitArea& area) {
+    Rect inSource = sourceRect.Intersect(source.Bounds());
+    if (inSource.IsEmpty()) return false;
+    int64_t offsetX = int64_t{destination.x} - sourceRect.left;
+    int64_t offsetY = int64_t{destination.y} - sourceRect.top;
+    int64_t left = std::max<int64_t>(inSource.left + offsetX, clip.left);
+    int64_t top = std::max<int64_t>(inSource.top + offsetY, clip.top);
+    int64_t right = std::min<int64_t>(inSource.right + offsetX, clip.right);
+    int64_t bottom = std::min<int64_t>(inSource.bottom + offsetY, clip.bottom);
+    if (left >= right || top >= bottom) return false;
+    area = {static_cast<int>(left),          static_cast<int>(top),
+            static_cast<int>(left - offsetX), static_cast<int>(top - offsetY),
+            static_cast<int>(right - left),  static_cast<int>(bottom - top)};
+    return true;
+}
+
+bool Overlaps(const BlitArea& a) {
+    return a.x < a.sourceX + a.width && a.sourceX < a.x + a.width && a.y < a.sourceY + a.height &&
+           a.sourceY < a.y + a.height;
+}
+
+void OrRow(Pixel* __restrict to, const Pixel* __restrict from, int count) {
+    for (int i = 0; i < count; ++i) to[i] = (to[i] | from[i]) & kColourBits;
+}
+
+void AndRow(Pixel* __restrict to, const Pixel* __restrict from, int count) {
+    for (int i = 0; i < count; ++i) to[i] = to[i] & from[i] & kColourBits;
+}
+
+// Row-by-row combination of a clipped area whose source does not overlap
+// its destination.
+template <typename RowOp>
+void CombineRows(Surface& target, const Surface& source, const BlitArea& a, RowOp rowOp) {
+    for (int row = 0; row < a.height; ++row) {
+        rowOp(target.Row(a.y + row) + a.x, source.Row(a.sourceY + row) + a.sourceX, a.width);
+    }
+}
+
+// Combines through a snapshot of the source when it overlaps the destination
+// in the same surface, so that every row reads the source as it was before.
+template <typename RowOp>
+void CombineSafely(Surface& target, const Surface& source, BlitArea a, RowOp rowOp) {
+    if (&source == &target && Overlaps(a)) {
+        Surface snapshot = CopyRect(source, Rect::FromSize(a.sourceX, a.sourceY, a.width, a.height));
+        a.sourceX = 0;
+        a.sourceY = 0;
+        CombineRows(target, snapshot, a, rowOp);
+    } else {
+        CombineRows(target, source, a, rowOp);
+    }
+}
+
+// Source coordinate sampled by each destination coordinate in
+// [first, last) of a stretch from `sourceStart`/`sourceSize` onto
+// `destinationStart`/`destinationSize`, trimmed to those inside
+// [0, sourceLimit). The samples never decrease, so the ones outside form a
+// leading and a trailing run; `first` is moved past the leading one.
+std::vector<int> StretchSamples(int64_t destinationStart, int64_t destinationSize, int64_t sourceStart,
+                                int64_t sourceSize, int& first, int last, int sourceLimit) {
+    std::vector<int> samples;
+    samples.reserve(static_cast<size_t>(last - first));
+    int skipped = 0;
+    for (int d = first; d < last; ++d) {
+        // Up to 2^33 * 2^32: needs more than 64 bits.
+        __int128 numerator = static_cast<__int128>(2 * (d - destinationStart) + 1) * sourceSize;
+        int64_t s = sourceStart + static_cast<int64_t>(numerator / (2 * destinationSize));
+        if (s < 0) {
+            ++skipped;
+            continue;
+        }
+        if (s >= sourceLimit) break;
+        samples.push_back(static_cast<int>(s));
+    }
+    first += skipped;
+    return samples;
+}
+
+// On/off runs of the styled width-1 pens, starting with "on".
+std::vector<bool> StylePattern(PenStyle style) {
+    auto build = [](std::initializer_list<int> runs) {
+        std::vector<bool> pattern;
+        bool on = true;
+        for (int run : runs) {
+            pattern.insert(pattern.end(), static_cast<size_t>(run), on);
+            on = !on;
+        }
+        return pattern;
+    };
+    switch (style) {
+        case PenStyle::Dash: return build({18, 6});
+        case PenStyle::Dot: return build({3, 3});
+        case PenStyle::DashDot: return build({9, 6, 3, 6});
+        case PenStyle::DashDotDot: return build({9, 3, 3, 3, 3, 3});
+        default: return {};  // solid
+    }
+}
+
+}  // namespace
+
+Painter::Painter(Surface& target) : target_(target), clip_{INT_MIN, INT_MIN, INT_MAX, INT_MAX} {}
+
+// The stored clip is intersected with the bounds again on every use, so a
+// target that is assigned a smaller surface later is still never overrun.
+Rect Painter::EffectiveClip() const { return clip_.Intersect(target_.Bounds()); }
+
+Rect Painter::Clip() const { return EffectiveClip(); }
+
+void Painter::SetClip(Rect clip) { clip_ = clip.Intersect(target_.Bounds()); }
+
+void Painter::ResetClip() { clip_ = {INT_MIN, INT_MIN, INT_MAX, INT_MAX}; }
+
+void Painter::SetPixel(Point point, ColourRef colour) {
+    if (!EffectiveClip().Contains(point.x, point.y)) return;
+    target_.Set(point.x, point.y, ColourToPixel(colour));
+    target_.MarkChanged();
+}
+
+ColourRef Painter::GetPixel(Point point) const {
+    if (!EffectiveClip().Contains(point.x, point.y)) return kInvalidColour;
+    return PixelToColour(target_.At(point.x, point.y));
+}
+
+// `area` lies within the clip.
+void Painter::FillClipped(const Rect& area, Pixel pixel) {
+    if (area.IsEmpty()) return;
+    int width = area.Width();
+    if (width == target_.Width()) {
+        // Whole rows are contiguous: one run.
+        std::fill_n(target_.Row(area.top), static_cast<size_t>(width) * static_cast<size_t>(area.Height()), pixel);
+    } else {
+        for (int y = area.top; y < area.bottom; ++y) std::fill_n(target_.Row(y) + area.left, width, pixel);
+    }
+    target_.MarkChanged();
+}
+
+void Painter::FillSpan(int64_t left, int64_t top, int64_t right, int64_t bottom, Pixel pixel) {
+    Rect clip = EffectiveClip();
+    left = std::max<int64_t>(left, clip.left);
+    top = std::max<int64_t>(top, clip.top);
+    right = std::min<int64_t>(right, clip.right);
+    bottom = std::min<int64_t>(bottom, clip.bottom);
+    if (left >= right || top >= bottom) return;
+    FillClipped({static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)},
+                pixel);
+}
+
+void Painter::Fill(Rect rect, ColourRef colour) { FillClipped(rect.Intersect(EffectiveClip()), ColourToPixel(colour)); }
+
+void Painter::Copy(Point destination, const Surface& source, Rect sourceRect, RasterOp op) {
+    BlitArea a;
+    if (!ClipBlit(EffectiveClip(), destination, source, sourceRect, a)) return;
+    switch (op) {
+        case RasterOp::Copy: {
+            const size_t rowBytes = static_cast<size_t>(a.width) * sizeof(Pixel);
+            if (&source == &target_) {
+                // memmove handles overlap within a row; across rows, go
+                // bottom-up when moving down so no row is overwritten
+                // before it has been read.
+                if (a.y > a.sourceY) {
+                    for (int row = a.height - 1; row >= 0; --row) {
+                        std::memmove(target_.Row(a.y + row) + a.x, target_.Row(a.sourceY + row) + a.sourceX, rowBytes);
+                    }
+                } else {
+                    for (int row = 0; row < a.height; ++row) {
+                        std::memmove(target_.Row(a.y + row) + a.x, target_.Row(a.sourceY + row) + a.sourceX, rowBytes);
+                    }
+                }
+            } else if (a.width == target_.Width() && a.width == source.Width()) {
+                std::memcpy(target_.Row(a.y), source.Row(a.sourceY), rowBytes * static_cast<size_t>(a.height));
+            } else {
+                for (int row = 0; row < a.height; ++row) {
+                    std::memcpy(target_.Row(a.y + row) + a.x, source.Row(a.sourceY + row) + a.sourceX, rowBytes);
+                }
+            }
+            break;
+        }
+        case RasterOp::Or: CombineSafely(target_, source, a, OrRow); break;
+        case RasterOp::And: CombineSafely(target_, source, a, AndRow); break;
+        default: return;
+    }
+    target_.MarkChanged();
+}
+
+void Painter::KeyedCopy(Point destination, const Surface& source, Rect sourceRect, ColourRef key) {
+    BlitArea a;
+    if (!ClipBlit(EffectiveClip(), destination, source, sourceRect, a)) return;
+    const Pixel keyPixel = ColourToPixel(key);
+    CombineSafely(target_, source, a, [keyPixel](Pixel* __restrict to, const Pixel* __restrict from, int count) {
+        // Branch-free so that it vectorises.
+        for (int i = 0; i < count; ++i) {
+            Pixel p = from[i];
+            to[i] = (p & kColourBits) == keyPixel ? to[i] : p;
+        }
+    });
+    target_.MarkChanged();
+}
+
+void Painter::StretchCopy(Rect destination, const Surface& source, Rect sourceRect) {
+    const int64_t destinationWidth = int64_t{destination.right} - destination.left;
+    const int64_t destinationHeight = int64_t{destination.bottom} - destination.top;
+    const int64_t sourceWidth = int64_t{sourceRect.right} - sourceRect.left;
+    const int64_t sourceHeight = int64_t{sourceRect.bottom} - sourceRect.top;
+    if (destinationWidth <= 0 || destinationHeight <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return;
+    Rect area = destination.Intersect(EffectiveClip());
+    if (area.IsEmpty() || source.Empty()) return;
+
+    std::vector<int> columns = StretchSamples(destination.left, destinationWidth, sourceRect.left, sourceWidth,
+                                              area.left, area.right, source.Width());
+    std::vector<int> rows = StretchSamples(destination.top, destinationHeight, sourceRect.top, sourceHeight,
+                                           area.top, area.bottom, source.Height());
+    if (columns.empty() || rows.empty()) return;
+
+    // Reading from the target itself: sample a snapshot of the part used.
+    const Surface* from = &source;
+    Surface snapshot;
+    if (&source == &target_) {
+        int left = columns.front();
+        int top = rows.front();
+        snapshot = CopyRect(source, {left, top, columns.back() + 1, rows.back() + 1});
+        for (int& c : columns) c -= left;
+        for (int& r : rows) r -= top;
+        from = &snapshot;
+    }
+
+    const int count = static_cast<int>(columns.size());
+    const int* columnOf = columns.data();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        Pixel* out = target_.Row(area.top + static_cast<int>(i)) + area.left;
+        if (i > 0 && rows[i] == rows[i - 1]) {
+            // Same source row as the line above: copy it.
+            std::memcpy(out, out - target_.Width(), static_cast<size_t>(count) * sizeof(Pixel));
+            continue;
+        }
+        const Pixel* in = from->Row(rows[i]);
+        for (int x = 0; x < count; ++x) out[x] = in[columnOf[x]];
+    }
+    target_.MarkChanged();
+}
+
+void Painter::Line(Point from, Point to, const Pen& pen) {
+    if (pen.style == PenStyle::Null || from == to) return;
+    Rect clip = EffectiveClip();
+    if (clip.IsEmpty()) return;
+    if (pen.width > 1) {
+        WideLine(from, to, pen.width, ColourToPixel(pen.colour), clip);
+    } else {
+        ThinLine(from, to, pen, clip);
+    }
+}
+
+void Painter::ThinLine(Point from, Point to, const Pen& pen, const Rect& clip) {
+    // Walk along the longer ("major") axis one pixel a step; the shorter
+    // axis advances by the rounded exact offset t * minorDelta / majorDelta.
+    const int64_t dx = int64_t{to.x} - from.x;
+    const int64_t dy = int64_t{to.y} - from.y;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const int64_t majorDelta = xMajor ? dx : dy;
+    const int64_t minorDelta = xMajor ? dy : dx;
+    const int64_t majorStart = xMajor ? from.x : from.y;
+    const int64_t minorStart = xMajor ? from.y : from.x;
+    const int64_t majorStep = majorDelta > 0 ? 1 : -1;
+    const int64_t minorStep = minorDelta >= 0 ? 1 : -1;
+    const int64_t steps = std::llabs(majorDelta);  // `to` itself is not drawn
+    const int64_t rise = std::llabs(minorDelta);
+    const int64_t majorLow = xMajor ? clip.left : clip.top;
+    const int64_t majorHigh = xMajor ? clip.right : clip.bottom;
+    const int64_t minorLow = xMajor ? clip.top : clip.left;
+    const int64_t minorHigh = xMajor ? clip.bottom : clip.right;
+
+    if (rise == 0 && (minorStart < minorLow || minorStart >= minorHigh)) return;
+
+    // Steps whose major coordinate lies inside the clip: the walk never
+    // visits more pixels than the clip is long.
+    int64_t first = majorStep > 0 ? majorLow - majorStart : majorStart - majorHigh + 1;
+    int64_t last = majorStep > 0 ? majorHigh - majorStart : majorStart - majorLow + 1;
+    first = std::max<int64_t>(first, 0);
+    last = std::min(last, steps);
+    if (first >= last) return;
+
+    // Minor offset at step t: floor((2 t rise + bias) / (2 steps)), the
+    // exact offset rounded to nearest. Ties go to the smaller coordinate
+    // (down when the minor axis runs forwards, up in offset when it runs
+    // backwards), so the pixels do not depend on the drawing direction.
+    const int64_t denominator = 2 * steps;
+    const int64_t bias = minorStep > 0 ? steps - 1 : steps;
+    __int128 numerator = static_cast<__int128>(2) * first * rise + bias;
+    int64_t offset = static_cast<int64_t>(numerator / denominator);
+    int64_t remainder = static_cast<int64_t>(numerator % denominator);
+
+    const std::vector<bool> pattern = StylePattern(pen.style);
+    size_t phase = pattern.empty() ? 0 : static_cast<size_t>(first % static_cast<int64_t>(pattern.size()));
+    const Pixel pixel = ColourToPixel(pen.colour);
+    bool drawn = false;
+
+    for (int64_t t = first; t < last; ++t) {
+        int64_t minor = minorStart + minorStep * offset;
+        if (minor >= minorLow && minor < minorHigh) {
+            if (pattern.empty() || pattern[phase]) {
+                int64_t major = majorStart + majorStep * t;
+                int x = static_cast<int>(xMajor ? major : minor);
+                int y = static_cast<int>(xMajor ? minor : major);
+                target_.Set(x, y, pixel);
+                drawn = true;
+            }
+        } else if (minorStep > 0 ? minor >= minorHigh : minor < minorLow) {
+            break;  // left the clip for good
+        }
+        if (!pattern.empty() && ++phase == pattern.size()) phase = 0;
+        remainder += 2 * rise;
+        if (remainder >= denominator) {
+            remainder -= denominator;
+            ++offset;
+        }
+    }
+    if (drawn) target_.MarkChanged();
+}
+
+void Painter::WideLine(Point from, Point to, int width, Pixel pixel, const Rect& clip) {
+    // The pixels whose centres lie within `radius` of the segment: per row,
+    // the union of the two end discs and the band between them. The shape
+    // is convex, so the union is a single span. Coordinates are taken
+    // relative to the clip's corner to keep the numbers small.
+    const double radius = width / 2.0;
+    const double shift = width % 2 == 0 ? -0.5 : 0.0;
+    const double ax = static_cast<double>(int64_t{from.x} - clip.left) + shift;
+    const double ay = static_cast<double>(int64_t{from.y} - clip.top) + shift;
+    const double bx = static_cast<double>(int64_t{to.x} - clip.left) + shift;
+    const double by = static_cast<double>(int64_t{to.y} - clip.top) + shift;
+    const double length = std::hypot(bx - ax, by - ay);
+    const double ux = (bx - ax) / length;
+    const double uy = (by - ay) / length;
+    const double columns = clip.Width();
+    const double rowCount = clip.Height();
+
+    const double firstRow = std::max(0.0, std::ceil(std::min(ay, by) - radius));
+    const double lastRow = std::min(rowCount - 1, std::floor(std::max(ay, by) + radius));
+    constexpr double kInfinity = HUGE_VAL;
+    bool drawn = false;
+
+    // Narrows [low, high] to the x where low' <= coefficient * x <= high'.
+    auto narrow = [](double coefficient, double lower, double upper, double& low, double& high) {
+        if (coefficient == 0) {
+            if (lower > 0 || upper < 0) high = low - 1;
+            return;
+        }
+        double a = lower / coefficient;
+        double b = upper / coefficient;
+        if (a > b) std::swap(a, b);
+        low = std::max(low, a);
+        high = std::min(high, b);
+    };
+
+    for (double y = firstRow; y <= lastRow; ++y) {
+        double left = kInfinity;
+        double right = -kInfinity;
+        for (auto [cx, cy] : {std::pair{ax, ay}, std::pair{bx, by}}) {
+            double dy = std::abs(y - cy);
+            if (dy <= radius) {
+                // (r - dy)(r + dy) stays accurate where r and dy are large.
+                double half = std::sqrt((radius - dy) * (radius + dy));
+                left = std::min(left, cx - half);
+                right = std::max(right, cx + half);
+            }
+        }
+        // The band: |cross(u, p - a)| <= r and 0 <= dot(u, p - a) <= length.
+        const double py = y - ay;
+        double low = -kInfinity;
+        double high = kInfinity;
+        narrow(-uy, -radius - ux * py, radius - ux * py, low, high);
+        narrow(ux, -uy * py, length - uy * py, low, high);
+        if (low <= high) {
+            left = std::min(left, ax + low);
+            right = std::max(right, ax + high);
+        }
+        double spanLeft = std::max(0.0, std::ceil(left));
+        double spanRight = std::min(columns - 1, std::floor(right));
+        if (spanLeft > spanRight) continue;
+        int row = clip.top + static_cast<int>(y);
+        std::fill(target_.Row(row) + clip.left + static_cast<int>(spanLeft),
+                  target_.Row(row) + clip.left + static_cast<int>(spanRight) + 1, pixel);
+        drawn = true;
+    }
+    if (drawn) target_.MarkChanged();
+}
+
+void Painter::RaisedEdge(Rect rect) {
+    int64_t left = rect.left;
+    int64_t top = rect.top;
+    int64_t right = rect.right;
+    int64_t bottom = rect.bottom;
+    const std::array<std::pair<ColourRef, ColourRef>, 2> rings{
+        std::pair{kEdgeLight, kEdgeDarkShadow}, std::pair{kEdgeHighlight, kEdgeShadow}};
+    for (auto [light, dark] : rings) {
+        if (left >= right || top >= bottom) return;
+        Pixel lightPixel = ColourToPixel(light);
+        Pixel darkPixel = ColourToPixel(dark);
+        FillSpan(left, top, right - 1, top + 1, lightPixel);
+        FillSpan(left, top, left + 1, bottom - 1, lightPixel);
+        FillSpan(left, bottom - 1, right, bottom, darkPixel);
+        FillSpan(right - 1, top, right, bottom, darkPixel);
+        ++left;
+        ++top;
+        --right;
+        --bottom;
+    }
+}
+
+Surface CopyRect(const Surface& source, Rect sourceRect) {
+    const int64_t width = int64_t{sourceRect.right} - sourceRect.left;
+    const int64_t height = int64_t{sourceRect.bottom} - sourceRect.top;
+    if (width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX || width * height > (int64_t{1} << 28)) {
+        return {};
+    }
+    Surface copy(static_cast<int>(width), static_cast<int>(height));
+    Painter(copy).Copy({0, 0}, source, sourceRect);
+    return copy;
+}
+
+}  // namespace korv::platform
