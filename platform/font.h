@@ -6,10 +6,11 @@
 // faces with the same metrics where there are any: "Arial" → Liberation Sans,
 // "Times New Roman" → Liberation Serif, "Courier New" → Liberation Mono,
 // "Verdana" and "Tahoma" → DejaVu Sans (wider than Liberation Sans, as they
-// are). Any other name is fontconfig's best match for it, with the family of
-// pitchAndFamily (roman, swiss, modern) and the charset's language as further
-// hints. When nothing usable comes back the face is DejaVu Sans or Liberation
-// Sans, so a font always has a face on a system with either installed.
+// are); should the stand-in be missing, the name itself is matched. Any other
+// name is fontconfig's best match for it, with the family of pitchAndFamily
+// (roman, swiss, modern) and the charset's language as further hints. When
+// nothing usable comes back the face is DejaVu Sans or Liberation Sans, so a
+// font always has a face on a system with either installed.
 //
 // Sizes follow the LOGFONT rule: a negative height is the character (em)
 // height in pixels, a positive height the cell height (ascent + descent), and
@@ -129,9 +130,8 @@ public:
     bool SyntheticBold() const;
     bool SyntheticItalic() const;
 
-    struct Impl;
-
 private:
+    struct Impl;
     explicit Font(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };

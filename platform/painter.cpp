@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace korv::platform {
@@ -149,15 +150,31 @@ ColourRef Painter::GetPixel(Point point) const {
     return PixelToColour(target_.At(point.x, point.y));
 }
 
+namespace {
+
+// Fills `count` pixels. The C library's wmemset (wchar_t is 32 bits here)
+// shares memset's tuned code, including the string-store path that skips
+// reading the lines it overwrites; a plain loop reaches about 2/3 of that
+// on whole frames.
+void FillPixels(Pixel* to, size_t count, Pixel pixel) {
+    if constexpr (sizeof(wchar_t) == sizeof(Pixel)) {
+        std::wmemset(reinterpret_cast<wchar_t*>(to), static_cast<wchar_t>(pixel), count);
+    } else {
+        std::fill_n(to, count, pixel);
+    }
+}
+
+}  // namespace
+
 // `area` lies within the clip.
 void Painter::FillClipped(const Rect& area, Pixel pixel) {
     if (area.IsEmpty()) return;
-    int width = area.Width();
-    if (width == target_.Width()) {
+    const size_t width = static_cast<size_t>(area.Width());
+    if (area.Width() == target_.Width()) {
         // Whole rows are contiguous: one run.
-        std::fill_n(target_.Row(area.top), static_cast<size_t>(width) * static_cast<size_t>(area.Height()), pixel);
+        FillPixels(target_.Row(area.top), width * static_cast<size_t>(area.Height()), pixel);
     } else {
-        for (int y = area.top; y < area.bottom; ++y) std::fill_n(target_.Row(y) + area.left, width, pixel);
+        for (int y = area.top; y < area.bottom; ++y) FillPixels(target_.Row(y) + area.left, width, pixel);
     }
     target_.MarkChanged();
 }

@@ -3,6 +3,7 @@
 // hidden by other commands.
 
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "scenario/scene_command.h"
 
 namespace korv {
+
+class CImageBuffer;
 
 enum PictureMode : int32_t { PictureEmbedded = 1, PictureDesktop = 2, PictureWallpaper = 3 };
 enum TextAlign : int32_t { AlignLeft = 0, AlignCentre = 1, AlignRight = 2 };
@@ -41,6 +44,8 @@ public:
     // Set by Prepare: the natural size of the picture or the rendered text.
     int32_t naturalWidth = 0;
     int32_t naturalHeight = 0;
+    // The pixels of a rendered text (and, while shown, of the picture).
+    std::shared_ptr<CImageBuffer> image;
 
     const std::vector<SceneCommand*>& Referrers() const { return referrers_; }
     void AddReferrer(SceneCommand* command) override { referrers_.push_back(command); }

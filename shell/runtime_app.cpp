@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <new>
 
+#include "media/image/image_layer.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/file.h"
@@ -302,6 +303,8 @@ bool RuntimeApp::ReadSceneList(platform::ArchiveReader& archive) {
 }
 
 int RuntimeApp::OsVersionCode() const { return GetOsVersionCode(); }
+
+void RuntimeApp::InitImageLayer() { korv::InitImageLayer(); }
 
 void RuntimeApp::ExitInstance() {
     if (exited_) return;

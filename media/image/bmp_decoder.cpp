@@ -123,15 +123,16 @@ void DecodeRows(const BmpLayout& bmp, const uint8_t* data, size_t stride, const 
 // RLE8 and RLE4, always bottom-up. Pixels past the end of a row are dropped
 // (encoders run on over the row padding), a skip past the last row ends the
 // picture, and pixels never written stay black. The data must reach the
-// end-of-bitmap escape or the end of the last row.
+// end-of-bitmap escape or the end of the last row. Without `out`, only
+// checks that it does.
 bool DecodeRle(const BmpLayout& bmp, const uint8_t* p, const uint8_t* end, const Rgb* palette, size_t paletteSize,
-               PixelBuffer& out) {
+               PixelBuffer* out) {
     const int64_t width = bmp.width;
     const int64_t height = bmp.height;
     const bool rle8 = bmp.compression == kBiRle8;
     int64_t x = 0, y = 0;
     auto put = [&](unsigned index) {
-        if (x < width) PutIndex(palette, paletteSize, out.Row(static_cast<int>(height - 1 - y)) + x * 3, index);
+        if (out && x < width) PutIndex(palette, paletteSize, out->Row(static_cast<int>(height - 1 - y)) + x * 3, index);
         ++x;
     };
     while (y < height) {
@@ -246,8 +247,11 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
     const size_t available = size - dataStart;
 
     if (bmp.compression == kBiRle8 || bmp.compression == kBiRle4) {
+        // The codes are checked before the picture is allocated: a few bytes
+        // may claim the largest picture.
+        if (!DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, nullptr)) return Fail(ImageBadBmp);
         PixelBuffer out(static_cast<int>(bmp.width), static_cast<int>(bmp.height));
-        if (!DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, out)) return Fail(ImageBadBmp);
+        DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, &out);
         return out;
     }
 
