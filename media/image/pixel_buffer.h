@@ -8,9 +8,11 @@
 
 namespace korv {
 
-// No picture is decoded beyond this width or height: a file that claims more
+// No picture is decoded beyond this width or height, nor beyond this many
+// pixels in all (8192 × 8192, far above any screen): a file that claims more
 // is refused before anything is allocated for it.
 inline constexpr int kMaxImageDimension = 16384;
+inline constexpr int64_t kMaxImagePixels = int64_t{8192} * 8192;
 
 struct PixelBuffer {
     int width = 0;
@@ -26,7 +28,8 @@ struct PixelBuffer {
 
 // Whether a picture of this size may be decoded at all.
 inline bool AcceptableImageSize(int64_t width, int64_t height) {
-    return width > 0 && height > 0 && width <= kMaxImageDimension && height <= kMaxImageDimension;
+    return width > 0 && height > 0 && width <= kMaxImageDimension && height <= kMaxImageDimension &&
+           width * height <= kMaxImagePixels;
 }
 
 }  // namespace korv

@@ -1,0 +1,22 @@
+// Feeds arbitrary bytes to the image layer as a picture held in memory:
+// format detection and every decoder behind it (JPEG and PNG through their
+// libraries included) must refuse damaged input without crashing, and a
+// picture that decodes must have exactly width × height × 3 bytes.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "media/image/image_layer.h"
+#include "platform/message_box.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static bool quiet = [] {
+        korv::platform::SetMessageBoxSink([](const korv::platform::MessageBoxRequest&) {});
+        return true;
+    }();
+    (void)quiet;
+    auto pixels = korv::LoadPixels("", {data, size});
+    if (pixels && pixels->bytes.size() != static_cast<size_t>(pixels->width) * pixels->height * 3) std::abort();
+    return 0;
+}
