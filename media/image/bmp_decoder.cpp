@@ -18,6 +18,8 @@ constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
+// The largest RLE picture decoded however little of it the codes draw.
+constexpr uint64_t kSparseRlePixels = uint64_t{1} << 20;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t U32(const uint8_t* p) {
@@ -124,9 +126,10 @@ void DecodeRows(const BmpLayout& bmp, const uint8_t* data, size_t stride, const 
 // (encoders run on over the row padding), a skip past the last row ends the
 // picture, and pixels never written stay black. The data must reach the
 // end-of-bitmap escape or the end of the last row. Without `out`, only
-// checks that it does.
+// checks that it does. `produced` counts the pixels the runs and literal
+// blocks give, clipped or not.
 bool DecodeRle(const BmpLayout& bmp, const uint8_t* p, const uint8_t* end, const Rgb* palette, size_t paletteSize,
-               PixelBuffer* out) {
+               PixelBuffer* out, uint64_t& produced) {
     const int64_t width = bmp.width;
     const int64_t height = bmp.height;
     const bool rle8 = bmp.compression == kBiRle8;
@@ -134,6 +137,7 @@ bool DecodeRle(const BmpLayout& bmp, const uint8_t* p, const uint8_t* end, const
     auto put = [&](unsigned index) {
         if (out && x < width) PutIndex(palette, paletteSize, out->Row(static_cast<int>(height - 1 - y)) + x * 3, index);
         ++x;
+        ++produced;
     };
     while (y < height) {
         if (end - p < 2) return false;
@@ -247,11 +251,16 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
     const size_t available = size - dataStart;
 
     if (bmp.compression == kBiRle8 || bmp.compression == kBiRle4) {
-        // The codes are checked before the picture is allocated: a few bytes
-        // may claim the largest picture.
-        if (!DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, nullptr)) return Fail(ImageBadBmp);
+        // The codes are checked before the picture is allocated. Skips and an
+        // early end of bitmap let a few bytes claim the largest picture, so
+        // beyond 1M pixels at least a quarter must come from runs or literals
+        // (encoders give every pixel).
+        uint64_t produced = 0;
+        if (!DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, nullptr, produced)) return Fail(ImageBadBmp);
+        const uint64_t pixels = static_cast<uint64_t>(bmp.width) * static_cast<uint64_t>(bmp.height);
+        if (pixels > kSparseRlePixels && produced < pixels / 4) return Fail(ImageRleUnsupported);
         PixelBuffer out(static_cast<int>(bmp.width), static_cast<int>(bmp.height));
-        DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, &out);
+        DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, &out, produced);
         return out;
     }
 

@@ -77,7 +77,7 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
     const int height = ymax - ymin + 1;
     if (!AcceptableImageSize(width, height)) return Fail();
 
-    const bool indexed = (bits == 1 && planes <= 4) || ((bits == 2 || bits == 4 || bits == 8) && planes == 1);
+    const bool indexed = (bits == 1 && planes >= 1 && planes <= 4) || ((bits == 2 || bits == 4 || bits == 8) && planes == 1);
     const bool trueColour = bits == 8 && (planes == 3 || planes == 4);
     if (!indexed && !trueColour) return Fail();
     if (bytesPerLine * 8 < static_cast<size_t>(width) * bits) return Fail();
