@@ -50,8 +50,21 @@ bool VirtualClock::WaitFor(const Event& event, uint32_t ms) {
 }
 
 void VirtualClock::Advance(uint64_t ms) {
+    AdvanceObserver observer;
+    uint64_t from = 0;
+    {
+        std::lock_guard lock(mutex_);
+        observer = observer_;
+        from = elapsedMs_;
+    }
+    if (observer) observer(from, from + ms);
     std::lock_guard lock(mutex_);
     elapsedMs_ += ms;
+}
+
+void VirtualClock::SetAdvanceObserver(AdvanceObserver observer) {
+    std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
 }
 
 uint64_t VirtualClock::Elapsed() const {

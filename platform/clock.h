@@ -5,6 +5,7 @@
 // replayed exactly in tests and in offline rendering.
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "platform/event.h"
@@ -48,8 +49,15 @@ public:
     // Milliseconds passed since construction.
     uint64_t Elapsed() const;
 
+    // Called on the waiting thread just before time moves from `fromMs` to
+    // `toMs` (both since construction): what is on the screen then is what
+    // stays there for the whole wait.
+    using AdvanceObserver = std::function<void(uint64_t fromMs, uint64_t toMs)>;
+    void SetAdvanceObserver(AdvanceObserver observer);
+
 private:
     mutable std::mutex mutex_;
+    AdvanceObserver observer_;
     int64_t startSeconds_;
     uint32_t startTick_;
     uint64_t elapsedMs_ = 0;

@@ -18,6 +18,15 @@ struct PasswordChangeLibrary {
 
 std::optional<PasswordChangeLibrary> LoadPasswordChangeLibrary();
 
+// The service that verifies the screen-saver password before a saver closes.
+struct PasswordVerifyLibrary {
+    // Asks the user for the password (owner window); true when it was right.
+    std::function<bool(uintptr_t window)> verifyPassword;
+};
+
+std::optional<PasswordVerifyLibrary> LoadPasswordVerifyLibrary();
+void SetPasswordVerifyLoader(std::function<std::optional<PasswordVerifyLibrary>()> loader);
+
 // Replaces the loader (tests); an empty function restores the system's.
 void SetPasswordChangeLoader(std::function<std::optional<PasswordChangeLibrary>()> loader);
 

@@ -31,6 +31,9 @@ const std::unordered_map<int, std::string>& Table() {
         {IDS_CHOOSE_MEDIA, "You have to choose the media."},
         {IDS_SCENARIO_SIGNATURE, "KORV-SCENE-FILE"},
         {IDS_LAST_UPDATE, "LastUpdate"},
+        {IDS_NEWER_FORMAT,
+         "Downloaded scenario uses newer format unsupported by this screensaver engine.\nPlease go to screensaver's "
+         "homepage and download new version."},
         {IDS_INTERVAL_TIME, "IntervalTime"},
         {IDS_INTERVAL_TYPE, "IntervalType"},
         {IDS_SESSION_STATUS, "SessionStatus"},

@@ -30,6 +30,7 @@ enum StringId : int {
     IDS_CHOOSE_MEDIA = 34023,
     IDS_SCENARIO_SIGNATURE = 34026,  // the 15-character first text of scenario files
     IDS_LAST_UPDATE = 34200,
+    IDS_NEWER_FORMAT = 34206,
     IDS_INTERVAL_TIME = 34201,
     IDS_INTERVAL_TYPE = 34202,
     IDS_SESSION_STATUS = 34207,

@@ -1,7 +1,10 @@
 #include "scenario/flow_commands.h"
 
+#include <random>
+
 #include "scenario/record_io.h"
 #include "scenario/scenario.h"
+#include "scenario/scene_context.h"
 
 namespace korv {
 
@@ -18,6 +21,41 @@ void WaitCommand::WriteFields(platform::ArchiveWriter& archive) const {
 void WaitCommand::DescribeFields(FieldSink& sink) const {
     sink.Int("milliseconds", milliseconds);
     sink.Int("random", random);
+}
+
+namespace {
+
+uint32_t RandomBelow(uint32_t limit) {
+    static thread_local std::minstd_rand random(std::random_device{}());
+    return static_cast<uint32_t>(random() % limit);
+}
+
+uint32_t RasterOpOfMode(int32_t mode) {
+    if (mode == 0) return kRasterCopy;
+    if (mode == 1) return kRasterPaint;
+    return kRasterAnd;
+}
+
+}  // namespace
+
+int WaitCommand::Execute(SceneContext& context, int&) {
+    if (random) milliseconds = static_cast<int32_t>(RandomBelow(kRandomRange));
+    if (milliseconds > 0) context.Sleep(static_cast<uint32_t>(milliseconds));
+    return 0;
+}
+
+int ClearCommand::Execute(SceneContext& context, int&) {
+    if (colour.randomColour) colour.colour = RandomBelow(0x1000000);
+    context.Window().SetBackground(colour.colour, RasterOpOfMode(colour.rasterMode));
+    return 0;
+}
+
+int UrlCommand::Execute(SceneContext& context, int&) {
+    if (off)
+        context.Window().ClearLink();
+    else
+        context.Window().SetLink(link, number);
+    return 0;
 }
 
 void UntilCommand::LoadFields(platform::ArchiveReader& archive) {

@@ -13,7 +13,9 @@ public:
     WaitCommand() : SceneCommandOf(CodeWait) {}
     int32_t milliseconds = 0;
     int32_t random = 0;
-    int Execute(SceneContext&, int&) override { return 0; }
+    // Pauses (a random duration below kRandomRange when `random`), ending
+    // early when the scene stops.
+    int Execute(SceneContext& context, int& index) override;
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override;
@@ -25,7 +27,8 @@ class ClearCommand : public SceneCommandOf<ClearCommand> {
 public:
     ClearCommand() : SceneCommandOf(CodeClear) {}
     ColourBlock colour;
-    int Execute(SceneContext&, int&) override { return 0; }
+    // Sets the window's background colour and raster operation and repaints.
+    int Execute(SceneContext& context, int& index) override;
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override { colour.Load(archive); }
@@ -79,7 +82,8 @@ public:
     int32_t off = 0;
     int32_t number = 0;
     std::string link;
-    int Execute(SceneContext&, int&) override { return 0; }
+    // Sets or clears the window's link.
+    int Execute(SceneContext& context, int& index) override;
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override;

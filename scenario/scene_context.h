@@ -1,13 +1,58 @@
 #pragma once
-// What a command needs from the scene thread that plays it: the window's
-// drawing, the stop signal and the media services. The scene thread
-// provides it.
+// What a command needs while it plays: the window it draws into, the stop
+// signal that every wait and loop polls, the clock and the machine's speed
+// figure. The scene thread provides it.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/event.h"
+#include "platform/surface.h"
 
 namespace korv {
+
+// Raster operations a CLS hands to the window (the original platform's codes).
+inline constexpr uint32_t kRasterCopy = 0x00CC0020;   // SRCCOPY
+inline constexpr uint32_t kRasterPaint = 0x00EE0086;  // SRCPAINT
+inline constexpr uint32_t kRasterAnd = 0x008800C6;    // SRCAND
+
+// The screen-saver window as the scene thread sees it.
+class SceneWindow {
+public:
+    virtual ~SceneWindow() = default;
+    // Draws into the window's client surface (under its drawing lock).
+    virtual void Draw(const std::function<void(platform::Surface&)>& paint) = 0;
+    virtual Size ClientSize() const = 0;
+    // Stores the background colour and raster operation and repaints the
+    // whole window with the colour at once.
+    virtual void SetBackground(platform::ColourRef colour, uint32_t rasterOp) = 0;
+    virtual platform::ColourRef GetBackground() const = 0;
+    virtual uint32_t GetRasterOp() const = 0;
+    virtual void SetLink(const std::string& url, int32_t key) = 0;
+    virtual void ClearLink() = 0;
+    // Shows the "Exit" button bar of player type 3.
+    virtual void ShowExitButtonBar() {}
+};
 
 class SceneContext {
 public:
     virtual ~SceneContext() = default;
+    virtual SceneWindow& Window() = 0;
+    virtual const platform::Event& StopEvent() const = 0;
+    virtual platform::Clock& Clock() = 0;
+    virtual uint32_t SpeedCalibration() const = 0;
+
+    bool Stopped() const { return StopEvent().IsSet(); }
+    // Waits `ms` in slices of at most 100 ms that end early when the stop
+    // event is set; false when it was.
+    bool Sleep(uint32_t ms) {
+        for (uint32_t slices = ms / 100; slices > 0; --slices)
+            if (Clock().WaitFor(StopEvent(), 100)) return false;
+        if (Stopped()) return false;
+        return ms % 100 == 0 || !Clock().WaitFor(StopEvent(), ms % 100);
+    }
 };
 
 }  // namespace korv

@@ -13,10 +13,7 @@ int main(int argc, char** argv) {
     options.arguments.assign(argv + 1, argv + argc);
     options.programPath = korv::platform::OwnProgramPath();
     korv::RuntimeApp app(std::move(options));
-    if (app.InitInstance()) {
-        // The window's message loop arrives with the saver window; until
-        // then nothing keeps the program running.
-    }
+    int code = app.InitInstance() ? app.RunMessageLoop() : 0;
     app.ExitInstance();
-    return 0;
+    return code;
 }

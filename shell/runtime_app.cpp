@@ -4,6 +4,12 @@
 #include <new>
 
 #include "media/image/image_layer.h"
+#include "platform/display.h"
+#include "platform/system_info.h"
+#include "scenario/scene_thread.h"
+#include "shell/preview_window.h"
+#include "shell/saver_window.h"
+#include "shell/speed_calibration.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/file.h"
@@ -306,6 +312,91 @@ int RuntimeApp::OsVersionCode() const { return GetOsVersionCode(); }
 
 void RuntimeApp::InitImageLayer() { korv::InitImageLayer(); }
 
+std::unique_ptr<platform::Display> RuntimeApp::OpenDisplay() { return platform::OpenSystemDisplay(); }
+
+bool RuntimeApp::CreateMainWindow(bool downloadAtStart) {
+    if (!display_) display_ = OpenDisplay();
+    if (!display_) return false;
+    // The whole virtual screen when the system reports monitors, else the primary screen.
+    Rect bounds = display_->MonitorCount() > 0 ? display_->VirtualScreen() : display_->PrimaryScreen();
+    if (display_->MonitorCount() <= 0) bounds = Rect::FromSize(0, 0, bounds.Width(), bounds.Height());
+    mainWindow_ = std::make_unique<SSWnd>(*this, downloadAtStart);
+    if (!mainWindow_->Create(*display_, bounds)) {
+        mainWindow_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool RuntimeApp::CreatePreviewWindow(uintptr_t parentWindow) {
+    if (!display_) display_ = OpenDisplay();
+    if (!display_) return false;
+    previewWindow_ = std::make_unique<PreviewWindow>(appName);
+    if (!previewWindow_->Create(*display_, parentWindow)) {
+        previewWindow_.reset();
+        return false;
+    }
+    return true;
+}
+
+void RuntimeApp::DestroyMainWindow() {
+    if (mainWindow_) mainWindow_->Destroy();
+    mainWindow_.reset();
+}
+
+uintptr_t RuntimeApp::MainWindowHandle() const {
+    return mainWindow_ && mainWindow_->NativeWindow() ? mainWindow_->NativeWindow()->NativeHandle() : 0;
+}
+
+bool RuntimeApp::StartSceneThread(bool statusDisplay) {
+    if (!mainWindow_) return false;
+    CSceneThread::Options options;
+    options.window = mainWindow_.get();
+    options.speedCalibration = &speedCalibration;
+    options.statusDisplay = statusDisplay;
+    options.showExitButtonBar = playerType == PlayerClassicExitButton;
+    sceneThread_ = std::make_unique<CSceneThread>(std::move(options));
+    if (!sceneThread_->CreateThread(true)) {
+        sceneThread_.reset();
+        return false;
+    }
+    sceneThread_->SetPriorityNormal();
+    sceneThread_->Resume();
+    return true;
+}
+
+void RuntimeApp::StopSceneThread() {
+    if (!sceneThread_) return;
+    sceneThread_->Kill();
+    sceneThread_.reset();
+}
+
+uint32_t RuntimeApp::MeasureSpeed() {
+    CSceneThread::Options options;
+    options.window = mainWindow_.get();
+    options.speedCalibration = &speedCalibration;
+    options.calibrationRun = true;
+    CSceneThread calibration(std::move(options));
+    if (!calibration.CreateThread(true)) return 0;
+    calibration.SetPriorityNormal();
+    calibration.Resume();
+    platform::SystemClock().Sleep(1000);
+    calibration.Kill();
+    return speedCalibration.load();
+}
+
+void RuntimeApp::CalibrateSpeedForWindow() {
+    platform::SettingsStore& store = *options_.settingsStore;
+    uint32_t figure = 0;
+    CalibrateSpeed(store, MachineFingerprint(platform::ReadProcessorInfo()), figure, [this] { return MeasureSpeed(); });
+    speedCalibration = figure;
+}
+
+int RuntimeApp::RunMessageLoop() {
+    if (!display_) return 0;
+    return display_->Loop().Run();
+}
+
 void RuntimeApp::ExitInstance() {
     if (exited_) return;
     exited_ = true;
@@ -315,6 +406,9 @@ void RuntimeApp::ExitInstance() {
     if (!wallpaperBitmapPath.empty()) std::filesystem::remove(wallpaperBitmapPath, ignored);
     if (!exitUrl.empty()) OpenExitUrl();
     StopSceneThread();
+    mainWindow_.reset();
+    previewWindow_.reset();
+    display_.reset();
 }
 
 void RuntimeApp::OpenExitUrl() {

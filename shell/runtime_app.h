@@ -2,6 +2,7 @@
 // The application object: start-up, dispatch on the screen-saver switch and
 // the player type, scenario loading and the clean-up at exit.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,7 +15,15 @@
 #include "shell/payload.h"
 #include "shell/saver_settings.h"
 
+namespace korv::platform {
+class Display;
+}
+
 namespace korv {
+
+class CSceneThread;
+class PreviewWindow;
+class SSWnd;
 
 inline constexpr const char* kWindowClassName = "VEL_Runtime_Engine";
 
@@ -47,6 +56,19 @@ public:
 
     SaverMode Mode() const { return mode_; }
     SaverSettings& Settings() { return *settings_; }
+    // Runs the main thread's event loop until the saver window ends it.
+    int RunMessageLoop();
+
+    // Services for the saver window.
+    int OsVersion() const { return OsVersionCode(); }
+    // Measures the machine's speed for this window unless the stored figure
+    // belongs to this machine.
+    void CalibrateSpeedForWindow();
+    void StopSceneThreadNow() { StopSceneThread(); }
+    void StopDownloads() {}
+    void OnUpdateTimer(SSWnd& window) {}
+    SSWnd* MainWindow() { return mainWindow_.get(); }
+    CSceneThread* SceneThread() { return sceneThread_.get(); }
 
     // Members in the order start-up fills them.
     std::string desktopBitmapPath;
@@ -70,7 +92,7 @@ public:
     int32_t useAuth = 0;
     std::string windowClassName;
     std::string saverName;
-    int32_t speedCalibration = 0;
+    std::atomic<uint32_t> speedCalibration{0};
     std::string exitUrl;
     bool firstUpdate = true;
 
@@ -80,13 +102,17 @@ protected:
     virtual void InitImageLayer();
     virtual void WriteDesktopPictures() {}
     virtual void ShowSettingsDialog(bool ownedByForegroundWindow) {}
-    virtual bool CreatePreviewWindow(uintptr_t parentWindow) { return false; }
+    virtual bool CreatePreviewWindow(uintptr_t parentWindow);
     virtual bool RegisterWindowClass() { return true; }
-    virtual bool CreateMainWindow(bool downloadAtStart) { return false; }
-    virtual void DestroyMainWindow() {}
-    virtual uintptr_t MainWindowHandle() const { return 0; }
-    virtual bool StartSceneThread(bool statusDisplay) { return false; }
-    virtual void StopSceneThread() {}
+    virtual bool CreateMainWindow(bool downloadAtStart);
+    virtual void DestroyMainWindow();
+    virtual uintptr_t MainWindowHandle() const;
+    virtual bool StartSceneThread(bool statusDisplay);
+    virtual void StopSceneThread();
+    // The display the windows live on (the screen, or a headless one).
+    virtual std::unique_ptr<platform::Display> OpenDisplay();
+    // The speed measurement: a calibration scene thread for one second.
+    virtual uint32_t MeasureSpeed();
     virtual void ReportDownloadStatus(int code, const std::string& text) {}
     // Reads the scene object list into the global scenario; false when it
     // is damaged or cannot be prepared.
@@ -105,6 +131,10 @@ private:
     void OpenExitUrl();
 
     Options options_;
+    std::unique_ptr<platform::Display> display_;
+    std::unique_ptr<SSWnd> mainWindow_;
+    std::unique_ptr<PreviewWindow> previewWindow_;
+    std::unique_ptr<CSceneThread> sceneThread_;
     SaverMode mode_ = SaverMode::Unknown;
     uint64_t embeddedScenarioEnd_ = 0;
     bool exited_ = false;

@@ -20,7 +20,7 @@ std::string MachineFingerprint(const platform::ProcessorInfo& info) {
            std::to_string(info.processorRevision);
 }
 
-bool CalibrateSpeed(platform::SettingsStore& store, const std::string& fingerprint, int32_t& speedCalibration,
+bool CalibrateSpeed(platform::SettingsStore& store, const std::string& fingerprint, uint32_t& speedCalibration,
                     const SpeedCalibrationRun& calibrate) {
     const std::string key = ProductKey();
     const std::string& sysInfoName = LoadString(IDS_SYSINFO);
@@ -29,13 +29,13 @@ bool CalibrateSpeed(platform::SettingsStore& store, const std::string& fingerpri
 
     std::string stored = store.ReadString(key, sysInfoName).value_or("");
     if (stored.size() > kFingerprintLimit - 1) stored.resize(kFingerprintLimit - 1);
-    speedCalibration = static_cast<int32_t>(store.ReadNumber(key, timesName).value_or(0));
+    speedCalibration = store.ReadNumber(key, timesName).value_or(0);
 
     if (speedCalibration != 0 && stored == fingerprint) return false;
 
-    if (calibrate) calibrate(speedCalibration);
+    if (calibrate) speedCalibration = calibrate();
     store.WriteString(key, sysInfoName, fingerprint);
-    store.WriteNumber(key, timesName, static_cast<uint32_t>(speedCalibration));
+    store.WriteNumber(key, timesName, speedCalibration);
     return true;
 }
 

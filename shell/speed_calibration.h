@@ -15,14 +15,13 @@ namespace korv {
 // "%u,%u,%u,%u,%u,%u,%u,%u,%u" of the processor information.
 std::string MachineFingerprint(const platform::ProcessorInfo& info);
 
-// Runs the calibration thread for its measuring time and leaves the figure in
-// `speedCalibration`.
-using SpeedCalibrationRun = std::function<void(int32_t& speedCalibration)>;
+// Runs the calibration thread for its measuring time and returns the figure.
+using SpeedCalibrationRun = std::function<uint32_t()>;
 
 // Reads the stored figure; measures again (through `calibrate`) unless a
 // figure is stored for exactly this fingerprint; stores fingerprint and figure.
 // Returns true when it measured.
-bool CalibrateSpeed(platform::SettingsStore& store, const std::string& fingerprint, int32_t& speedCalibration,
+bool CalibrateSpeed(platform::SettingsStore& store, const std::string& fingerprint, uint32_t& speedCalibration,
                     const SpeedCalibrationRun& calibrate);
 
 }  // namespace korv

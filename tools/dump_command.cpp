@@ -17,6 +17,7 @@
 #include "tools/commands.h"
 #include "tools/json_writer.h"
 #include "tools/sha256.h"
+#include "tools/scenario_source.h"
 #include "tools/tool_arguments.h"
 
 namespace korv::tool {
@@ -40,33 +41,6 @@ public:
 private:
     JsonWriter& json_;
 };
-
-bool StartsWithSignature(platform::File& file) {
-    const std::string& signature = LoadString(IDS_SCENARIO_SIGNATURE);
-    std::string head(signature.size() + 1, '\0');
-    file.Seek(0, platform::File::Origin::Begin);
-    size_t got = file.Read(head.data(), head.size());
-    file.Seek(0, platform::File::Origin::Begin);
-    return got == head.size() && static_cast<uint8_t>(head[0]) == signature.size() && head.substr(1) == signature;
-}
-
-// Loads the scenario at the file's position, up to `end`. Pictures are not
-// decoded and texts not rendered: only the file's own structure is checked.
-void LoadScenario(platform::File& file, uint64_t end, Scenario& scenario, const std::string& path) {
-    std::string messages;
-    platform::SetMessageBoxSink([&](const platform::MessageBoxRequest& request) { messages += request.text + " "; });
-    SetScenePictureServices({nullptr, [](VisualObject&, int32_t& w, int32_t& h) { return w = 0, h = 0, true; }});
-    platform::ArchiveReader archive(file, platform::kArchiveBufferSize, end);
-    bool loaded = scenario.Load(archive);
-    platform::SetMessageBoxSink([](const platform::MessageBoxRequest&) {});
-    if (!loaded) {
-        std::string reason = scenario.LoadError();
-        if (!messages.empty()) reason += ": " + messages;
-        for (char& c : reason)
-            if (c == '\n' || c == '\r') c = ' ';
-        throw ToolError(path + " is damaged: " + reason);
-    }
-}
 
 void WriteScenario(JsonWriter& json, const Scenario& scenario) {
     json.Key("formatVersion").Decimal(scenario.FormatVersion());
@@ -118,29 +92,13 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out) {
     JsonWriter json;
     json.BeginObject();
     Scenario scenario;
-    try {
-        if (StartsWithSignature(file)) {
-            LoadScenario(file, UINT64_MAX, scenario, path);
-        } else {
-            PayloadRecord record;
-            uint8_t settingsDisabled = 0;
-            uint64_t payloadOffset = 0;
-            try {
-                if (file.Length() < kEngineSize) throw ArchiveException("too short");
-                record = ReadPayloadRecord(file, settingsDisabled, payloadOffset);
-            } catch (const Exception& error) {
-                throw ToolError(path + " is neither a scenario nor a built saver: " + error.what());
-            }
-            WritePayload(json, record, settingsDisabled);
-            // The embedded scenario: a 32-bit field, then the scenario, up to the payload.
-            if (payloadOffset > kEngineSize) {
-                file.Seek(static_cast<int64_t>(kEngineSize + 4), platform::File::Origin::Begin);
-                if (payloadOffset < kEngineSize + 4) throw ToolError(path + " is damaged: embedded scenario cut short");
-                LoadScenario(file, payloadOffset, scenario, path);
-            }
-        }
-    } catch (const Exception& error) {
-        throw ToolError(path + ": " + error.what());
+    ScenarioLocation location = LocateScenario(file, path);
+    if (location.isSaver) WritePayload(json, location.payload, location.settingsDisabled);
+    if (location.HasScenario()) {
+        // Only the file's own structure is checked: pictures are not decoded
+        // and texts not rendered.
+        SetScenePictureServices({nullptr, [](VisualObject&, int32_t& w, int32_t& h) { return w = 0, h = 0, true; }});
+        LoadScenarioAt(file, location, scenario, path);
     }
     WriteScenario(json, scenario);
     json.EndObject();

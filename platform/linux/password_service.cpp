@@ -8,6 +8,7 @@ namespace {
 
 std::mutex loaderMutex;
 std::function<std::optional<PasswordChangeLibrary>()> loaderOverride;
+std::function<std::optional<PasswordVerifyLibrary>()> verifyOverride;
 
 }  // namespace
 
@@ -23,6 +24,20 @@ std::optional<PasswordChangeLibrary> LoadPasswordChangeLibrary() {
     }
     // Linux desktops lock the session themselves; there is no screen-saver
     // password for a saver to change.
+    return std::nullopt;
+}
+
+void SetPasswordVerifyLoader(std::function<std::optional<PasswordVerifyLibrary>()> loader) {
+    std::lock_guard lock(loaderMutex);
+    verifyOverride = std::move(loader);
+}
+
+std::optional<PasswordVerifyLibrary> LoadPasswordVerifyLibrary() {
+    {
+        std::lock_guard lock(loaderMutex);
+        if (verifyOverride) return verifyOverride();
+    }
+    // The desktop's own locker guards the session; a saver has nothing to verify.
     return std::nullopt;
 }
 

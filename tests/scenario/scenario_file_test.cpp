@@ -305,7 +305,24 @@ TEST_F(ScenarioFileTest, LoopsFindTheirRepeatAndNest) {
     EXPECT_EQ(Record<UntilCommand>(4).BodyStart(), 1);
 
     // The inner body runs 3 × 2 times; a count of 0 runs a body once.
-    struct NoContext : SceneContext {} context;
+    struct NullWindow : SceneWindow {
+        void Draw(const std::function<void(platform::Surface&)>&) override {}
+        Size ClientSize() const override { return {}; }
+        void SetBackground(platform::ColourRef, uint32_t) override {}
+        platform::ColourRef GetBackground() const override { return 0; }
+        uint32_t GetRasterOp() const override { return kRasterCopy; }
+        void SetLink(const std::string&, int32_t) override {}
+        void ClearLink() override {}
+    };
+    struct LoopContext : SceneContext {
+        NullWindow window;
+        platform::Event stop;
+        platform::VirtualClock clock;
+        SceneWindow& Window() override { return window; }
+        const platform::Event& StopEvent() const override { return stop; }
+        platform::Clock& Clock() override { return clock; }
+        uint32_t SpeedCalibration() const override { return 0; }
+    } context;
     int bodyRuns = 0;
     for (int i = 0; i < static_cast<int>(scenario_->CommandCount()); ++i) {
         if (i == 2) ++bodyRuns;

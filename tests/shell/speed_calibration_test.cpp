@@ -13,34 +13,34 @@ namespace {
 class SpeedCalibrationTest : public ::testing::Test {
 protected:
     // Runs a calibration that "measures" `figure`; returns whether it ran.
-    bool Calibrate(const std::string& fingerprint, int32_t figure, int32_t& speed) {
-        return CalibrateSpeed(store_, fingerprint, speed, [figure](int32_t& value) { value = figure; });
+    bool Calibrate(const std::string& fingerprint, uint32_t figure, uint32_t& speed) {
+        return CalibrateSpeed(store_, fingerprint, speed, [figure] { return figure; });
     }
     test::TempDir dir_;
     platform::SettingsStore store_{dir_.str()};
 };
 
 TEST_F(SpeedCalibrationTest, AnUnchangedMachineReusesItsFigure) {
-    int32_t speed = 0;
+    uint32_t speed = 0;
     EXPECT_TRUE(Calibrate("4096,1,2,3,2,8664,4096,6,1234", 5000, speed));
-    EXPECT_EQ(speed, 5000);
+    EXPECT_EQ(speed, 5000u);
     EXPECT_EQ(store_.ReadString(ProductKey(), "SysInfo"), "4096,1,2,3,2,8664,4096,6,1234");
     EXPECT_EQ(store_.ReadNumber(ProductKey(), "Times"), 5000u);
 
     speed = 0;
     EXPECT_FALSE(Calibrate("4096,1,2,3,2,8664,4096,6,1234", 9999, speed));
-    EXPECT_EQ(speed, 5000);
+    EXPECT_EQ(speed, 5000u);
 }
 
 TEST_F(SpeedCalibrationTest, AChangedProcessorCountOrAZeroFigureMeasuresAgain) {
-    int32_t speed = 0;
+    uint32_t speed = 0;
     Calibrate("4096,1,2,3,2,8664,4096,6,1234", 5000, speed);
     EXPECT_TRUE(Calibrate("4096,1,2,15,4,8664,4096,6,1234", 7000, speed));
     EXPECT_EQ(store_.ReadNumber(ProductKey(), "Times"), 7000u);
 
     store_.WriteNumber(ProductKey(), "Times", 0);
     EXPECT_TRUE(Calibrate("4096,1,2,15,4,8664,4096,6,1234", 6000, speed));
-    EXPECT_EQ(speed, 6000);
+    EXPECT_EQ(speed, 6000u);
 }
 
 TEST(MachineFingerprint, NineUnsignedNumbersInOrder) {

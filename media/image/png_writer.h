@@ -1,0 +1,13 @@
+#pragma once
+// Writing pictures as PNG files (frames of offline renders).
+
+#include <string>
+
+#include "media/image/pixel_buffer.h"
+
+namespace korv {
+
+// An 8-bit RGB PNG. False (error 5 for bad arguments, 2 or 4 for the file).
+bool WritePng(const std::string& path, const PixelBuffer& pixels);
+
+}  // namespace korv

@@ -1,0 +1,89 @@
+#pragma once
+// The full-screen window of a running saver: it hides the cursor, ends the
+// saver on the user's input by the exit rules, asks for the screen-saver
+// password where the system wants that, keeps the background colour the
+// scenario sets, carries the "Exit" button of player type 3, owns the update
+// timer and, when destroyed, stops the threads and ends the program.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/display.h"
+#include "scenario/scene_context.h"
+
+namespace korv {
+
+class RuntimeApp;
+
+inline constexpr uint32_t kUpdateTimerId = 21000;
+inline constexpr uint32_t kUpdateTimerPeriodMs = 5000;
+
+// Which key takes the scenario's link.
+enum LinkKey : int32_t { LinkNone = -1, LinkEnter = 0, LinkF12 = 1, LinkSpace = 2, LinkAnyOfThree = 3 };
+
+class SSWnd : public platform::WindowHandler, public SceneWindow {
+public:
+    SSWnd(RuntimeApp& app, bool downloadAtStart);
+    ~SSWnd() override;
+
+    // Creates the window over `bounds` and runs the creation steps.
+    bool Create(platform::Display& display, Rect bounds);
+    // Runs the destruction steps once: stops the threads and ends the loop.
+    void Destroy();
+    void CloseForNewerFormat();
+
+    bool Mute() const { return mute_; }
+    bool DownloadAtStart() const { return downloadAtStart_; }
+    void SetDownloadAtStart(bool value) { downloadAtStart_ = value; }
+    Point MouseOrigin() const { return mouseOrigin_; }
+    platform::Window* NativeWindow() { return window_.get(); }
+
+    // SceneWindow (any thread).
+    void Draw(const std::function<void(platform::Surface&)>& paint) override;
+    Size ClientSize() const override;
+    void SetBackground(platform::ColourRef colour, uint32_t rasterOp) override;
+    platform::ColourRef GetBackground() const override { return background_.load(); }
+    uint32_t GetRasterOp() const override { return rasterOp_.load(); }
+    void SetLink(const std::string& url, int32_t key) override;
+    void ClearLink() override;
+    void ShowExitButtonBar() override;
+
+    // WindowHandler (main thread).
+    void OnMouseMove(Point client) override;
+    void OnButtonDown(platform::MouseButton button, Point client) override;
+    void OnDoubleClick(platform::MouseButton button, Point client) override;
+    void OnKeyDown(int vk) override;
+    void OnSystemKeyDown(int vk) override;
+    void OnCloseRequest() override;
+    void OnTimer(uint32_t id) override;
+    void OnMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override;
+
+private:
+    class ExitButtonBar;
+    enum ExitEvent { MouseMoveEvent, ButtonDownEvent, DoubleClickEvent, KeyDownEvent };
+
+    // Posts a close request when the rules let `event` end the saver.
+    bool ApplyExitRule(ExitEvent event);
+    void PostClose();
+    bool PasswordVerified();
+    void PaintExitButton(platform::Surface& surface);
+
+    RuntimeApp& app_;
+    platform::Display* display_ = nullptr;
+    std::unique_ptr<platform::Window> window_;
+    std::unique_ptr<ExitButtonBar> exitButtonBar_;
+    bool mute_ = false;
+    bool downloadAtStart_;
+    std::atomic<bool> newerFormat_{false};
+    bool destroyed_ = false;
+    Point mouseOrigin_{-1, -1};
+    std::atomic<platform::ColourRef> background_{0};
+    std::atomic<uint32_t> rasterOp_{kRasterCopy};
+    mutable std::mutex linkMutex_;
+    std::string linkUrl_;
+    int32_t linkKey_ = LinkNone;
+};
+
+}  // namespace korv

@@ -1,0 +1,170 @@
+// The scene thread playing scenarios into a window that records what it is
+// asked to do; a virtual clock makes every wait exact and instant.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+
+#include "platform/archive.h"
+#include "scenario/flow_commands.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_compiler.h"
+#include "scenario/scene_thread.h"
+#include "tests/support/test_environment.h"
+#include "update/script_container.h"
+
+namespace korv {
+namespace {
+
+class RecordingWindow : public SceneWindow {
+public:
+    void Draw(const std::function<void(platform::Surface&)>& paint) override {
+        std::lock_guard lock(mutex_);
+        paint(surface_);
+    }
+    Size ClientSize() const override { return {64, 48}; }
+    void SetBackground(platform::ColourRef colour, uint32_t rasterOp) override {
+        std::lock_guard lock(mutex_);
+        backgrounds.push_back(colour);
+        rasterOp_ = rasterOp;
+    }
+    platform::ColourRef GetBackground() const override { return backgrounds.empty() ? 0 : backgrounds.back(); }
+    uint32_t GetRasterOp() const override { return rasterOp_; }
+    void SetLink(const std::string& url, int32_t key) override {
+        std::lock_guard lock(mutex_);
+        link = url + "#" + std::to_string(key);
+    }
+    void ClearLink() override {
+        std::lock_guard lock(mutex_);
+        link = "cleared";
+    }
+    std::vector<platform::ColourRef> backgrounds;
+    std::string link;
+
+private:
+    std::mutex mutex_;
+    platform::Surface surface_{64, 48};
+    uint32_t rasterOp_ = 0;
+};
+
+class SceneThreadTest : public ::testing::Test {
+protected:
+    // Compiles and loads `script` (statements ended by ";").
+    void Load(const std::string& script) {
+        CompileRequest request{SplitStatements(script), dir_.str(), dir_.str(), "s", {}, {}};
+        ASSERT_EQ(ScenarioCompiler(std::move(request)).Compile(), CompileResult::Ok);
+        platform::File file;
+        ASSERT_TRUE(file.Open((dir_ / "s.zep").string(), platform::File::Mode::Read));
+        platform::ArchiveReader archive(file);
+        scenario_.Clear();
+        ASSERT_TRUE(scenario_.Load(archive)) << scenario_.LoadError();
+    }
+    // Plays until the list ends; returns the virtual time it took.
+    uint64_t PlayToEnd() {
+        CSceneThread thread(Options());
+        EXPECT_TRUE(thread.CreateThread(true));
+        thread.Resume();
+        EXPECT_TRUE(thread.IdleEvent().Wait(10000));
+        thread.Kill();
+        EXPECT_TRUE(thread.FinishedEvent().IsSet());
+        return clock_.Elapsed();
+    }
+    CSceneThread::Options Options() {
+        CSceneThread::Options options;
+        options.window = &window_;
+        options.speedCalibration = &speed_;
+        options.scenario = &scenario_;
+        options.clock = &clock_;
+        return options;
+    }
+    std::vector<platform::ColourRef> Colours() const { return window_.backgrounds; }
+
+    test::TempDir dir_;
+    Scenario scenario_;
+    RecordingWindow window_;
+    platform::VirtualClock clock_;
+    std::atomic<uint32_t> speed_{1000};
+};
+
+using ColourList = std::vector<platform::ColourRef>;
+const platform::ColourRef kRed = platform::Rgb(255, 0, 0), kBlue = platform::Rgb(0, 0, 255);
+
+TEST_F(SceneThreadTest, AnEmptyScenarioPaintsBlackAndWaitsForTheStop) {
+    Load("COMMENT nothing to play;");
+    EXPECT_EQ(PlayToEnd(), 0u);
+    EXPECT_EQ(Colours(), ColourList{0});
+}
+
+TEST_F(SceneThreadTest, LoopsRunTheirBodyCountTimesAndNest) {
+    Load("REPEAT;CLS ,255.000.000;WAIT ,1;UNTIL ,3;");
+    EXPECT_EQ(PlayToEnd(), 3000u);
+    EXPECT_EQ(Colours(), (ColourList{0, kRed, kRed, kRed}));
+
+    window_.backgrounds.clear();
+    Load("REPEAT;REPEAT;CLS ,000.000.255;UNTIL ,3;UNTIL ,2;");
+    PlayToEnd();
+    EXPECT_EQ(Colours().size(), 1u + 6u);
+
+    window_.backgrounds.clear();
+    Load("REPEAT;CLS ,000.000.255;UNTIL ,0;");  // a count of 0 runs the body once
+    PlayToEnd();
+    EXPECT_EQ(Colours(), (ColourList{0, kBlue}));
+}
+
+TEST_F(SceneThreadTest, DisabledCommandsAreSkipped) {
+    Load("REPEAT;CLS ,255.000.000;CLS ,000.000.255;UNTIL ,3;");
+    scenario_.At(2).SetDisabled(1);
+    scenario_.At(3).SetDisabled(1);  // a disabled UNTIL does not loop
+    PlayToEnd();
+    EXPECT_EQ(Colours(), (ColourList{0, kRed}));
+}
+
+TEST_F(SceneThreadTest, WaitsSleepInSlicesOfAHundredMilliseconds) {
+    Load("WAIT ,0.25;");
+    std::vector<std::pair<uint64_t, uint64_t>> steps;
+    clock_.SetAdvanceObserver([&](uint64_t from, uint64_t to) { steps.emplace_back(from, to); });
+    EXPECT_EQ(PlayToEnd(), 250u);
+    EXPECT_EQ(steps, (std::vector<std::pair<uint64_t, uint64_t>>{{0, 100}, {100, 200}, {200, 250}}));
+}
+
+TEST_F(SceneThreadTest, UrlSetsAndClearsTheWindowLink) {
+    Load("URL http://example.com/a,1,;WAIT ,1;URL ,0,OFF;");
+    std::vector<std::string> links;
+    clock_.SetAdvanceObserver([&](uint64_t, uint64_t) { links.push_back(window_.link); });
+    PlayToEnd();
+    ASSERT_FALSE(links.empty());
+    EXPECT_EQ(links.front(), "http://example.com/a#1");
+    EXPECT_EQ(window_.link, "cleared");
+}
+
+TEST_F(SceneThreadTest, KillEndsALongWaitPromptly) {
+    Load("WAIT ,3600;");
+    CSceneThread::Options options = Options();
+    options.clock = nullptr;  // the real clock: this wait would last an hour
+    CSceneThread thread(std::move(options));
+    ASSERT_TRUE(thread.CreateThread(true));
+    thread.Resume();
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    auto start = std::chrono::steady_clock::now();
+    thread.Kill();
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(2));  // a stop is seen within one 100 ms slice
+    EXPECT_TRUE(thread.FinishedEvent().IsSet());
+}
+
+TEST_F(SceneThreadTest, CalibrationCountsUntilStopped) {
+    CSceneThread::Options options = Options();
+    options.calibrationRun = true;
+    speed_ = 12345;
+    CSceneThread thread(std::move(options));
+    ASSERT_TRUE(thread.CreateThread(true));
+    thread.Resume();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    thread.Kill();
+    EXPECT_GT(speed_.load(), 0u);
+    EXPECT_TRUE(window_.backgrounds.empty());  // calibration draws nothing
+}
+
+}  // namespace
+}  // namespace korv

@@ -1,0 +1,181 @@
+// The saver window's exit rules, link keys and password check, on a headless
+// display with injected input; the scenario plays on a real scene thread.
+
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/password_service.h"
+#include "shell/log.h"
+#include "shell/runtime_app.h"
+#include "scenario/scene_thread.h"
+#include "shell/saver_window.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/saver_fixture.h"
+#include "tests/support/test_environment.h"
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kProbeQuit = 99;
+
+// Ends the event loop at a later (virtual) time, after every queued event.
+class Probe : public platform::WindowHandler {
+public:
+    explicit Probe(platform::EventLoop& loop) : loop_(loop) {}
+    void OnTimer(uint32_t) override { loop_.Quit(kProbeQuit); }
+
+private:
+    platform::EventLoop& loop_;
+};
+
+class HeadlessApp : public RuntimeApp {
+public:
+    using RuntimeApp::RuntimeApp;
+    platform::HeadlessDisplay* headless = nullptr;
+
+protected:
+    std::unique_ptr<platform::Display> OpenDisplay() override {
+        auto display = platform::CreateHeadlessDisplay(800, 600);
+        headless = display.get();
+        return display;
+    }
+};
+
+class SaverWindowTest : public ::testing::Test {
+protected:
+    SaverWindowTest() { platform::SetSystemClock(&clock_); }
+    ~SaverWindowTest() override {
+        app_.reset();
+        platform::SetSystemClock(nullptr);
+        platform::SetPasswordVerifyLoader({});
+    }
+
+    // Starts a saver of `playerType` whose embedded scenario is `script`.
+    void Start(int32_t playerType, const std::string& script = "WAIT ,1000;") {
+        fs::create_directories(user_.root() / "content");
+        test::WriteFileBytes(user_.root() / "script.vel", script);
+        auto scenario = user_.root() / "s.zep";
+        auto compiled = test::RunCommand(test::KorvToolPath(), {"compile", (user_.root() / "script.vel").string(),
+                                                                 "--content", (user_.root() / "content").string(), "-o",
+                                                                 scenario.string()});
+        ASSERT_EQ(compiled.exitCode, 0) << compiled.err;
+        PayloadRecord record;
+        record.playerType = playerType;
+        record.siteUrl = "http://example.com/";
+        std::string bytes = test::ReadFileBytes(scenario);
+        test::WriteSaver(user_.root() / "demo", record, bytes);
+        app_ = std::make_unique<HeadlessApp>(RuntimeApp::Options{{"/s"}, (user_.root() / "demo").string(), std::nullopt});
+        ASSERT_TRUE(app_->InitInstance());
+        ASSERT_NE(app_->headless, nullptr);
+        // Virtual waits pass at once: let the scenario reach its end, then let
+        // the loop carry out what it asked for (the exit bar, the link).
+        ASSERT_NE(app_->SceneThread(), nullptr);
+        ASSERT_TRUE(app_->SceneThread()->IdleEvent().Wait(10000));
+        ASSERT_FALSE(Closes());
+    }
+    SaverSettings Settings() { return SaverSettings(platform::SettingsStore::ForUser(), "demo"); }
+    // Runs the loop until the window closes (true) or all input was handled (false).
+    bool Closes() {
+        Probe probe(app_->headless->Loop());
+        app_->headless->Loop().SetTimer(&probe, 1, 60000);
+        int code = app_->RunMessageLoop();
+        app_->headless->Loop().Forget(&probe);
+        return code != kProbeQuit;
+    }
+    platform::HeadlessDisplay& Display() { return *app_->headless; }
+
+    test::IsolatedUser user_;
+    test::CapturedMessages messages_;
+    platform::VirtualClock clock_{1'800'000'000};
+    std::unique_ptr<HeadlessApp> app_;
+};
+
+TEST_F(SaverWindowTest, StandardRulesIgnoreTheSamePositionAndCloseOnAnyMove) {
+    Start(2);
+    Display().InjectMouseMove({0, 0});
+    Display().InjectMouseMove({0, 0});
+    EXPECT_FALSE(Closes());
+    Display().InjectMouseMove({1, 0});
+    EXPECT_TRUE(Closes());
+}
+
+TEST_F(SaverWindowTest, CustomRulesCloseOnlyOnTheirEvents) {
+    Settings().WriteInt("Standard", 0);
+    Settings().WriteInt("DoubleClick", 1);
+    Start(2);
+    Display().InjectMouseMove({5, 5});
+    Display().InjectMouseMove({50, 50});
+    Display().InjectButtonDown(platform::MouseButton::Left, {50, 50});
+    Display().InjectKey('A');
+    EXPECT_FALSE(Closes());
+    Display().InjectDoubleClick(platform::MouseButton::Left, {50, 50});
+    EXPECT_TRUE(Closes());
+}
+
+TEST_F(SaverWindowTest, EscapeRuleClosesOnlyOnEscape) {
+    Settings().WriteInt("Standard", 0);
+    Settings().WriteInt("Escape", 1);
+    Start(2);
+    Display().InjectKey(platform::VkSpace);
+    Display().InjectKey(platform::VkReturn);
+    EXPECT_FALSE(Closes());
+    Display().InjectKey(platform::VkEscape);
+    EXPECT_TRUE(Closes());
+}
+
+TEST_F(SaverWindowTest, ExitButtonPlayerIgnoresTheMouseAndClosesOnAKey) {
+    Start(3);
+    Display().InjectMouseMove({1, 1});
+    Display().InjectMouseMove({300, 300});
+    Display().InjectButtonDown(platform::MouseButton::Left, {300, 300});
+    Display().InjectDoubleClick(platform::MouseButton::Left, {300, 300});
+    EXPECT_FALSE(Closes());
+    Display().InjectKey('Q');
+    EXPECT_TRUE(Closes());
+}
+
+TEST_F(SaverWindowTest, ExitButtonClosesTheSaver) {
+    Start(3);
+    Display().InjectButtonDown(platform::MouseButton::Left, {800 - 40, 10});  // on the "Exit" bar
+    EXPECT_TRUE(Closes());
+}
+
+TEST_F(SaverWindowTest, LinkKeyCopiesTheLinkAndAltF4NeverCloses) {
+    Start(2, "URL http://example.com/offer,1,;WAIT ,1000;");
+    Display().InjectKey(platform::VkF4, true);
+    EXPECT_FALSE(Closes());  // the scenario has set its link meanwhile
+    EXPECT_TRUE(app_->exitUrl.empty());
+    Display().InjectKey(platform::VkF12);
+    EXPECT_TRUE(Closes());
+    EXPECT_EQ(app_->exitUrl, "http://example.com/offer");
+}
+
+TEST_F(SaverWindowTest, WithoutALinkNoKeySetsTheExitLink) {
+    Start(2);
+    Display().InjectKey(platform::VkReturn);
+    EXPECT_TRUE(Closes());
+    EXPECT_TRUE(app_->exitUrl.empty());
+}
+
+TEST_F(SaverWindowTest, RequiredPasswordKeepsTheSaverUntilVerified) {
+    platform::SettingsStore::ForUser().WriteNumber("Control Panel\\Desktop", "ScreenSaveUsePassword", 1);
+    Start(2);
+    Display().InjectMouseMove({0, 0});
+    Display().InjectMouseMove({9, 9});
+    EXPECT_FALSE(Closes());
+    EXPECT_EQ(messages_.texts(), std::vector<std::string>{"Unable to load PASSWORD.CPL. Aborting"});
+
+    platform::SetPasswordVerifyLoader([] {
+        platform::PasswordVerifyLibrary library;
+        library.verifyPassword = [](uintptr_t) { return true; };
+        return library;
+    });
+    Display().InjectMouseMove({30, 30});
+    EXPECT_TRUE(Closes());
+}
+
+}  // namespace
+}  // namespace korv

@@ -1,0 +1,80 @@
+// korv-tool render: frames of a scenario at chosen virtual times, exactly
+// repeatable, from a scenario file or a built saver.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "media/image/decoders.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/test_environment.h"
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RenderTest : public ::testing::Test {
+protected:
+    std::string Compile(const std::string& script) {
+        fs::create_directories(dir_ / "content");
+        test::WriteFileBytes(dir_ / "script.vel", script);
+        auto result = test::RunCommand(test::KorvToolPath(), {"compile", (dir_ / "script.vel").string(), "--content",
+                                                              (dir_ / "content").string(), "-o", (dir_ / "s.zep").string()});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return (dir_ / "s.zep").string();
+    }
+    test::CommandResult Render(const std::string& file, const std::string& at) {
+        return test::RunCommand(test::KorvToolPath(),
+                                {"render", file, "--size", "64x48", "--at", at, "--out", (dir_ / "frames").string()},
+                                {"-DISPLAY", "TMPDIR=" + dir_.str()});
+    }
+    // The colour of the frame's pixel at (x, y) as 0xRRGGBB.
+    uint32_t PixelOf(const std::string& label, int x, int y) {
+        std::string bytes = test::ReadFileBytes(dir_ / "frames" / ("frame-" + label + ".png"));
+        auto pixels = DecodePng({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+        if (!pixels) return 0xFFFFFFFF;
+        EXPECT_EQ(pixels->width, 64);
+        const uint8_t* p = pixels->Row(y) + 3 * x;
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    }
+    test::TempDir dir_;
+};
+
+TEST_F(RenderTest, FramesShowTheScreenAtEachVirtualTime) {
+    std::string scenario = Compile("VERSION 500;CLS ,255.000.000;WAIT ,1;REPEAT;CLS ,000.000.255;WAIT ,2;"
+                                   "CLS ,000.255.000;WAIT ,2;UNTIL INF,0;");
+    auto result = Render(scenario, "0,0.5,1.5,3.999,4,100");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(PixelOf("0", 0, 0), 0xFF0000u);
+    EXPECT_EQ(PixelOf("0.5", 10, 10), 0xFF0000u);
+    EXPECT_EQ(PixelOf("1.5", 63, 47), 0x0000FFu);
+    EXPECT_EQ(PixelOf("3.999", 5, 5), 0x00FF00u);
+    EXPECT_EQ(PixelOf("4", 5, 5), 0x00FF00u);
+    EXPECT_EQ(PixelOf("100", 5, 5), 0x00FF00u);  // 100 s = 1 + 24 × 4 + 3: the green half of a round
+
+    // The same request gives the same bytes.
+    std::string first = test::ReadFileBytes(dir_ / "frames" / "frame-1.5.png");
+    ASSERT_EQ(Render(scenario, "1.5").exitCode, 0);
+    EXPECT_EQ(test::ReadFileBytes(dir_ / "frames" / "frame-1.5.png"), first);
+}
+
+TEST_F(RenderTest, AFinishedScenarioKeepsItsLastScreenAndBadRequestsAreRefused) {
+    std::string scenario = Compile("CLS ,010.020.030;");
+    ASSERT_EQ(Render(scenario, "0,60").exitCode, 0);
+    EXPECT_EQ(PixelOf("60", 1, 1), 0x0A141Eu);
+
+    EXPECT_NE(Render(scenario, "x").exitCode, 0);
+    EXPECT_NE(Render(scenario, "-1").exitCode, 0);
+    EXPECT_NE(test::RunCommand(test::KorvToolPath(), {"render", scenario, "--size", "0x5", "--at", "1", "--out",
+                                                      (dir_ / "f").string()})
+                  .exitCode,
+              0);
+    test::WriteFileBytes(dir_ / "junk.zep", "not a scenario at all, not even close to one");
+    auto junk = Render((dir_ / "junk.zep").string(), "1");
+    EXPECT_NE(junk.exitCode, 0);
+    EXPECT_EQ(std::count(junk.err.begin(), junk.err.end(), '\n'), 1) << junk.err;
+}
+
+}  // namespace
+}  // namespace korv

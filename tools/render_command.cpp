@@ -1,0 +1,158 @@
+// korv-tool render: plays a scenario (or a saver's embedded scenario) on a
+// headless display with a virtual clock and writes the screen at chosen
+// virtual times as PNG files. Time passes only while the scenario waits, so
+// the frames are exactly repeatable.
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+
+#include "media/image/image_layer.h"
+#include "media/image/png_writer.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/painter.h"
+#include "scenario/scene_thread.h"
+#include "tools/commands.h"
+#include "tools/scenario_source.h"
+#include "tools/tool_arguments.h"
+
+namespace korv::tool {
+
+namespace {
+
+// How long (in real time) a render may take before it is given up: a
+// scenario that loops without ever waiting never reaches later times.
+constexpr uint32_t kRealTimeLimitMs = 120000;
+
+// The saver window as a scene thread sees it, on a headless window.
+class RenderWindow : public SceneWindow {
+public:
+    explicit RenderWindow(platform::Window& window) : window_(window) {}
+    void Draw(const std::function<void(platform::Surface&)>& paint) override { window_.Draw(paint); }
+    Size ClientSize() const override { return {window_.Bounds().Width(), window_.Bounds().Height()}; }
+    void SetBackground(platform::ColourRef colour, uint32_t rasterOp) override {
+        background_ = colour;
+        rasterOp_ = rasterOp;
+        Draw([colour](platform::Surface& surface) { platform::Painter(surface).Fill(surface.Bounds(), colour); });
+    }
+    platform::ColourRef GetBackground() const override { return background_; }
+    uint32_t GetRasterOp() const override { return rasterOp_; }
+    void SetLink(const std::string&, int32_t) override {}
+    void ClearLink() override {}
+
+private:
+    platform::Window& window_;
+    std::atomic<platform::ColourRef> background_{0};
+    std::atomic<uint32_t> rasterOp_{kRasterCopy};
+};
+
+struct Capture {
+    std::string label;  // the time as given
+    uint64_t ms = 0;
+};
+
+Size ParseSize(const std::string& text) {
+    int width = 0, height = 0;
+    char x = 0, extra = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) != 3 || (x != 'x' && x != 'X') ||
+        width <= 0 || height <= 0 || width > 16384 || height > 16384)
+        throw UsageError("--size must be WIDTHxHEIGHT, not \"" + text + "\"");
+    return {width, height};
+}
+
+std::vector<Capture> ParseTimes(const std::string& text) {
+    std::vector<Capture> captures;
+    size_t start = 0;
+    for (;;) {
+        size_t comma = text.find(',', start);
+        std::string item = text.substr(start, comma - start);
+        char* end = nullptr;
+        double seconds = std::strtod(item.c_str(), &end);
+        if (item.empty() || *end != '\0' || !(seconds >= 0) || seconds > 1e7)
+            throw UsageError("--at takes seconds separated by commas, not \"" + item + "\"");
+        captures.push_back({item, static_cast<uint64_t>(seconds * 1000.0 + 0.5)});
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    std::stable_sort(captures.begin(), captures.end(), [](const Capture& a, const Capture& b) { return a.ms < b.ms; });
+    return captures;
+}
+
+class NullHandler : public platform::WindowHandler {};
+
+}  // namespace
+
+int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
+    ToolArguments args(arguments, {"--size", "--at", "--out"}, {});
+    if (args.Positional().size() != 1) throw UsageError("usage: korv-tool render FILE --size WxH --at T1,T2,... --out DIR");
+    const std::string& path = args.Positional()[0];
+    Size size = ParseSize(args.Required("--size"));
+    std::vector<Capture> captures = ParseTimes(args.Required("--at"));
+    std::filesystem::path folder = args.Required("--out");
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder)) throw ToolError("cannot make the folder " + folder.string());
+
+    InitImageLayer();
+    platform::File file;
+    if (!file.Open(path, platform::File::Mode::Read)) throw ToolError("cannot open " + path);
+    ScenarioLocation location = LocateScenario(file, path);
+    Scenario scenario;
+    if (location.HasScenario()) LoadScenarioAt(file, location, scenario, path);
+    file.Close();
+
+    platform::VirtualClock clock(1'800'000'000);
+    auto display = platform::CreateHeadlessDisplay(size.width, size.height, &clock);
+    NullHandler handler;
+    auto window = display->CreateTopWindow({0, 0, size.width, size.height}, &handler);
+    if (!window) throw ToolError("cannot create the headless window");
+    RenderWindow sceneWindow(*window);
+
+    std::atomic<uint32_t> speed{1};
+    CSceneThread::Options options;
+    options.window = &sceneWindow;
+    options.speedCalibration = &speed;
+    options.scenario = &scenario;
+    options.clock = &clock;
+    CSceneThread thread(std::move(options));
+
+    std::mutex captureMutex;
+    size_t next = 0;
+    std::string failure;
+    platform::Event allCaptured;
+    auto writeFrame = [&](const Capture& capture) {
+        platform::Surface frame = window->Snapshot();
+        std::string name = (folder / ("frame-" + capture.label + ".png")).string();
+        if (!WritePng(name, BitmapToPixels(frame)) && failure.empty()) failure = "cannot write " + name;
+    };
+    // Frames are taken while the scenario waits: the screen then stays as it
+    // is for the whole wait.
+    clock.SetAdvanceObserver([&](uint64_t from, uint64_t to) {
+        std::lock_guard lock(captureMutex);
+        while (next < captures.size() && captures[next].ms < to) {
+            if (captures[next].ms >= from) writeFrame(captures[next]);
+            ++next;
+        }
+        if (next == captures.size()) allCaptured.Set();
+    });
+
+    if (!thread.CreateThread(true)) throw ToolError("cannot start the scene thread");
+    thread.Resume();
+    int woke = platform::WaitForAny({&thread.IdleEvent(), &allCaptured}, kRealTimeLimitMs);
+    {
+        // Times after the scenario went idle show its last screen.
+        std::lock_guard lock(captureMutex);
+        if (woke == 0)
+            for (; next < captures.size(); ++next) writeFrame(captures[next]);
+    }
+    thread.Kill();
+    clock.SetAdvanceObserver(nullptr);
+    if (woke < 0) throw ToolError(path + ": the scenario did not reach the last time within two minutes");
+    if (!failure.empty()) throw ToolError(failure);
+    return 0;
+}
+
+}  // namespace korv::tool

@@ -1,0 +1,30 @@
+#pragma once
+// Finding and loading the scenario in a file that is either a scenario file
+// or a built saver (whose embedded scenario lies between the engine and the
+// payload).
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file.h"
+#include "scenario/scenario.h"
+#include "shell/payload.h"
+
+namespace korv::tool {
+
+struct ScenarioLocation {
+    bool isSaver = false;
+    PayloadRecord payload;      // for a saver
+    uint8_t settingsDisabled = 0;
+    uint64_t begin = 0;         // where the scenario starts
+    uint64_t end = UINT64_MAX;  // where it ends (the payload of a saver)
+    bool HasScenario() const { return begin < end; }
+};
+
+// Throws ToolError when the file is neither.
+ScenarioLocation LocateScenario(platform::File& file, const std::string& path);
+// Loads the scenario found there; throws ToolError with the reason when it
+// does not load. Message boxes of the loader become part of that reason.
+void LoadScenarioAt(platform::File& file, const ScenarioLocation& location, Scenario& scenario, const std::string& path);
+
+}  // namespace korv::tool
