@@ -36,7 +36,11 @@
 // files. They are not ours to free, so LeakSanitizer leaves fontconfig's
 // allocations alone. (Its own stacks stop at the library, which is built
 // without frame pointers, so the library is all there is to name.)
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    // fontconfig keeps its configuration, and SDL's input-method connection
+    // keeps a D-Bus buffer, for the life of the process.
+    return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
+}
 #endif
 
 namespace korv::platform {

@@ -35,6 +35,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -316,7 +317,25 @@ public:
 
     void SetCursorShape(CursorShape shape) override;
     void SetCursorVisible(bool visible) override;
-    void MoveCursor(Point client) override { SDL_WarpMouseInWindow(window_, client.x, client.y); }
+    void MoveCursor(Point client) override {
+        // Pointer motion reported before the move (for example where the
+        // pointer stood when the window appeared) is stale: it is dropped
+        // until the move itself is reported, or for half a second at most.
+        SDL_PumpEvents();
+        SDL_FlushEvent(SDL_MOUSEMOTION);
+        pendingWarp_ = client;
+        warpDeadline_ = SDL_GetTicks64() + 500;
+        SDL_WarpMouseInWindow(window_, client.x, client.y);
+    }
+    // Whether a reported pointer position is stale (see MoveCursor).
+    bool StaleMotion(Point client) {
+        if (!pendingWarp_) return false;
+        if (client == *pendingWarp_ || SDL_GetTicks64() >= warpDeadline_) {
+            pendingWarp_.reset();
+            return false;
+        }
+        return true;
+    }
     Point CursorPosition() const override;
 
     std::unique_ptr<ChildWindow> CreateChild(Rect bounds, WindowHandler* handler) override {
@@ -341,6 +360,8 @@ public:
     // The handler for a pointer event at `client`: a visible child's (with
     // the point moved into its coordinates) or the window's.
     WindowHandler* PointerTarget(Point& client);
+    std::optional<Point> pendingWarp_;
+    uint64_t warpDeadline_ = 0;
     // Shows the frame when it changed and the last frame is old enough;
     // otherwise lowers `waitMs` to when it will be.
     void Refresh(uint64_t nowMs, int& waitMs);
@@ -765,6 +786,7 @@ void SdlLoop::Handle(const SDL_Event& event) {
         SdlWindow* window = display_.Find(event.motion.windowID);
         if (!window) return;
         Point point{event.motion.x, event.motion.y};
+        if (window->StaleMotion(point)) return;
         if (WindowHandler* handler = window->PointerTarget(point)) handler->OnMouseMove(point);
         return;
     }
