@@ -276,12 +276,6 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<PixelBuffer> DecodeBmp(std::span<const uint8_t> bytes) {
-    try {
-        return Decode(bytes);
-    } catch (const std::bad_alloc&) {
-        return Fail(ImageOutOfMemory);
-    }
-}
+std::optional<PixelBuffer> DecodeBmp(std::span<const uint8_t> bytes) { return DecodeGuarded(Decode, bytes); }
 
 }  // namespace korv

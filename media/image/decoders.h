@@ -5,9 +5,11 @@
 // reads outside its input, and none allocates beyond what the input can
 // fill and kMaxImageDimension allows.
 
+#include <new>
 #include <optional>
 #include <span>
 
+#include "media/image/image_error.h"
 #include "media/image/pixel_buffer.h"
 
 namespace korv {
@@ -23,5 +25,16 @@ std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> bytes);
 std::optional<PixelBuffer> DecodeJpeg(std::span<const uint8_t> bytes);
 // PNG through libpng: every colour type and depth, interlaced (errors 15, 16).
 std::optional<PixelBuffer> DecodePng(std::span<const uint8_t> bytes);
+
+// Runs a decoder; running out of memory is error 1, not a crash.
+template <typename Decoder>
+std::optional<PixelBuffer> DecodeGuarded(Decoder&& decode, std::span<const uint8_t> bytes) {
+    try {
+        return decode(bytes);
+    } catch (const std::bad_alloc&) {
+        SetImageError(ImageOutOfMemory);
+        return std::nullopt;
+    }
+}
 
 }  // namespace korv

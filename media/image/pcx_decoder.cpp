@@ -144,13 +144,6 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<PixelBuffer> DecodePcx(std::span<const uint8_t> bytes) {
-    try {
-        return Decode(bytes);
-    } catch (const std::bad_alloc&) {
-        SetImageError(ImageOutOfMemory);
-        return std::nullopt;
-    }
-}
+std::optional<PixelBuffer> DecodePcx(std::span<const uint8_t> bytes) { return DecodeGuarded(Decode, bytes); }
 
 }  // namespace korv

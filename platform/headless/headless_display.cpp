@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/event.h"
+#include "platform/window_composition.h"
 
 namespace korv::platform {
 
@@ -20,13 +21,6 @@ namespace {
 
 // Periods below this count as this much, as on the original platform.
 constexpr uint32_t kMinimumTimerPeriodMs = 10;
-
-struct ChildState {
-    Rect bounds;
-    bool visible = true;
-    Surface surface;
-    WindowHandler* handler = nullptr;
-};
 
 // Everything a window shows and hears. Children hold it too, so a child may
 // outlive its window without dangling.
@@ -41,23 +35,10 @@ struct WindowState {
     Point cursor;
 };
 
-// Copies `source` into `target` with its top left corner at (left, top),
-// clipped to the target.
-void Blit(Surface& target, const Surface& source, int left, int top) {
-    Rect area = target.Bounds().Intersect(Rect::FromSize(left, top, source.Width(), source.Height()));
-    if (area.IsEmpty()) return;
-    for (int y = area.top; y < area.bottom; ++y) {
-        std::memcpy(target.Row(y) + area.left, source.Row(y - top) + (area.left - left),
-                    static_cast<size_t>(area.Width()) * sizeof(Pixel));
-    }
-}
-
 // Caller holds state.mutex.
 Surface Compose(const WindowState& state) {
-    Surface frame = state.surface;
-    for (const auto& child : state.children) {
-        if (child->visible) Blit(frame, child->surface, child->bounds.left, child->bounds.top);
-    }
+    Surface frame;
+    ComposeFrame(state.surface, state.children, frame);
     return frame;
 }
 

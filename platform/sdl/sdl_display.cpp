@@ -19,6 +19,7 @@
 // software renderer, at most about 60 times a second and only after a change.
 
 #include "platform/display.h"
+#include "platform/window_composition.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -191,13 +192,6 @@ bool ButtonOf(uint8_t sdlButton, MouseButton& button) {
 // ---------------------------------------------------------------------------
 // Surfaces.
 
-struct ChildState {
-    Rect bounds;
-    bool visible = true;
-    Surface surface;
-    WindowHandler* handler = nullptr;
-};
-
 // What a window shows. Children hold it too, so a child may outlive its
 // window; `onChange` is cleared when the window goes.
 struct WindowState {
@@ -214,26 +208,8 @@ struct WindowState {
     }
 };
 
-void Blit(Surface& target, const Surface& source, int left, int top) {
-    Rect area = target.Bounds().Intersect(Rect::FromSize(left, top, source.Width(), source.Height()));
-    if (area.IsEmpty()) return;
-    for (int y = area.top; y < area.bottom; ++y) {
-        std::memcpy(target.Row(y) + area.left, source.Row(y - top) + (area.left - left),
-                    static_cast<size_t>(area.Width()) * sizeof(Pixel));
-    }
-}
-
 // Caller holds state.mutex.
-void ComposeInto(const WindowState& state, Surface& frame) {
-    if (frame.Width() != state.surface.Width() || frame.Height() != state.surface.Height()) {
-        frame = state.surface;
-    } else if (!state.surface.Empty()) {
-        std::memcpy(frame.Row(0), state.surface.Row(0), state.surface.Pixels().size_bytes());
-    }
-    for (const auto& child : state.children) {
-        if (child->visible) Blit(frame, child->surface, child->bounds.left, child->bounds.top);
-    }
-}
+void ComposeInto(const WindowState& state, Surface& frame) { ComposeFrame(state.surface, state.children, frame); }
 
 class SdlChild final : public ChildWindow {
 public:
