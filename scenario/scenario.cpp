@@ -135,4 +135,8 @@ Scenario& GlobalScenario() { return *GlobalSlot(); }
 
 void ResetGlobalScenario() { GlobalSlot() = std::make_unique<Scenario>(); }
 
+void ReplaceGlobalScenario(std::unique_ptr<Scenario> scenario) {
+    GlobalSlot() = scenario ? std::move(scenario) : std::make_unique<Scenario>();
+}
+
 }  // namespace korv

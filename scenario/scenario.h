@@ -68,5 +68,7 @@ private:
 Scenario& GlobalScenario();
 // Deletes the global scenario and creates an empty one.
 void ResetGlobalScenario();
+// Makes `scenario` the global one (the old one is deleted).
+void ReplaceGlobalScenario(std::unique_ptr<Scenario> scenario);
 
 }  // namespace korv

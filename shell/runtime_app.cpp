@@ -254,12 +254,15 @@ int RuntimeApp::StartScenario(const std::string& className, const std::string& r
         AppLog("Kreiraj SSWnd");
         if (!CreateMainWindow(downloadAtStart)) return 0;
     } else {
+        // The new file is loaded beside the playing scenario first: a damaged
+        // file leaves the old scenario playing.
+        auto fresh = std::make_unique<Scenario>();
+        if (!LoadScenarioInto(*fresh, reloadPath, false)) return 0;
         AppLog("Thread kill");
         StopSceneThread();
         AppLog("Scenario kill");
-        ResetGlobalScenario();
+        ReplaceGlobalScenario(std::move(fresh));
         AppLog("Scenario reload");
-        if (!LoadScenario(reloadPath, false)) return 0;
         settings_->WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
     }
     AppLog("Startuj scene tred");
@@ -271,6 +274,10 @@ int RuntimeApp::StartScenario(const std::string& className, const std::string& r
 }
 
 int RuntimeApp::LoadScenario(const std::string& path, bool fromBody) {
+    return LoadScenarioInto(GlobalScenario(), path, fromBody);
+}
+
+int RuntimeApp::LoadScenarioInto(Scenario& target, const std::string& path, bool fromBody) {
     platform::File file;
     if (fromBody) {
         bool opened = file.Open(options_.programPath, platform::File::Mode::Read);
@@ -291,7 +298,7 @@ int RuntimeApp::LoadScenario(const std::string& path, bool fromBody) {
         }
         platform::ArchiveReader archive(file, platform::kArchiveBufferSize, end);
         if (fromBody) archive.ReadU32();
-        result = ReadSceneList(archive) ? 1 : 0;
+        result = ReadSceneList(archive, target) ? 1 : 0;
     } catch (const Exception&) {
         result = 0;
     } catch (const std::bad_alloc&) {
@@ -303,9 +310,9 @@ int RuntimeApp::LoadScenario(const std::string& path, bool fromBody) {
     return result;
 }
 
-bool RuntimeApp::ReadSceneList(platform::ArchiveReader& archive) {
-    GlobalScenario().Clear();
-    return GlobalScenario().Load(archive);
+bool RuntimeApp::ReadSceneList(platform::ArchiveReader& archive, Scenario& target) {
+    target.Clear();
+    return target.Load(archive);
 }
 
 int RuntimeApp::OsVersionCode() const { return GetOsVersionCode(); }

@@ -23,6 +23,7 @@ namespace korv {
 
 class CSceneThread;
 class PreviewWindow;
+class Scenario;
 class SSWnd;
 
 inline constexpr const char* kWindowClassName = "VEL_Runtime_Engine";
@@ -53,6 +54,7 @@ public:
     // Replaces the global scenario with the one in `path`, or with the one
     // embedded in the program file when `fromBody`. Non-zero on success.
     int LoadScenario(const std::string& path, bool fromBody);
+    int LoadScenarioInto(Scenario& target, const std::string& path, bool fromBody);
 
     SaverMode Mode() const { return mode_; }
     SaverSettings& Settings() { return *settings_; }
@@ -114,9 +116,9 @@ protected:
     // The speed measurement: a calibration scene thread for one second.
     virtual uint32_t MeasureSpeed();
     virtual void ReportDownloadStatus(int code, const std::string& text) {}
-    // Reads the scene object list into the global scenario; false when it
-    // is damaged or cannot be prepared.
-    virtual bool ReadSceneList(platform::ArchiveReader& archive);
+    // Reads the scene object list into `target`; false when it is damaged or
+    // cannot be prepared.
+    virtual bool ReadSceneList(platform::ArchiveReader& archive, Scenario& target);
     // The OS-version code that the exit clean-up tests (Windows 2000 = 4).
     virtual int OsVersionCode() const;
 

@@ -60,7 +60,7 @@ protected:
     void ReportDownloadStatus(int code, const std::string& text) override {
         calls.push_back("status " + std::to_string(code) + " '" + text + "'");
     }
-    bool ReadSceneList(platform::ArchiveReader& archive) override {
+    bool ReadSceneList(platform::ArchiveReader& archive, Scenario&) override {
         char magic[4];
         archive.ReadBytes(magic, 4);
         if (std::string(magic, 4) != "TZEP") return false;
@@ -394,10 +394,14 @@ TEST_F(RuntimeAppTest, ReloadReplacesTheScenarioAndRecordsTheUpdate) {
     EXPECT_EQ(Calls(), (CallList{"stop scene thread", "scene thread status=0"}));
     EXPECT_EQ(Settings().ReadInt("LastUpdate", 0), static_cast<int32_t>(kNow + 90));
 
+    // A damaged file is refused before anything is stopped: the old scenario plays on.
     test::WriteFileBytes(VersionFolder(2) / "demo.zep", "damaged");
     app_->calls.clear();
+    Settings().WriteInt("LastUpdate", 7);
     EXPECT_EQ(app_->StartScenario(kWindowClassName, (VersionFolder(2) / "demo.zep").string(), false), 0);
-    EXPECT_EQ(Settings().ReadInt("LastUpdate", 0), static_cast<int32_t>(kNow + 90));
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(app_->loadedScenario, "second");
+    EXPECT_EQ(Settings().ReadInt("LastUpdate", 0), 7);
 }
 
 TEST_F(RuntimeAppTest, LoadingRecordsAChangedSiteAddress) {

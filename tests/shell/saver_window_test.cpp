@@ -8,6 +8,7 @@
 #include "platform/password_service.h"
 #include "shell/log.h"
 #include "shell/runtime_app.h"
+#include "scenario/scenario.h"
 #include "scenario/scene_thread.h"
 #include "shell/saver_window.h"
 #include "tests/support/command_runner.h"
@@ -174,6 +175,23 @@ TEST_F(SaverWindowTest, RequiredPasswordKeepsTheSaverUntilVerified) {
         return library;
     });
     Display().InjectMouseMove({30, 30});
+    EXPECT_TRUE(Closes());
+}
+
+TEST_F(SaverWindowTest, ADamagedReloadKeepsTheOldScenarioPlaying) {
+    Start(2, "CLS ,255.000.000;WAIT ,1000;");
+    CSceneThread* playing = app_->SceneThread();
+    test::WriteFileBytes(user_.root() / "damaged.zep", "not a scenario");
+    EXPECT_EQ(app_->StartScenario(kWindowClassName, (user_.root() / "damaged.zep").string(), false), 0);
+    EXPECT_EQ(app_->SceneThread(), playing);
+    EXPECT_FALSE(playing->FinishedEvent().IsSet());
+    EXPECT_EQ(GlobalScenario().CommandCount(), 2u);
+
+    // A good file replaces scenario and thread.
+    EXPECT_EQ(app_->StartScenario(kWindowClassName, (user_.root() / "s.zep").string(), false), 1);
+    EXPECT_NE(app_->SceneThread(), nullptr);
+    EXPECT_TRUE(app_->SceneThread()->IdleEvent().Wait(10000));
+    Display().InjectKey('K');
     EXPECT_TRUE(Closes());
 }
 
