@@ -139,6 +139,8 @@ public:
     virtual void InjectDoubleClick(MouseButton button, Point client) = 0;
     virtual void InjectKey(int vk, bool alt = false) = 0;
     virtual void InjectCloseRequest() = 0;
+    // What the screen shows: the frame of the first open window.
+    virtual Surface Screen() = 0;
 };
 class Clock;
 std::unique_ptr<HeadlessDisplay> CreateHeadlessDisplay(int width, int height, Clock* clock = nullptr);

@@ -4,6 +4,7 @@
 #include "platform/message_box.h"
 #include "platform/painter.h"
 #include "platform/password_service.h"
+#include "platform/screen_saver_state.h"
 #include "platform/text_drawing.h"
 #include "resources/string_table.h"
 #include "shell/log.h"
@@ -54,6 +55,7 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
     }
     window_->MoveCursor({0, 0});
     app_.CalibrateSpeedForWindow();
+    platform::SetScreenSaverRunning(true);
     mute_ = app_.Settings().ReadInt(LoadString(IDS_MUTE), 0) != 0;
 
     if (app_.playerType == PlayerClassicExitButton) {
@@ -219,6 +221,7 @@ void SSWnd::Destroy() {
     app_.StopSceneThreadNow();
     AppLog("SSWnd destroyed");
     app_.StopDownloads();
+    platform::SetScreenSaverRunning(false);
     if (display_) {
         display_->Loop().KillTimer(this, kUpdateTimerId);
         display_->Loop().Quit(0);

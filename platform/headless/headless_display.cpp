@@ -415,6 +415,13 @@ public:
         loop_.Inject(event);
     }
 
+    Surface Screen() override {
+        std::shared_ptr<WindowState> window = registry_->InputTarget();
+        if (!window) return Surface(width_, height_);
+        std::lock_guard lock(window->mutex);
+        return Compose(*window);
+    }
+
 private:
     int width_;
     int height_;

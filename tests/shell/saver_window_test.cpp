@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/password_service.h"
+#include "platform/screen_saver_state.h"
 #include "shell/log.h"
 #include "shell/runtime_app.h"
 #include "scenario/scenario.h"
@@ -96,10 +100,36 @@ protected:
 
 TEST_F(SaverWindowTest, StandardRulesIgnoreTheSamePositionAndCloseOnAnyMove) {
     Start(2);
+    EXPECT_TRUE(platform::ScreenSaverRunning());
     Display().InjectMouseMove({0, 0});
     Display().InjectMouseMove({0, 0});
     EXPECT_FALSE(Closes());
     Display().InjectMouseMove({1, 0});
+    EXPECT_TRUE(Closes());
+    EXPECT_FALSE(platform::ScreenSaverRunning());
+}
+
+TEST_F(SaverWindowTest, PreviewShowsThePictureAndScrollsTheName) {
+    PayloadRecord record;
+    record.playerType = PlayerRemote;
+    test::WriteSaver(user_.root() / "Preview Saver", record);
+    app_ = std::make_unique<HeadlessApp>(
+        RuntimeApp::Options{{"/p", "4242"}, (user_.root() / "Preview Saver").string(), std::nullopt});
+    ASSERT_TRUE(app_->InitInstance());
+    ASSERT_NE(app_->headless, nullptr);
+    // The name scrolls up from the bottom; after a while letters stand right of the picture.
+    platform::Surface frame;
+    bool lettersSeen = false;
+    for (int i = 0; i < 200 && !lettersSeen; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        frame = app_->headless->Screen();
+        for (int y = 0; y < frame.Height() && !lettersSeen; ++y)
+            for (int x = 97; x < frame.Width(); ++x)
+                if (frame.At(x, y) == platform::ColourToPixel(platform::Rgb(220, 255, 255))) lettersSeen = true;
+    }
+    EXPECT_TRUE(lettersSeen);
+    EXPECT_NE(frame.At(48, 30), 0u);  // the preview picture
+    Display().InjectCloseRequest();
     EXPECT_TRUE(Closes());
 }
 
