@@ -21,6 +21,8 @@ void RealClock::Sleep(uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void RealClock::SleepMicroseconds(uint32_t us) { std::this_thread::sleep_for(std::chrono::microseconds(us)); }
+
 bool RealClock::WaitFor(const Event& event, uint32_t ms) {
     return event.Wait(ms);
 }
@@ -41,6 +43,17 @@ uint32_t VirtualClock::TickCount() {
 
 void VirtualClock::Sleep(uint32_t ms) {
     Advance(ms);
+}
+
+void VirtualClock::SleepMicroseconds(uint32_t us) {
+    uint64_t whole = 0;
+    {
+        std::lock_guard lock(mutex_);
+        uint64_t total = uint64_t{pendingMicroseconds_} + us;
+        whole = total / 1000;
+        pendingMicroseconds_ = static_cast<uint32_t>(total % 1000);
+    }
+    if (whole > 0) Advance(whole);
 }
 
 bool VirtualClock::WaitFor(const Event& event, uint32_t ms) {

@@ -23,6 +23,8 @@ public:
     virtual void Sleep(uint32_t ms) = 0;
     // Waits up to `ms` milliseconds for `event`; true when it is set.
     virtual bool WaitFor(const Event& event, uint32_t ms) = 0;
+    // Waits less than a millisecond (short pauses between drawing steps).
+    virtual void SleepMicroseconds(uint32_t us) = 0;
 };
 
 class RealClock final : public Clock {
@@ -31,6 +33,7 @@ public:
     uint32_t TickCount() override;
     void Sleep(uint32_t ms) override;
     bool WaitFor(const Event& event, uint32_t ms) override;
+    void SleepMicroseconds(uint32_t us) override;
 };
 
 // Time stands still until a wait: Sleep and WaitFor advance it by the whole
@@ -43,6 +46,8 @@ public:
     uint32_t TickCount() override;
     void Sleep(uint32_t ms) override;
     bool WaitFor(const Event& event, uint32_t ms) override;
+    // Adds up short waits and moves time by each whole millisecond they make.
+    void SleepMicroseconds(uint32_t us) override;
 
     // Moves time forward without waiting.
     void Advance(uint64_t ms);
@@ -61,6 +66,7 @@ private:
     int64_t startSeconds_;
     uint32_t startTick_;
     uint64_t elapsedMs_ = 0;
+    uint32_t pendingMicroseconds_ = 0;
 };
 
 // The clock the program runs on; the real clock unless replaced (tests and
