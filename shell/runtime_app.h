@@ -67,6 +67,8 @@ public:
     // belongs to this machine.
     void CalibrateSpeedForWindow();
     void StopSceneThreadNow() { StopSceneThread(); }
+    // The download thread control and the update timer's work plug in here;
+    // until they do, there is no download to stop and a tick does nothing.
     void StopDownloads() {}
     void OnUpdateTimer(SSWnd& window) {}
     SSWnd* MainWindow() { return mainWindow_.get(); }
