@@ -1,7 +1,6 @@
 #include "scenario/flow_commands.h"
 
-#include <random>
-
+#include "scenario/movement.h"
 #include "scenario/record_io.h"
 #include "scenario/scenario.h"
 #include "scenario/scene_context.h"
@@ -25,11 +24,6 @@ void WaitCommand::DescribeFields(FieldSink& sink) const {
 
 namespace {
 
-uint32_t RandomBelow(uint32_t limit) {
-    static thread_local std::minstd_rand random(std::random_device{}());
-    return static_cast<uint32_t>(random() % limit);
-}
-
 uint32_t RasterOpOfMode(int32_t mode) {
     if (mode == 0) return kRasterCopy;
     if (mode == 1) return kRasterPaint;
@@ -39,13 +33,13 @@ uint32_t RasterOpOfMode(int32_t mode) {
 }  // namespace
 
 int WaitCommand::Execute(SceneContext& context, int&) {
-    if (random) milliseconds = static_cast<int32_t>(RandomBelow(kRandomRange));
+    PickWait(*this, static_cast<uint32_t>(context.Clock().Now()));
     if (milliseconds > 0) context.Sleep(static_cast<uint32_t>(milliseconds));
     return 0;
 }
 
 int ClearCommand::Execute(SceneContext& context, int&) {
-    if (colour.randomColour) colour.colour = RandomBelow(0x1000000);
+    PickColour(colour, SeedSourcesOf(context));
     context.Window().SetBackground(colour.colour, RasterOpOfMode(colour.rasterMode));
     return 0;
 }

@@ -13,7 +13,9 @@ public:
     PlacementBlock placement;
     int32_t penStyle = 0;  // 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot
     int32_t penWidth = 0;
-    int Execute(SceneContext&, int&) override { return 0; }
+    // Places the two points (random anchors included), picks a colour when
+    // asked and draws the line with the pen.
+    int Execute(SceneContext& context, int& index) override;
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override {

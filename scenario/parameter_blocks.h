@@ -6,6 +6,7 @@
 
 #include "platform/archive.h"
 #include "scenario/field_sink.h"
+#include "scenario/random_range.h"
 
 namespace korv {
 
@@ -37,6 +38,12 @@ struct PlacementBlock {
     int32_t effect = 0;
     int32_t effectSpeed = 100;
 
+    // In memory only: the current position while shown or moving, and the
+    // seed of the block's random placements.
+    int32_t curX = 0;
+    int32_t curY = 0;
+    uint32_t seed = NewBlockSeed();
+
     // Direction signs and the leading axis from the two points as written.
     void SetDirectionFromPoints();
 
@@ -44,7 +51,6 @@ struct PlacementBlock {
     void Write(platform::ArchiveWriter& archive) const;
     void Describe(FieldSink& sink) const;
     bool Prepare() { return true; }
-    bool operator==(const PlacementBlock&) const = default;
 };
 
 struct ColourBlock {
@@ -52,12 +58,12 @@ struct ColourBlock {
     int32_t rasterMode = 0;
     int32_t randomColour = 0;
     int32_t useWindowColour = 1;
+    uint32_t seed = NewBlockSeed();  // in memory only
 
     void Load(platform::ArchiveReader& archive);
     void Write(platform::ArchiveWriter& archive) const;
     void Describe(FieldSink& sink) const;
     bool Prepare() { return true; }
-    bool operator==(const ColourBlock&) const = default;
 };
 
 }  // namespace korv

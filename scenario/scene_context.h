@@ -43,6 +43,8 @@ public:
     virtual const platform::Event& StopEvent() const = 0;
     virtual platform::Clock& Clock() = 0;
     virtual uint32_t SpeedCalibration() const = 0;
+    // The saver's own figure mixed into random seeds (its `Times` setting).
+    virtual int32_t TimesFigure() const { return 0; }
 
     bool Stopped() const { return StopEvent().IsSet(); }
     // Waits `ms` in slices of at most 100 ms that end early when the stop

@@ -24,6 +24,7 @@ public:
         Scenario* scenario = nullptr;        // default: the global scenario
         platform::Clock* clock = nullptr;    // default: the system clock
         bool showExitButtonBar = false;      // player type 3
+        int32_t timesFigure = 0;             // the saver's Times setting, mixed into seeds
         // Paints the download status (status mode); nothing when absent.
         std::function<void(SceneWindow&)> paintStatus;
     };
@@ -42,6 +43,7 @@ public:
     const platform::Event& StopEvent() const override { return stopEvent_; }
     platform::Clock& Clock() override { return *clock_; }
     uint32_t SpeedCalibration() const override;
+    int32_t TimesFigure() const override { return options_.timesFigure; }
 
 protected:
     bool InitInstance() override;

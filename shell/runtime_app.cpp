@@ -362,6 +362,7 @@ bool RuntimeApp::StartSceneThread(bool statusDisplay) {
     options.speedCalibration = &speedCalibration;
     options.statusDisplay = statusDisplay;
     options.showExitButtonBar = playerType == PlayerClassicExitButton;
+    options.timesFigure = settings_->ReadInt(kSaverTimesValue, 0);
     sceneThread_ = std::make_unique<CSceneThread>(std::move(options));
     if (!sceneThread_->CreateThread(true)) {
         sceneThread_.reset();

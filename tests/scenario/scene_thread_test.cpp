@@ -39,6 +39,10 @@ public:
         std::lock_guard lock(mutex_);
         link = "cleared";
     }
+    platform::Pixel PixelAt(int x, int y) {
+        std::lock_guard lock(mutex_);
+        return surface_.At(x, y);
+    }
     std::vector<platform::ColourRef> backgrounds;
     std::string link;
 
@@ -136,6 +140,18 @@ TEST_F(SceneThreadTest, UrlSetsAndClearsTheWindowLink) {
     ASSERT_FALSE(links.empty());
     EXPECT_EQ(links.front(), "http://example.com/a#1");
     EXPECT_EQ(window_.link, "cleared");
+}
+
+TEST_F(SceneThreadTest, LinesAreDrawnWithTheirPenAndColour) {
+    Load("LINE 1,0,,,,,10,10,50,10,,255.000.000;LINE 3,0,,,,,5,30,5,40,,000.000.255;");
+    PlayToEnd();
+    const platform::Pixel red = platform::ColourToPixel(kRed), blue = platform::ColourToPixel(kBlue);
+    EXPECT_EQ(window_.PixelAt(10, 10), red);
+    EXPECT_EQ(window_.PixelAt(49, 10), red);
+    EXPECT_EQ(window_.PixelAt(50, 10), 0u);  // the end point is not drawn
+    EXPECT_EQ(window_.PixelAt(10, 11), 0u);
+    EXPECT_EQ(window_.PixelAt(5, 35), blue);
+    EXPECT_EQ(window_.PixelAt(6, 35), blue);  // three pixels wide
 }
 
 TEST_F(SceneThreadTest, KillEndsALongWaitPromptly) {

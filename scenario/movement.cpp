@@ -1,0 +1,133 @@
+#include "scenario/movement.h"
+
+#include <cstdlib>
+
+#include "scenario/flow_commands.h"
+#include "scenario/scene_context.h"
+
+namespace korv {
+
+namespace {
+
+// The stop tests of a free move: 0 b < c, 1 c < b, 2 c = b, 3 c ≠ b.
+bool Holds(int32_t c, int32_t type, int32_t b) {
+    switch (type) {
+        case 0: return b < c;
+        case 1: return c < b;
+        case 2: return c == b;
+        case 3: return c != b;
+        default: return false;
+    }
+}
+
+int32_t Modulo(int64_t value, int64_t divisor) { return divisor == 0 ? 0 : static_cast<int32_t>(value % divisor); }
+
+// One coordinate by its anchor; `extent` is the object's, `screen` the screen's.
+int32_t Resolve(int32_t anchor, int32_t current, bool addCurrent, int32_t extent, int32_t screen, RandomRange& random) {
+    switch (anchor) {
+        case 0: return 0;
+        case 1: return screen / 2 - extent / 2;
+        case 2: return screen - extent;
+        case 3: {
+            int64_t r = random.Next() + (addCurrent ? current : 0);
+            return Modulo(r, int64_t{screen} + extent) - extent;
+        }
+        case 4: {
+            if (extent >= screen) return 0;
+            // Random but wholly inside; bounded so that an unlucky sequence cannot spin.
+            int32_t value = current;
+            for (int tries = 0; tries < 100000; ++tries) {
+                int64_t r = random.Next() + int64_t{value};
+                value = Modulo(r, int64_t{screen} + extent) - extent;
+                if (value > 0 && value < screen - extent) return value;
+            }
+            return (screen - extent) / 2;
+        }
+        default: return current;
+    }
+}
+
+}  // namespace
+
+SeedSources SeedSourcesOf(SceneContext& context) {
+    SeedSources seeds;
+    seeds.tickBefore = context.Clock().TickCount();
+    seeds.wallMilliseconds = seeds.tickBefore % 1000;
+    seeds.tickAfter = context.Clock().TickCount();
+    seeds.timesFigure = context.TimesFigure();
+    return seeds;
+}
+
+void ResolvePlacement(PlacementBlock& p, Size objectSize, Size screen, const SeedSources& seeds) {
+    RandomRange random(MixedSeed(p.seed, seeds.wallMilliseconds, seeds.tickBefore, seeds.tickAfter, seeds.timesFigure));
+    bool allExplicit = p.anchorX1 == 5 && p.anchorY1 == 5 && p.anchorX2 == 5 && p.anchorY2 == 5;
+    if (!p.freeMove && !allExplicit) {
+        p.x1 = Resolve(p.anchorX1, p.x1, false, objectSize.width, screen.width, random);
+        p.y1 = Resolve(p.anchorY1, p.y1, true, objectSize.height, screen.height, random);
+        p.x2 = Resolve(p.anchorX2, p.x2, true, objectSize.width, screen.width, random);
+        p.y2 = Resolve(p.anchorY2, p.y2, true, objectSize.height, screen.height, random);
+    }
+    p.alongX = p.x1 != p.x2 ? 1 : 0;
+    if ((p.x2 < p.x1 && p.stepX > 0) || (p.x1 < p.x2 && p.stepX < 0)) p.stepX = -p.stepX;
+    if ((p.y2 < p.y1 && p.stepY > 0) || (p.y1 < p.y2 && p.stepY < 0)) p.stepY = -p.stepY;
+    p.curX = p.x1;
+    p.curY = p.y1;
+}
+
+bool StepPlacement(PlacementBlock& p) {
+    if (p.freeMove) {
+        p.curX += p.stepX;
+        p.curY += p.stepY;
+        bool x = Holds(p.curX, p.boundMode, p.boundX);
+        bool y = Holds(p.curY, p.boundLimit, p.boundY);
+        return p.boundFlag ? (x && y) : (x || y);
+    }
+    if (p.alongX) {
+        p.curX += p.stepX;
+        if (p.x1 == p.x2) return true;
+        p.curY = static_cast<int32_t>(int64_t{p.y2 - p.y1} * (p.curX - p.x2) / (p.x2 - p.x1) + p.y2);
+        if (p.curX == p.x2) return true;
+        return p.stepX >= 1 ? p.curX > p.x2 : p.curX < p.x2;
+    }
+    p.curY += p.stepX;
+    if (p.y1 == p.y2) return true;
+    p.curX = static_cast<int32_t>(int64_t{p.x2 - p.x1} * (p.curY - p.y2) / (p.y2 - p.y1) + p.x2);
+    if (p.curY == p.y2) return true;
+    return p.stepX >= 1 ? p.curY > p.y2 : p.curY < p.y2;
+}
+
+void PickColour(ColourBlock& colour, const SeedSources& seeds) {
+    if (!colour.randomColour) return;
+    RandomRange random(MixedSeed(colour.seed, seeds.wallMilliseconds, seeds.tickBefore, seeds.tickAfter,
+                                 seeds.timesFigure));
+    random.SetRange(0, 500);
+    uint32_t red = static_cast<uint32_t>(random.Next()) & 0xFF;
+    uint32_t green = static_cast<uint32_t>(random.Next()) & 0xFF;
+    uint32_t blue = static_cast<uint32_t>(random.Next()) & 0xFF;
+    colour.colour = red | (green << 8) | (blue << 16);
+}
+
+void PickWait(WaitCommand& wait, uint32_t timeSeed) {
+    if (!wait.random) return;
+    RandomGenerator generator(timeSeed);
+    int32_t previous = wait.milliseconds;
+    // Every value 0–3000 comes up within a few draws; the bound only guards
+    // against a generator that never leaves a narrow band.
+    for (int tries = 0; tries < 10000; ++tries) {
+        wait.milliseconds = static_cast<int32_t>((int64_t{generator.Next()} + wait.milliseconds) % 3001);
+        if (wait.milliseconds < 0) wait.milliseconds += 3001;
+        if (std::abs(int64_t{wait.milliseconds} - previous) >= 150) return;
+    }
+}
+
+int32_t PickEffect(int32_t effect, uint32_t tickCount, uint32_t wallMilliseconds) {
+    if (effect != 3) return effect;
+    RandomRange random((tickCount << 16) | (wallMilliseconds & 0xFFFF));
+    random.SetRange(3, 88);
+    for (;;) {
+        int32_t value = random.Next();
+        if (value >= 4 && value <= 87) return value;
+    }
+}
+
+}  // namespace korv
