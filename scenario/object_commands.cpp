@@ -2,6 +2,7 @@
 
 #include "platform/message_box.h"
 #include "resources/string_table.h"
+#include "scenario/object_drawing.h"
 
 namespace korv {
 
@@ -31,6 +32,16 @@ bool ObjectCommand::PrepareFields() {
 void ObjectCommand::DescribeFields(FieldSink& sink) const {
     placement.Describe(sink);
     colour.Describe(sink);
+}
+
+int ShowCommand::Execute(SceneContext& context, int&) {
+    if (Target()) ShowObject(*Target(), context, placement, colour);
+    return 0;
+}
+
+int HideCommand::Execute(SceneContext& context, int&) {
+    if (Target()) HideObject(*Target(), context);
+    return 0;
 }
 
 }  // namespace korv

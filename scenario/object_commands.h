@@ -19,6 +19,10 @@ public:
     int Execute(SceneContext&, int&) override { return 0; }
 
 protected:
+    // SHOW and HIDE act on the target; MOVE arrives with the movement drawing.
+    bool HasTarget() const { return target_ != nullptr; }
+
+protected:
     using SceneCommand::SceneCommand;
     void LoadFields(platform::ArchiveReader& archive) override;
     void WriteFields(platform::ArchiveWriter& archive) const override;
@@ -33,6 +37,7 @@ private:
 class ShowCommand : public SceneCommandOf<ShowCommand, ObjectCommand> {
 public:
     ShowCommand() : SceneCommandOf(CodeShow) {}
+    int Execute(SceneContext& context, int& index) override;
 };
 
 class MoveCommand : public SceneCommandOf<MoveCommand, ObjectCommand> {
@@ -43,6 +48,7 @@ public:
 class HideCommand : public SceneCommandOf<HideCommand, ObjectCommand> {
 public:
     HideCommand() : SceneCommandOf(CodeHide) {}
+    int Execute(SceneContext& context, int& index) override;
 };
 
 }  // namespace korv

@@ -14,12 +14,12 @@ namespace {
 std::mutex servicesMutex;
 ScenePictureServices services;
 
-ScenePictureServices CurrentServices() {
+}  // namespace
+
+ScenePictureServices CurrentScenePictureServices() {
     std::lock_guard lock(servicesMutex);
     return services;
 }
-
-}  // namespace
 
 void SetScenePictureServices(ScenePictureServices newServices) {
     std::lock_guard lock(servicesMutex);
@@ -119,7 +119,7 @@ void VisualObject::DescribeFields(FieldSink& sink) const {
 
 bool VisualObject::Prepare() {
     if (UnusedWhileDisabled(*this, referrers_)) return true;
-    ScenePictureServices current = CurrentServices();
+    ScenePictureServices current = CurrentScenePictureServices();
     if (isText) {
         int32_t w = 0, h = 0;
         if (!current.renderText || !current.renderText(*this, w, h)) {

@@ -4,9 +4,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
+#include "platform/surface.h"
 #include "scenario/log_font.h"
 #include "scenario/parameter_blocks.h"
 #include "scenario/scene_command.h"
@@ -47,6 +49,14 @@ public:
     // The pixels of a rendered text (and, while shown, of the picture).
     std::shared_ptr<CImageBuffer> image;
 
+    // While playing: where the object stands, how it was last shown, and the
+    // screen saved under it.
+    Point position;
+    int32_t shownEffect = 0;
+    bool shown = false;
+    bool saveUnderActive = false;
+    platform::Surface savedUnder;
+
     const std::vector<SceneCommand*>& Referrers() const { return referrers_; }
     void AddReferrer(SceneCommand* command) override { referrers_.push_back(command); }
     bool Prepare() override;
@@ -71,7 +81,11 @@ bool UnusedWhileDisabled(const SceneCommand& declaration, const std::vector<Scen
 struct ScenePictureServices {
     std::function<bool(std::span<const uint8_t> encoded, int32_t& width, int32_t& height)> measurePicture;
     std::function<bool(VisualObject& text, int32_t& width, int32_t& height)> renderText;
+    // The object's bitmap at `size` (a picture decoded and scaled, or the
+    // rendered text); nothing when it cannot be made.
+    std::function<std::optional<platform::Surface>(VisualObject& object, Size size)> createBitmap;
 };
+ScenePictureServices CurrentScenePictureServices();
 // Installs the services (the image layer does at start-up); without them a
 // picture measures as 0 × 0 and a text cannot be rendered.
 void SetScenePictureServices(ScenePictureServices services);

@@ -97,7 +97,8 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out) {
     if (location.HasScenario()) {
         // Only the file's own structure is checked: pictures are not decoded
         // and texts not rendered.
-        SetScenePictureServices({nullptr, [](VisualObject&, int32_t& w, int32_t& h) { return w = 0, h = 0, true; }});
+        SetScenePictureServices(
+            {nullptr, [](VisualObject&, int32_t& w, int32_t& h) { return w = 0, h = 0, true; }, nullptr});
         LoadScenarioAt(file, location, scenario, path);
     }
     WriteScenario(json, scenario);

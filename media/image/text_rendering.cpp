@@ -92,6 +92,15 @@ void InitImageLayer() {
                  width = text.image->GetSize().width;
                  height = text.image->GetSize().height;
                  return true;
+             },
+             [](VisualObject& object, Size size) -> std::optional<platform::Surface> {
+                 if (!object.image) object.image = std::make_shared<CImageBuffer>();
+                 Size natural;
+                 if (object.isText) {
+                     if (!object.image->RenderText(object, "")) return std::nullopt;
+                     return object.image->CreateBitmapFromBase(natural, size.width, size.height);
+                 }
+                 return object.image->LoadAndCreateBitmap(object.data, natural, size.width, size.height);
              }});
         return true;
     }();

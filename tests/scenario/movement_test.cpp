@@ -5,6 +5,7 @@
 #include <set>
 
 #include "scenario/flow_commands.h"
+#include "scenario/object_drawing.h"
 
 namespace korv {
 namespace {
@@ -143,6 +144,30 @@ TEST(RandomSources, RangesFollowTheirRules) {
     }
     RandomRange same(12345), other(12345);
     EXPECT_EQ(same.Next(), other.Next());  // a seed gives one sequence
+}
+
+}  // namespace
+}  // namespace korv
+
+namespace korv {
+namespace {
+
+TEST(DisplaySizes, FitScreenKeepsOrIgnoresTheAspect) {
+    VisualObject picture;
+    picture.naturalWidth = 400;
+    picture.naturalHeight = 300;
+    picture.fitScreen = 1;
+    picture.keepAspect = 1;
+    EXPECT_EQ(DisplaySize(picture, {1024, 768}), (Size{1024, 768}));
+    picture.naturalHeight = 200;
+    EXPECT_EQ(DisplaySize(picture, {1024, 768}), (Size{1024, 512}));
+    picture.keepAspect = 0;
+    EXPECT_EQ(DisplaySize(picture, {1024, 768}), (Size{1024, 768}));
+    picture.fitScreen = 0;
+    picture.width = 50;
+    EXPECT_EQ(DisplaySize(picture, {1024, 768}), (Size{50, 0}));
+    picture.width = 0;
+    EXPECT_EQ(DisplaySize(picture, {1024, 768}), (Size{400, 200}));
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ protected:
                                      w = static_cast<int32_t>(text.text.size()) * 10;
                                      h = 20;
                                      return true;
-                                 }});
+                                 },
+                                 nullptr});
     }
     ~ScenarioFileTest() override { SetScenePictureServices({}); }
 

@@ -76,5 +76,28 @@ TEST_F(RenderTest, AFinishedScenarioKeepsItsLastScreenAndBadRequestsAreRefused) 
     EXPECT_EQ(std::count(junk.err.begin(), junk.err.end(), '\n'), 1) << junk.err;
 }
 
+TEST_F(RenderTest, PicturesAndTextsAreShownAndHidden) {
+    fs::create_directories(dir_ / "content");
+    ASSERT_EQ(test::RunCommand("convert", {"-size", "20x10", "xc:#ff8000", (dir_ / "content" / "p.png").string()}).exitCode, 0);
+    std::string scenario = Compile("VERSION 400;IMAGE p,p.png,0,NRM;TEXT t,W,Arial,BLD,-20,,255.255.000,,000.000.000,0;"
+                                   "CLS ,000.000.128;SHOW p,,,30,5,0,100,ON;SHOW t,RGT,BTM,0,0,0,100;WAIT ,1;"
+                                   "HIDE p;WAIT ,1;");
+    ASSERT_EQ(Render(scenario, "0.5,1.5").exitCode, 0);
+    EXPECT_EQ(PixelOf("0.5", 30, 5), 0xFF8000u);
+    EXPECT_EQ(PixelOf("0.5", 49, 14), 0xFF8000u);
+    EXPECT_EQ(PixelOf("0.5", 50, 14), 0x000080u);
+    EXPECT_EQ(PixelOf("1.5", 30, 5), 0x000080u);  // the screen saved under it is back
+    // The transparent text leaves the background around its letter: its box
+    // holds only the letter's colour and what was there before.
+    bool yellow = false;
+    for (int y = 24; y < 48; ++y)
+        for (int x = 40; x < 64; ++x) {
+            uint32_t pixel = PixelOf("0.5", x, y);
+            yellow = yellow || pixel == 0xFFFF00u;
+            EXPECT_TRUE(pixel == 0xFFFF00u || pixel == 0x000080u) << x << "," << y;
+        }
+    EXPECT_TRUE(yellow);
+}
+
 }  // namespace
 }  // namespace korv
