@@ -39,6 +39,11 @@ int ShowCommand::Execute(SceneContext& context, int&) {
     return 0;
 }
 
+int MoveCommand::Execute(SceneContext& context, int&) {
+    if (Target()) MoveObject(*Target(), context, placement, colour);
+    return 0;
+}
+
 int HideCommand::Execute(SceneContext& context, int&) {
     if (Target()) HideObject(*Target(), context);
     return 0;

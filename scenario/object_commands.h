@@ -19,7 +19,6 @@ public:
     int Execute(SceneContext&, int&) override { return 0; }
 
 protected:
-    // SHOW and HIDE act on the target; MOVE arrives with the movement drawing.
     bool HasTarget() const { return target_ != nullptr; }
 
 protected:
@@ -43,6 +42,7 @@ public:
 class MoveCommand : public SceneCommandOf<MoveCommand, ObjectCommand> {
 public:
     MoveCommand() : SceneCommandOf(CodeMove) {}
+    int Execute(SceneContext& context, int& index) override;
 };
 
 class HideCommand : public SceneCommandOf<HideCommand, ObjectCommand> {

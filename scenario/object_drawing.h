@@ -26,3 +26,12 @@ bool ShowObject(VisualObject& object, SceneContext& context, const PlacementBloc
 void HideObject(VisualObject& object, SceneContext& context);
 
 }  // namespace korv
+
+namespace korv {
+
+// MOVE: places the move's two points for the object, then steps it from the
+// start to the end, redrawing only the union of its old and new places and
+// pausing by the move's speed between steps; a stop ends it early.
+void MoveObject(VisualObject& object, SceneContext& context, const PlacementBlock& move, const ColourBlock& colour);
+
+}  // namespace korv

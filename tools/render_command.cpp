@@ -111,7 +111,8 @@ int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
     if (!window) throw ToolError("cannot create the headless window");
     RenderWindow sceneWindow(*window);
 
-    std::atomic<uint32_t> speed{1};
+    // A fixed speed figure: pauses follow their formula exactly, independent of the machine.
+    std::atomic<uint32_t> speed{1000000};
     CSceneThread::Options options;
     options.window = &sceneWindow;
     options.speedCalibration = &speed;

@@ -99,5 +99,20 @@ TEST_F(RenderTest, PicturesAndTextsAreShownAndHidden) {
     EXPECT_TRUE(yellow);
 }
 
+TEST_F(RenderTest, MovesStepAtTheirSpeedAndRedrawTheirPath) {
+    fs::create_directories(dir_ / "content");
+    ASSERT_EQ(test::RunCommand("convert", {"-size", "8x8", "xc:#ff8000", (dir_ / "content" / "p.png").string()}).exitCode, 0);
+    // Speed 5: half a second per step of 10 pixels.
+    std::string scenario = Compile("VERSION 500;IMAGE p,p.png,0,NRM;CLS ,000.000.128;"
+                                   "MOVE p,,,,,0,10,40,10,X,10,5,,;WAIT ,10;");
+    ASSERT_EQ(Render(scenario, "0.25,0.75,1.25,5").exitCode, 0);
+    EXPECT_EQ(PixelOf("0.25", 0, 10), 0xFF8000u);
+    EXPECT_EQ(PixelOf("0.75", 10, 10), 0xFF8000u);
+    EXPECT_EQ(PixelOf("0.75", 9, 10), 0x000080u);  // the old place is cleared
+    EXPECT_EQ(PixelOf("1.25", 20, 12), 0xFF8000u);
+    EXPECT_EQ(PixelOf("5", 40, 10), 0xFF8000u);   // it stops at the end point
+    EXPECT_EQ(PixelOf("5", 39, 10), 0x000080u);
+}
+
 }  // namespace
 }  // namespace korv
