@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 
 #include "media/image/decoders.h"
@@ -31,6 +32,16 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
 }
 
 void OnError(png_structp png, png_const_charp) { longjmp(png_jmpbuf(png), 1); }
+
+// libpng's own buffers (rows, chunk data, inflate state) stay small for any
+// picture we accept; a chunk that claims more is refused instead of allocated.
+constexpr png_alloc_size_t kMaxLibraryAllocation = 32u << 20;
+
+png_voidp LimitedAllocate(png_structp, png_alloc_size_t size) {
+    return size > kMaxLibraryAllocation ? nullptr : std::malloc(size);
+}
+
+void Release(png_structp, png_voidp block) { std::free(block); }
 void OnWarning(png_structp, png_const_charp) {}
 
 // Reads the header and sets the transforms that turn every colour type and
@@ -75,7 +86,8 @@ std::optional<PixelBuffer> DecodePng(std::span<const uint8_t> bytes) {
         SetImageError(ImageBadPng);
         return std::nullopt;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning, nullptr,
+                                               LimitedAllocate, Release);
     if (!png) {
         SetImageError(ImagePngInternal);
         return std::nullopt;
