@@ -26,8 +26,9 @@ std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text
 
 class ImageLayerTest : public ::testing::Test {
 protected:
-    // A picture with distinct corners and an odd size, in the format `spec`
-    // names (ImageMagick output syntax), with extra convert options.
+    // A picture with distinct corners and an odd size, in the format that
+    // `name`'s extension (or an ImageMagick prefix) gives, with extra convert
+    // options.
     fs::path Make(const std::string& name, const std::vector<std::string>& options = {}) {
         fs::path path = dir_ / name;
         std::vector<std::string> arguments = {"-size", "37x23", "gradient:#ff0000-#0000ff", "-fill", "#20e040",
