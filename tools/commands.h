@@ -15,6 +15,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A reason fit for one line of stderr: line breaks become blanks.
+std::string OneLine(std::string text);
+
 int RunBuild(const std::vector<std::string>& arguments, std::ostream& out);
 int RunCompile(const std::vector<std::string>& arguments, std::ostream& out);
 int RunDecode(const std::vector<std::string>& arguments, std::ostream& out);

@@ -26,12 +26,6 @@ std::vector<std::string> SplitList(const std::string& text) {
     return items;
 }
 
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    return text;
-}
-
 }  // namespace
 
 int RunCompile(const std::vector<std::string>& arguments, std::ostream& out) {

@@ -20,13 +20,13 @@ bool StartsWithSignature(platform::File& file) {
     return got == head.size() && static_cast<uint8_t>(head[0]) == signature.size() && head.substr(1) == signature;
 }
 
+}  // namespace
+
 std::string OneLine(std::string text) {
     for (char& c : text)
         if (c == '\n' || c == '\r') c = ' ';
     return text;
 }
-
-}  // namespace
 
 ScenarioLocation LocateScenario(platform::File& file, const std::string& path) {
     ScenarioLocation location;
