@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 #include "resources/string_table.h"
 #include "scenario/object_drawing.h"
+#include "scenario/object_motion.h"
 
 namespace korv {
 

@@ -1,15 +1,52 @@
 #include "scenario/object_drawing.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/message_box.h"
-#include "scenario/calibrated_delay.h"
 #include "platform/painter.h"
+#include "scenario/effect_renderer.h"
 #include "scenario/movement.h"
+#include "scenario/object_typing.h"
 #include "scenario/scene_context.h"
 #include "scenario/script_values.h"
+#include "shell/file_helpers.h"
 
 namespace korv {
+
+namespace {
+
+constexpr platform::ColourRef kTextKey = platform::Rgb(224, 224, 224);
+
+bool IsFullScreenEffect(int32_t effect) { return effect == 1 || effect == 2; }
+
+// Pictures of the desktop and of the wallpaper take the bytes of the file
+// written at start-up and from then on behave as embedded pictures.
+void LoadDesktopPicture(VisualObject& object) {
+    if (object.isText || (object.mode != PictureDesktop && object.mode != PictureWallpaper)) return;
+    DesktopPicturePaths paths = CurrentDesktopPicturePaths();
+    const std::string& path = object.mode == PictureDesktop ? paths.desktop : paths.wallpaper;
+    std::vector<uint8_t> bytes;
+    if (path.empty() || !ReadWholeFile(path, bytes)) return;
+    object.data = std::move(bytes);
+    object.fileName = path.substr(path.find_last_of('/') + 1);
+    object.mode = PictureEmbedded;
+    ScenePictureServices services = CurrentScenePictureServices();
+    int32_t width = 0, height = 0;
+    if (services.measurePicture && services.measurePicture(object.data, width, height)) {
+        object.naturalWidth = width;
+        object.naturalHeight = height;
+    }
+}
+
+// The speed value of the renderer, kept far from the ends of int.
+int SpeedValueOf(int32_t effectSpeed) {
+    int64_t value = 1100 - int64_t{effectSpeed};
+    return static_cast<int>(std::clamp<int64_t>(value, -1'000'000, 1'000'000));
+}
+
+}  // namespace
 
 Size DisplaySize(const VisualObject& object, Size screen) {
     if (object.isText) return {object.naturalWidth, object.naturalHeight};
@@ -25,9 +62,79 @@ Size DisplaySize(const VisualObject& object, Size screen) {
     return {object.naturalWidth, object.naturalHeight};
 }
 
+ClippedArea ClipToScreen(Size size, Point at, Size screen) {
+    int64_t left = 0, top = 0, right = size.width, bottom = size.height;
+    Point position = at;
+    if (at.x < 0) {
+        left = -int64_t{at.x};
+        position.x = 0;
+    }
+    if (at.y < 0) {
+        top = -int64_t{at.y};
+        position.y = 0;
+    }
+    right = std::min<int64_t>(right, int64_t{screen.width} - at.x);
+    bottom = std::min<int64_t>(bottom, int64_t{screen.height} - at.y);
+    if (right <= left || bottom <= top) return {Rect{}, position};
+    return {Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)}, position};
+}
+
+void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at) {
+    SceneWindow& window = context.Window();
+    const int32_t effect = object.shownEffect;
+    const bool keyed = object.isText && !object.opaque;
+    const Rect box = Rect::FromSize(at.x, at.y, bitmap.Width(), bitmap.Height());
+    if (keyed && effect == 0) {
+        window.Draw([&](platform::Surface& surface) {
+            platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), kTextKey);
+        });
+        return;
+    }
+    if (keyed) {
+        // A transparent text that enters with an effect brings the screen
+        // under it along: merge the two first.
+        window.Draw([&](platform::Surface& surface) {
+            platform::Surface merged = platform::CopyRect(surface, box);
+            platform::Painter(merged).KeyedCopy({0, 0}, bitmap, bitmap.Bounds(), kTextKey);
+            bitmap = std::move(merged);
+        });
+    }
+    if (effect <= 2) {
+        window.Draw([&](platform::Surface& surface) { platform::Painter(surface).Copy(at, bitmap, bitmap.Bounds()); });
+        return;
+    }
+    EffectRun run;
+    run.effectNumber = effect;
+    run.picture = &bitmap;
+    // The fades draw the whole picture and leave clipping to the window.
+    ClippedArea clipped = effect == 4 || effect == 65 ? ClippedArea{bitmap.Bounds(), at}
+                                                      : ClipToScreen({bitmap.Width(), bitmap.Height()}, at, window.ClientSize());
+    run.area = clipped.area;
+    run.position = clipped.position;
+    run.fill = object.colours.useWindowColour == 1 ? window.GetBackground() : object.colours.colour;
+    run.speedValue = SpeedValueOf(object.placement.effectSpeed);
+    RunEffect(context, run);
+}
+
+bool DrawObject(VisualObject& object, SceneContext& context) {
+    Size screen = context.Window().ClientSize();
+    ScenePictureServices services = CurrentScenePictureServices();
+    std::optional<platform::Surface> bitmap;
+    const bool fullScreen = IsFullScreenEffect(object.shownEffect);
+    Size size = fullScreen ? screen : DisplaySize(object, screen);
+    if (services.createBitmap && size.width > 0 && size.height > 0) bitmap = services.createBitmap(object, size);
+    if (!bitmap) {
+        platform::ShowMessageBox(kBitmapFailedMessage);
+        return false;
+    }
+    PresentBitmap(object, context, std::move(*bitmap), fullScreen ? Point{0, 0} : object.position);
+    return true;
+}
+
 bool ShowObject(VisualObject& object, SceneContext& context, const PlacementBlock& shown, const ColourBlock& colour) {
     SceneWindow& window = context.Window();
     Size screen = window.ClientSize();
+    LoadDesktopPicture(object);
     Size size = DisplaySize(object, screen);
     PlacementBlock placement = shown;
     if (!object.isText && object.fitScreen && object.keepAspect) {
@@ -35,145 +142,60 @@ bool ShowObject(VisualObject& object, SceneContext& context, const PlacementBloc
         placement.anchorY1 = AnchorCentre;
     }
     ResolvePlacement(placement, size, screen, SeedSourcesOf(context));
+    ColourBlock colours = colour;
+    PickColour(colours, SeedSourcesOf(context));
     uint32_t clock = context.Clock().TickCount();
-    int32_t effect = PickEffect(placement.effect, clock, clock % 1000);
+    placement.effect = PickEffect(placement.effect, clock, clock % 1000);
+    object.placement = placement;
+    object.colours = colours;
     object.position = {placement.curX, placement.curY};
-    object.shownEffect = effect;
+    object.shownEffect = placement.effect;
 
-    bool fullScreen = effect == 1 || effect == 2;
-    Size bitmapSize = fullScreen ? screen : size;
-    ScenePictureServices services = CurrentScenePictureServices();
-    std::optional<platform::Surface> bitmap;
-    if (services.createBitmap && bitmapSize.width > 0 && bitmapSize.height > 0)
-        bitmap = services.createBitmap(object, bitmapSize);
-    if (!bitmap) {
-        platform::ShowMessageBox(kBitmapFailedMessage);
-        return false;
+    const bool keyed = object.isText && !object.opaque;
+    const bool typed = object.isText && placement.label;
+    object.saveUnderActive = placement.saveUnder != 0 || (keyed && typed);
+    if (object.saveUnderActive) {
+        Rect area = Rect::FromSize(object.position.x, object.position.y, size.width, size.height);
+        window.Draw([&](platform::Surface& surface) { object.savedUnder = platform::CopyRect(surface, area); });
+    } else {
+        object.savedUnder = platform::Surface();
     }
 
-    Rect area = fullScreen ? Rect{0, 0, screen.width, screen.height}
-                           : Rect::FromSize(object.position.x, object.position.y, size.width, size.height);
-    bool keyed = object.isText && !object.opaque;
-    window.Draw([&](platform::Surface& surface) {
-        object.saveUnderActive = placement.saveUnder != 0 || (keyed && placement.label);
-        if (object.saveUnderActive) object.savedUnder = platform::CopyRect(surface, area);
-        platform::Painter painter(surface);
-        if (keyed)
-            painter.KeyedCopy({area.left, area.top}, *bitmap, bitmap->Bounds(), platform::Rgb(224, 224, 224));
-        else
-            painter.Copy({area.left, area.top}, *bitmap, bitmap->Bounds());
-    });
-    (void)colour;
+    if (typed) {
+        TypeLabel(object, context);
+        object.shown = true;
+        return true;
+    }
+    if (!DrawObject(object, context)) return false;
     object.shown = true;
     return true;
 }
 
-void HideObject(VisualObject& object, SceneContext& context) {
-    if (!object.shown) return;
-    SceneWindow& window = context.Window();
-    Size screen = window.ClientSize();
-    platform::ColourRef background = window.GetBackground();
-    window.Draw([&](platform::Surface& surface) {
-        platform::Painter painter(surface);
-        if (object.saveUnderActive) {
-            painter.Copy(object.position, object.savedUnder, object.savedUnder.Bounds());
-            return;
-        }
-        Size size = DisplaySize(object, screen);
-        Rect area = object.shownEffect == 0 ? Rect::FromSize(object.position.x, object.position.y, size.width, size.height)
-                                            : Rect{0, 0, screen.width, screen.height};
-        painter.Fill(area, background);
-    });
-    object.saveUnderActive = false;
-    object.savedUnder = platform::Surface();
-    object.shown = false;
-}
-
-namespace {
-
-// One move step: the object leaves `from` and stands at `to`.
-void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Surface& bitmap,
-                 const platform::Surface& screenCopy, bool keepBackground, Point from, Point to) {
-    SceneWindow& window = context.Window();
-    const bool keyed = object.isText && !object.opaque;
-    const Rect oldRect = Rect::FromSize(from.x, from.y, bitmap.Width(), bitmap.Height());
-    const Rect newRect = Rect::FromSize(to.x, to.y, bitmap.Width(), bitmap.Height());
-    platform::ColourRef background = window.GetBackground();
-    window.Draw([&](platform::Surface& surface) {
-        platform::Painter screen(surface);
-        auto drawObject = [&](platform::Painter& painter, Point at) {
-            if (keyed)
-                painter.KeyedCopy(at, bitmap, bitmap.Bounds(), platform::Rgb(224, 224, 224));
-            else
-                painter.Copy(at, bitmap, bitmap.Bounds());
-        };
-        if (oldRect.Intersect(newRect).IsEmpty()) {
-            // Far apart: erase the old place, draw at the new one.
-            screen.Fill(oldRect, background);
-            drawObject(screen, to);
-            return;
-        }
-        // Overlapping: compose the union off-screen and show it in one copy,
-        // so no frame ever shows the object missing.
-        Rect unite{std::min(oldRect.left, newRect.left), std::min(oldRect.top, newRect.top),
-                   std::max(oldRect.right, newRect.right), std::max(oldRect.bottom, newRect.bottom)};
-        platform::Surface composed(unite.Width(), unite.Height());
-        platform::Painter off(composed);
-        if (keyed || keepBackground)
-            off.Copy({0, 0}, screenCopy, unite);
-        else
-            off.Fill(composed.Bounds(), background);
-        // What neither rectangle covers stays as the live screen shows it.
-        for (int y = unite.top; y < unite.bottom; ++y)
-            for (int x = unite.left; x < unite.right; ++x)
-                if (!oldRect.Contains(x, y) && !newRect.Contains(x, y) && surface.Bounds().Contains(x, y))
-                    composed.Set(x - unite.left, y - unite.top, surface.At(x, y));
-        drawObject(off, {to.x - unite.left, to.y - unite.top});
-        screen.Copy({unite.left, unite.top}, composed, composed.Bounds());
-    });
-    object.position = to;
-}
-
-}  // namespace
-
-void MoveObject(VisualObject& object, SceneContext& context, const PlacementBlock& move, const ColourBlock& colour) {
+void EraseObject(VisualObject& object, SceneContext& context) {
     SceneWindow& window = context.Window();
     Size screen = window.ClientSize();
     Size size = DisplaySize(object, screen);
-    PlacementBlock placement = move;
-    ResolvePlacement(placement, size, screen, SeedSourcesOf(context));
-    ScenePictureServices services = CurrentScenePictureServices();
-    std::optional<platform::Surface> bitmap;
-    if (services.createBitmap && size.width > 0 && size.height > 0) bitmap = services.createBitmap(object, size);
-    if (!bitmap) {
-        platform::ShowMessageBox(kBitmapFailedMessage);
-        return;
+    Rect area = object.shownEffect == 0 ? Rect::FromSize(object.position.x, object.position.y, size.width, size.height)
+                                        : Rect{0, 0, screen.width, screen.height};
+    platform::ColourRef background = window.GetBackground();
+    // One fill under the window's drawing lock: the next frame shows the
+    // whole rectangle erased at once.
+    window.Draw([&](platform::Surface& surface) { platform::Painter(surface).Fill(area, background); });
+    object.shown = false;
+}
+
+void HideObject(VisualObject& object, SceneContext& context) {
+    if (!object.shown) return;
+    if (object.saveUnderActive) {
+        context.Window().Draw([&](platform::Surface& surface) {
+            platform::Painter(surface).Copy(object.position, object.savedUnder, object.savedUnder.Bounds());
+        });
+    } else {
+        EraseObject(object, context);
     }
-    platform::Surface screenCopy;
-    window.Draw([&](platform::Surface& surface) {
-        screenCopy = platform::CopyRect(surface, surface.Bounds());
-        if (placement.saveUnder) {
-            // The screen where the object will stop, before it arrives there.
-            object.savedUnder = platform::CopyRect(surface, Rect::FromSize(placement.x2, placement.y2, size.width, size.height));
-            object.saveUnderActive = true;
-        }
-    });
-    ColourBlock colours = colour;
-    PickColour(colours, SeedSourcesOf(context));
-    Point at{placement.curX, placement.curY};
-    if (!object.shown) object.position = at;
-    RedrawMoved(object, context, *bitmap, screenCopy, placement.keepBackground != 0, object.position, at);
-    object.shown = true;
-    object.shownEffect = 0;
-    for (;;) {
-        bool ended = StepPlacement(placement);
-        if (!ended && !CalibratedDelay(context, placement.speedPeriod, 100000.0)) break;
-        if (context.Stopped()) break;
-        PickColour(colours, SeedSourcesOf(context));
-        RedrawMoved(object, context, *bitmap, screenCopy, placement.keepBackground != 0, object.position,
-                    {placement.curX, placement.curY});
-        if (ended) break;
-    }
+    object.saveUnderActive = false;
+    object.savedUnder = platform::Surface();
+    object.shown = false;
 }
 
 }  // namespace korv

@@ -1,9 +1,12 @@
 #pragma once
 // Drawing pictures and texts of a scenario on the window: the size they
-// take, SHOW with its plain and full-screen forms, HIDE with or without the
-// screen saved under the object.
+// take, SHOW with its plain, full-screen and transition effects, and HIDE
+// with or without the screen saved under the object.
+
+#include <optional>
 
 #include "platform/geometry.h"
+#include "platform/surface.h"
 #include "scenario/parameter_blocks.h"
 #include "scenario/visual_object.h"
 
@@ -17,21 +20,33 @@ inline constexpr const char* kBitmapFailedMessage = "Image conversion failed, sk
 Size DisplaySize(const VisualObject& object, Size screen);
 
 // SHOW: places the object by `placement`, saves the screen under it when
-// asked, and draws it. False (after a message) when no bitmap can be made.
+// asked, then types it (a text with a label) or draws it with its effect.
+// False (after a message) when no bitmap can be made.
 bool ShowObject(VisualObject& object, SceneContext& context, const PlacementBlock& placement,
                 const ColourBlock& colour);
 
-// HIDE: puts the saved screen back, or fills the object's area (the whole
-// screen after a full-screen or transition effect) with the background.
+// Draws the placed object (object.placement, object.colours, position) with
+// its entry effect; false (after a message) when no bitmap can be made.
+bool DrawObject(VisualObject& object, SceneContext& context);
+
+// Draws `bitmap` (the object's, or a part of a typed text) at `at` with the
+// object's effect: keyed for a transparent text, merged with the screen
+// under it when an effect brings it in.
+void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at);
+
+// HIDE: puts the saved screen back, or erases the object.
 void HideObject(VisualObject& object, SceneContext& context);
 
-}  // namespace korv
+// Fills the object's area with the window's background: the whole screen
+// after a full-screen or transition effect, else its own rectangle.
+void EraseObject(VisualObject& object, SceneContext& context);
 
-namespace korv {
-
-// MOVE: places the move's two points for the object, then steps it from the
-// start to the end, redrawing only the union of its old and new places and
-// pausing by the move's speed between steps; a stop ends it early.
-void MoveObject(VisualObject& object, SceneContext& context, const PlacementBlock& move, const ColourBlock& colour);
+// The source area of a picture of `size` at `at` on `screen` once cut to
+// the screen, and where that area lands.
+struct ClippedArea {
+    Rect area;
+    Point position;
+};
+ClippedArea ClipToScreen(Size size, Point at, Size screen);
 
 }  // namespace korv

@@ -13,6 +13,7 @@ namespace {
 
 std::mutex servicesMutex;
 ScenePictureServices services;
+DesktopPicturePaths desktopPaths;
 
 }  // namespace
 
@@ -24,6 +25,16 @@ ScenePictureServices CurrentScenePictureServices() {
 void SetScenePictureServices(ScenePictureServices newServices) {
     std::lock_guard lock(servicesMutex);
     services = std::move(newServices);
+}
+
+DesktopPicturePaths CurrentDesktopPicturePaths() {
+    std::lock_guard lock(servicesMutex);
+    return desktopPaths;
+}
+
+void SetDesktopPicturePaths(DesktopPicturePaths paths) {
+    std::lock_guard lock(servicesMutex);
+    desktopPaths = std::move(paths);
 }
 
 bool UnusedWhileDisabled(const SceneCommand& declaration, const std::vector<SceneCommand*>& referrers) {

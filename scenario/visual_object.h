@@ -52,6 +52,10 @@ public:
     // While playing: where the object stands, how it was last shown, and the
     // screen saved under it.
     Point position;
+    // The last SHOW's or MOVE's placement (with the effect actually used)
+    // and colours.
+    PlacementBlock placement;
+    ColourBlock colours;
     int32_t shownEffect = 0;
     bool shown = false;
     bool saveUnderActive = false;
@@ -84,10 +88,22 @@ struct ScenePictureServices {
     // The object's bitmap at `size` (a picture decoded and scaled, or the
     // rendered text); nothing when it cannot be made.
     std::function<std::optional<platform::Surface>(VisualObject& object, Size size)> createBitmap;
+    // `text` (a part of a text object's text) rendered with the object's font
+    // and colours at its natural size; used by the typewriter.
+    std::function<std::optional<platform::Surface>(VisualObject& textObject, const std::string& text)> createTextBitmap;
 };
 ScenePictureServices CurrentScenePictureServices();
 // Installs the services (the image layer does at start-up); without them a
 // picture measures as 0 × 0 and a text cannot be rendered.
 void SetScenePictureServices(ScenePictureServices services);
+
+// The desktop capture and wallpaper picture files that pictures of modes 2
+// and 3 show (written at start-up).
+struct DesktopPicturePaths {
+    std::string desktop;
+    std::string wallpaper;
+};
+DesktopPicturePaths CurrentDesktopPicturePaths();
+void SetDesktopPicturePaths(DesktopPicturePaths paths);
 
 }  // namespace korv

@@ -101,6 +101,12 @@ void InitImageLayer() {
                      return object.image->CreateBitmapFromBase(natural, size.width, size.height);
                  }
                  return object.image->LoadAndCreateBitmap(object.data, natural, size.width, size.height);
+             },
+             [](VisualObject& text, const std::string& part) -> std::optional<platform::Surface> {
+                 CImageBuffer partial;
+                 Size natural;
+                 if (!partial.RenderText(text, part)) return std::nullopt;
+                 return partial.CreateBitmapFromBase(natural, 0, 0);
              }});
         return true;
     }();

@@ -66,7 +66,7 @@ protected:
                                      h = 20;
                                      return true;
                                  },
-                                 nullptr});
+                                 nullptr, nullptr});
     }
     ~ScenarioFileTest() override { SetScenePictureServices({}); }
 

@@ -1,0 +1,43 @@
+#pragma once
+// Transition effects: how SHOW brings a picture onto the screen gradually
+// (numbers 4 to 87). The renderer draws straight into the window, a small
+// piece per step, with a calibrated pause after each step, so an effect
+// runs at the same speed on fast and slow machines.
+
+#include <cstdint>
+
+#include "platform/geometry.h"
+#include "platform/surface.h"
+
+namespace korv {
+
+class SceneContext;
+
+inline constexpr int kFirstEffect = 4;
+inline constexpr int kLastEffect = 87;
+
+struct EffectRun {
+    int effectNumber = 0;
+    // The object's bitmap at its display size.
+    const platform::Surface* picture = nullptr;
+    // The part of the picture to bring in (already clipped to the screen):
+    // the renderer's work surface is this part, over the fill colour.
+    Rect area;
+    // Where area's top-left corner lands on the screen.
+    Point position;
+    // Background of the work surface where the picture does not cover it.
+    platform::ColourRef fill = 0;
+    // s = 1100 − effect speed: larger is slower.
+    int speedValue = 1000;
+};
+
+// Runs the effect and returns when the whole area is on the screen. A stop
+// request cuts the pauses short; the effect then finishes without pausing.
+// Numbers outside 4–87 and empty areas draw nothing.
+void RunEffect(SceneContext& context, const EffectRun& run);
+
+// Pixels advanced per step by the line-based families: 2 up to effect speed
+// 999, 3 from 1000.
+int EffectStepLength(int speedValue);
+
+}  // namespace korv

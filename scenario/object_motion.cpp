@@ -1,0 +1,129 @@
+#include "scenario/object_motion.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "platform/painter.h"
+#include "scenario/calibrated_delay.h"
+#include "scenario/movement.h"
+#include "scenario/object_drawing.h"
+#include "scenario/scene_context.h"
+#include "scenario/visual_object.h"
+
+namespace korv {
+
+namespace {
+
+// The parts of `whole` (the union of `a` and `b`) that neither covers, as
+// rectangles: the union is cut into bands at the rectangles' top and bottom
+// edges, and each band loses the columns that a or b covers in it.
+std::vector<Rect> UncoveredParts(const Rect& whole, const Rect& a, const Rect& b) {
+    std::vector<Rect> parts;
+    int edges[] = {whole.top, a.top, a.bottom, b.top, b.bottom, whole.bottom};
+    std::sort(std::begin(edges), std::end(edges));
+    for (size_t i = 0; i + 1 < std::size(edges); ++i) {
+        int top = std::max(edges[i], whole.top), bottom = std::min(edges[i + 1], whole.bottom);
+        if (top >= bottom) continue;
+        // Covered column spans in this band, left to right.
+        std::vector<std::pair<int, int>> spans;
+        for (const Rect* r : {&a, &b})
+            if (r->top <= top && r->bottom >= bottom && !r->IsEmpty()) spans.push_back({r->left, r->right});
+        std::sort(spans.begin(), spans.end());
+        int x = whole.left;
+        for (auto [left, right] : spans) {
+            if (left > x) parts.push_back({x, top, left, bottom});
+            x = std::max(x, right);
+        }
+        if (x < whole.right) parts.push_back({x, top, whole.right, bottom});
+    }
+    return parts;
+}
+
+// One move step: the object leaves `from` and stands at `to`.
+void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Surface& bitmap,
+                 const platform::Surface& screenCopy, bool keepBackground, Point from, Point to) {
+    SceneWindow& window = context.Window();
+    const bool keyed = object.isText && !object.opaque;
+    const Rect oldRect = Rect::FromSize(from.x, from.y, bitmap.Width(), bitmap.Height());
+    const Rect newRect = Rect::FromSize(to.x, to.y, bitmap.Width(), bitmap.Height());
+    platform::ColourRef background = window.GetBackground();
+    window.Draw([&](platform::Surface& surface) {
+        platform::Painter screen(surface);
+        auto drawObject = [&](platform::Painter& painter, Point at) {
+            if (keyed)
+                painter.KeyedCopy(at, bitmap, bitmap.Bounds(), platform::Rgb(224, 224, 224));
+            else
+                painter.Copy(at, bitmap, bitmap.Bounds());
+        };
+        if (oldRect.Intersect(newRect).IsEmpty()) {
+            // Far apart: erase the old place, draw at the new one.
+            screen.Fill(oldRect, background);
+            drawObject(screen, to);
+            return;
+        }
+        // Overlapping: compose the union off-screen and show it in one copy,
+        // so no frame ever shows the object missing.
+        Rect unite{std::min(oldRect.left, newRect.left), std::min(oldRect.top, newRect.top),
+                   std::max(oldRect.right, newRect.right), std::max(oldRect.bottom, newRect.bottom)};
+        platform::Surface composed(unite.Width(), unite.Height());
+        platform::Painter off(composed);
+        if (keyed || keepBackground)
+            off.Copy({0, 0}, screenCopy, unite);
+        else
+            off.Fill(composed.Bounds(), background);
+        // What neither rectangle covers stays as the live screen shows it.
+        for (const Rect& strip : UncoveredParts(unite, oldRect, newRect))
+            off.Copy({strip.left - unite.left, strip.top - unite.top}, surface, strip);
+        drawObject(off, {to.x - unite.left, to.y - unite.top});
+        screen.Copy({unite.left, unite.top}, composed, composed.Bounds());
+    });
+    object.position = to;
+}
+
+}  // namespace
+
+void MoveObject(VisualObject& object, SceneContext& context, const PlacementBlock& move, const ColourBlock& colour) {
+    SceneWindow& window = context.Window();
+    Size screen = window.ClientSize();
+    Size size = DisplaySize(object, screen);
+    PlacementBlock placement = move;
+    ResolvePlacement(placement, size, screen, SeedSourcesOf(context));
+    ScenePictureServices services = CurrentScenePictureServices();
+    std::optional<platform::Surface> bitmap;
+    if (services.createBitmap && size.width > 0 && size.height > 0) bitmap = services.createBitmap(object, size);
+    if (!bitmap) {
+        platform::ShowMessageBox(kBitmapFailedMessage);
+        return;
+    }
+    platform::Surface screenCopy;
+    window.Draw([&](platform::Surface& surface) {
+        screenCopy = platform::CopyRect(surface, surface.Bounds());
+        if (placement.saveUnder) {
+            // The screen where the object will stop, before it arrives there.
+            object.savedUnder = platform::CopyRect(surface, Rect::FromSize(placement.x2, placement.y2, size.width, size.height));
+            object.saveUnderActive = true;
+        }
+    });
+    ColourBlock colours = colour;
+    PickColour(colours, SeedSourcesOf(context));
+    Point at{placement.curX, placement.curY};
+    if (!object.shown) object.position = at;
+    RedrawMoved(object, context, *bitmap, screenCopy, placement.keepBackground != 0, object.position, at);
+    object.shown = true;
+    object.shownEffect = 0;
+    for (;;) {
+        bool ended = StepPlacement(placement);
+        if (!ended && !CalibratedDelay(context, placement.speedPeriod, 100000.0)) break;
+        if (context.Stopped()) break;
+        PickColour(colours, SeedSourcesOf(context));
+        RedrawMoved(object, context, *bitmap, screenCopy, placement.keepBackground != 0, object.position,
+                    {placement.curX, placement.curY});
+        if (ended) break;
+    }
+    object.placement = placement;
+    object.colours = colours;
+}
+
+}  // namespace korv

@@ -1,0 +1,46 @@
+#include "tests/support/canvas_scene.h"
+
+#include <algorithm>
+
+namespace korv::test {
+
+void CanvasWindow::SetBackground(platform::ColourRef colour, uint32_t op) {
+    background = colour;
+    rasterOp = op;
+    FillSurface(screen, platform::ColourToPixel(colour));
+}
+
+platform::Surface PatternSurface(int width, int height, uint32_t seed) {
+    platform::Surface surface(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t v = (static_cast<uint32_t>(x) * 2654435761u) ^ (static_cast<uint32_t>(y) * 40503u) ^ (seed * 97u);
+            surface.Set(x, y, (v & 0x00FFFFFF) | 0x00010101);
+        }
+    return surface;
+}
+
+void FillSurface(platform::Surface& surface, platform::Pixel pixel) {
+    std::fill(surface.Pixels().begin(), surface.Pixels().end(), pixel);
+    surface.MarkChanged();
+}
+
+bool ShowsPictureOver(const platform::Surface& screen, const platform::Surface& before, const platform::Surface& picture,
+                      Rect area, Point at) {
+    if (screen.Width() != before.Width() || screen.Height() != before.Height()) return false;
+    for (int y = 0; y < screen.Height(); ++y)
+        for (int x = 0; x < screen.Width(); ++x) {
+            int px = x - at.x + area.left, py = y - at.y + area.top;
+            bool inside = px >= area.left && px < area.right && py >= area.top && py < area.bottom &&
+                          px >= 0 && py >= 0 && px < picture.Width() && py < picture.Height();
+            platform::Pixel expected = inside ? picture.At(px, py) : before.At(x, y);
+            if (screen.At(x, y) != expected) return false;
+        }
+    return true;
+}
+
+bool SameSurface(const platform::Surface& a, const platform::Surface& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() && std::equal(a.Pixels().begin(), a.Pixels().end(), b.Pixels().begin());
+}
+
+}  // namespace korv::test

@@ -1,0 +1,66 @@
+#pragma once
+// A scene that draws into a plain surface on a virtual clock, for tests of
+// what pictures, texts, moves and effects put on the screen. Every Draw can
+// be watched, so a test sees each intermediate frame.
+
+#include <functional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/event.h"
+#include "platform/surface.h"
+#include "scenario/scene_context.h"
+
+namespace korv::test {
+
+class CanvasWindow : public SceneWindow {
+public:
+    explicit CanvasWindow(Size size) : screen(size.width, size.height) {}
+
+    void Draw(const std::function<void(platform::Surface&)>& paint) override {
+        paint(screen);
+        ++draws;
+        if (onDraw) onDraw(screen);
+    }
+    Size ClientSize() const override { return {screen.Width(), screen.Height()}; }
+    void SetBackground(platform::ColourRef colour, uint32_t rasterOp) override;
+    platform::ColourRef GetBackground() const override { return background; }
+    uint32_t GetRasterOp() const override { return rasterOp; }
+    void SetLink(const std::string&, int32_t) override {}
+    void ClearLink() override {}
+
+    platform::Surface screen;
+    platform::ColourRef background = 0;
+    uint32_t rasterOp = kRasterCopy;
+    int draws = 0;
+    // Called after every Draw with the screen as it now is.
+    std::function<void(const platform::Surface&)> onDraw;
+};
+
+class CanvasScene : public SceneContext {
+public:
+    explicit CanvasScene(Size size = {320, 240}) : window(size) {}
+
+    SceneWindow& Window() override { return window; }
+    const platform::Event& StopEvent() const override { return stop; }
+    platform::Clock& Clock() override { return clock; }
+    uint32_t SpeedCalibration() const override { return speedFigure; }
+
+    CanvasWindow window;
+    platform::Event stop;
+    platform::VirtualClock clock;
+    uint32_t speedFigure = 1'000'000;
+};
+
+// A picture whose every pixel differs from its neighbours and from black,
+// so a misplaced or missing pixel is always seen.
+platform::Surface PatternSurface(int width, int height, uint32_t seed = 1);
+// Fills the whole surface with one pixel value.
+void FillSurface(platform::Surface& surface, platform::Pixel pixel);
+// Whether `screen` shows `picture`'s `area` at `at`, and `before` everywhere
+// else.
+bool ShowsPictureOver(const platform::Surface& screen, const platform::Surface& before,
+                      const platform::Surface& picture, Rect area, Point at);
+bool SameSurface(const platform::Surface& a, const platform::Surface& b);
+
+}  // namespace korv::test
