@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <new>
 
+#include "media/desktop/desktop_pictures.h"
 #include "media/image/image_layer.h"
 #include "platform/display.h"
 #include "platform/system_info.h"
@@ -19,6 +20,7 @@
 #include "platform/process.h"
 #include "resources/string_table.h"
 #include "scenario/scenario.h"
+#include "scenario/visual_object.h"
 #include "shell/browser.h"
 #include "shell/file_helpers.h"
 #include "shell/log.h"
@@ -78,6 +80,7 @@ bool RuntimeApp::InitInstance() {
     desktopBitmapPath = TempFilePath("desktop.bmp");
     wallpaperBitmapPath = TempFilePath("wallpaper.bmp");
     WriteDesktopPictures();
+    SetDesktopPicturePaths({desktopBitmapPath, wallpaperBitmapPath});
 
     appName = ProgramDisplayName(options_.programPath);
     platform::SetDefaultMessageBoxCaption(appName);
@@ -318,6 +321,11 @@ bool RuntimeApp::ReadSceneList(platform::ArchiveReader& archive, Scenario& targe
 int RuntimeApp::OsVersionCode() const { return GetOsVersionCode(); }
 
 void RuntimeApp::InitImageLayer() { korv::InitImageLayer(); }
+
+void RuntimeApp::WriteDesktopPictures() {
+    CaptureDesktop(desktopBitmapPath);
+    MakeWallpaperImage(wallpaperBitmapPath, DesktopSettingsSources{&*options_.settingsStore});
+}
 
 std::unique_ptr<platform::Display> RuntimeApp::OpenDisplay() { return platform::OpenSystemDisplay(); }
 
