@@ -186,9 +186,8 @@ bool RuntimeApp::RunFullScreen() {
 
     saverName = ProgramSaverName(options_.programPath);
     PurgeOldVersions(saverName);
-    std::string latestFolder;
-    CountVersions(saverName, latestFolder);
-    std::string scenarioPath = platform::JoinPath(latestFolder, saverName + ".zep");
+    // The newest version whose scenario was compiled completely.
+    std::string scenarioPath = platform::JoinPath(PlayableVersionFolder(saverName), saverName + ".zep");
     AppLog(scenarioPath);
 
     const std::string& lastUpdateName = LoadString(IDS_LAST_UPDATE);

@@ -1,0 +1,119 @@
+#include "update/content_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/folders.h"
+#include "tests/support/test_environment.h"
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ContentStoreTest : public ::testing::Test {
+protected:
+    fs::path Root() const { return fs::path(user_.dataHome()) / "Halcyra" / "KORV"; }
+    fs::path Site() const { return Root() / "Saver"; }
+    fs::path Version(int n) const {
+        char name[16];
+        std::snprintf(name, sizeof name, "Version%03d", n);
+        return Site() / name;
+    }
+    void WriteScript(const fs::path& folder, const std::string& name, const std::string& text) {
+        fs::create_directories(folder);
+        test::WriteFileBytes(folder / name, text);
+    }
+    // Runs ChooseVersion for a freshly downloaded script.
+    bool Choose(const std::string& script, std::string& folder, bool& changed) {
+        std::string temp = InitStoreFolders();
+        EXPECT_FALSE(temp.empty());
+        test::WriteFileBytes(fs::path(temp) / "temp.vel", script);
+        changed = false;
+        return ChooseVersion("Saver", temp, folder, changed);
+    }
+
+    test::IsolatedUser user_;
+};
+
+TEST_F(ContentStoreTest, FirstRunMakesTheFoldersAndVersionZero) {
+    std::string temp = InitStoreFolders();
+    EXPECT_EQ(temp, (Root() / "Temp").string());
+    EXPECT_TRUE(fs::is_directory(temp));
+    std::string folder;
+    bool changed = false;
+    ASSERT_TRUE(Choose("VERSION 500;", folder, changed));
+    EXPECT_EQ(folder, Version(0).string());
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_FALSE(changed);  // the first version is not a change by itself
+}
+
+TEST_F(ContentStoreTest, OnlyADifferentScriptMakesANewVersion) {
+    WriteScript(Version(0), "Saver.vel", "A;\r");
+    std::string folder;
+    bool changed = false;
+    ASSERT_TRUE(Choose("A;\r", folder, changed));
+    EXPECT_EQ(folder, Version(0).string());
+    EXPECT_FALSE(changed);
+    // One character more (a line ending) is a new version.
+    ASSERT_TRUE(Choose("A;\r\r", folder, changed));
+    EXPECT_EQ(folder, Version(1).string());
+    EXPECT_TRUE(changed);
+    EXPECT_TRUE(fs::is_directory(Version(1)));
+}
+
+TEST_F(ContentStoreTest, CountingStopsAtTheFirstGapAndIgnoresLetterCase) {
+    fs::create_directories(Version(0));
+    fs::create_directories(Site() / "version001");
+    fs::create_directories(Version(3));
+    std::string latest;
+    EXPECT_EQ(CountVersions("Saver", latest), 2);
+    EXPECT_EQ(latest, (Site() / "version001").string());
+}
+
+TEST_F(ContentStoreTest, AnIncompleteLatestVersionIsFilledAgainNotFailedForever) {
+    WriteScript(Version(0), "Saver.vel", "A;");
+    fs::create_directories(Version(1));  // an update stopped before storing its script
+    std::string folder;
+    bool changed = false;
+    ASSERT_TRUE(Choose("B;", folder, changed));
+    EXPECT_EQ(folder, Version(1).string());
+    EXPECT_TRUE(changed);
+}
+
+TEST_F(ContentStoreTest, TheLastPlayableVersionSurvivesAnInterruptedUpdate) {
+    WriteScript(Version(0), "Saver.zep", "old");
+    WriteScript(Version(1), "Saver.zep", "played");
+    WriteScript(Version(1), "picture.jpg", "x");
+    WriteScript(Version(2), "Saver.vel", "half");  // no scenario: cut short
+    EXPECT_EQ(PlayableVersionFolder("Saver"), Version(1).string());
+    ASSERT_TRUE(PurgeOldVersions("Saver"));
+    EXPECT_TRUE(fs::is_empty(Version(0)));
+    EXPECT_TRUE(fs::exists(Version(1) / "Saver.zep"));
+    EXPECT_TRUE(fs::exists(Version(1) / "picture.jpg"));
+    EXPECT_TRUE(fs::exists(Version(2) / "Saver.vel"));
+    // Once the newest is complete, the older ones are emptied.
+    WriteScript(Version(2), "Saver.zep", "new");
+    ASSERT_TRUE(PurgeOldVersions("Saver"));
+    EXPECT_TRUE(fs::is_empty(Version(1)));
+    EXPECT_EQ(PlayableVersionFolder("Saver"), Version(2).string());
+}
+
+TEST_F(ContentStoreTest, AtTheVersionLimitNumberingStartsAgainFromThePlayedVersion) {
+    for (int n = 0; n < kMaxVersions; ++n) fs::create_directories(Version(n));
+    WriteScript(Version(998), "Saver.vel", "A;");
+    WriteScript(Version(998), "Saver.zep", "played");
+    std::string folder;
+    bool changed = false;
+    ASSERT_TRUE(Choose("B;", folder, changed));
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(folder, Version(1).string());
+    EXPECT_TRUE(fs::exists(Version(0) / "Saver.zep"));
+    EXPECT_FALSE(fs::exists(Version(2)));
+    std::string latest;
+    EXPECT_EQ(CountVersions("Saver", latest), 2);
+}
+
+}  // namespace
+}  // namespace korv
