@@ -37,7 +37,21 @@ struct EffectRun {
 void RunEffect(SceneContext& context, const EffectRun& run);
 
 // Pixels advanced per step by the line-based families: 2 up to effect speed
-// 999, 3 from 1000.
+// 999, 3 from 1000 (never below 1).
+//
+// Every family that moves or reveals line by line advances this many lines
+// per step, so a 1080-line area takes 540 steps, not 1080: slides, diagonal
+// slides, pushes, uncovers, split pushes, centre splits, two-half slides,
+// line and two-line wipes, multi-line wipes, staircases, comb slides, box
+// wipes, blinds (lines of a pass), checkerboards (lines of a cell),
+// four-corner reveals and the growing reveals (the farthest edge; the
+// others in proportion). Interleaved bars draw ten step lengths of a bar
+// per step (their pause comes every tenth line); cell spirals advance the
+// longest side of a frame by eight step lengths of strips per step.
+// Families with units of their own do not use it: dissolves (a cell per
+// step), column pairs (8-pixel columns), the grid of squares of 79 (2 pixels
+// a side per step), the pixel blend (32 steps) and the fades (levels paced
+// by the clock).
 int EffectStepLength(int speedValue);
 
 }  // namespace korv

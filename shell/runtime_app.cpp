@@ -6,6 +6,7 @@
 #include "media/desktop/desktop_pictures.h"
 #include "media/image/image_layer.h"
 #include "platform/display.h"
+#include "platform/screen_metrics.h"
 #include "platform/system_info.h"
 #include "scenario/scene_thread.h"
 #include "shell/preview_window.h"
@@ -22,11 +23,14 @@
 #include "scenario/scenario.h"
 #include "scenario/visual_object.h"
 #include "shell/browser.h"
+#include "shell/download_status.h"
+#include "shell/runtime_update_host.h"
 #include "shell/file_helpers.h"
 #include "shell/log.h"
 #include "shell/saver_file.h"
 #include "shell/system_metrics.h"
 #include "update/content_store.h"
+#include "update/download_control.h"
 
 namespace korv {
 
@@ -60,28 +64,11 @@ RuntimeApp::RuntimeApp(Options options) : options_(std::move(options)) {
 
 RuntimeApp::~RuntimeApp() {
     ExitInstance();
+    downloadControl_.reset();
     if (theApp == this) theApp = nullptr;
 }
 
-bool RuntimeApp::InitInstance() {
-    // Diagnostic logs of an earlier run never survive a new start.
-    std::string logFolder = LogFolder();
-    std::error_code ignored;
-    std::filesystem::remove(platform::JoinPath(logFolder, kAppLogFileName), ignored);
-    AppLogOpen(platform::JoinPath(logFolder, kAppLogFileName));
-    AppLog("Starting runtime");
-    SetFileLogName(platform::JoinPath(logFolder, kFileLogFileName));
-    SetFileLogEnabled(false);
-    FileLogDelete();
-    SetFileLogEnabled(DiagnosticLoggingRequested());
-
-    InitImageLayer();
-
-    desktopBitmapPath = TempFilePath("desktop.bmp");
-    wallpaperBitmapPath = TempFilePath("wallpaper.bmp");
-    WriteDesktopPictures();
-    SetDesktopPicturePaths({desktopBitmapPath, wallpaperBitmapPath});
-
+void RuntimeApp::LoadSaverSettings() {
     appName = ProgramDisplayName(options_.programPath);
     platform::SetDefaultMessageBoxCaption(appName);
 
@@ -100,10 +87,9 @@ bool RuntimeApp::InitInstance() {
     }
 
     updateStatus = settings_->ReadInt(LoadString(IDS_UPDATE_STATUS), 0);
+}
 
-    mode_ = ParseSaverMode(options_.arguments);
-    if (mode_ == SaverMode::Unknown) return false;
-
+bool RuntimeApp::LoadSaverPayload() {
     platform::File programFile;
     if (!programFile.Open(options_.programPath, platform::File::Mode::Read)) {
         platform::ShowMessageBox("error");
@@ -130,6 +116,34 @@ bool RuntimeApp::InitInstance() {
     embeddedScenarioEnd_ = payload.payloadOffset;
 
     ReadAuthentication();
+    saverName = ProgramSaverName(options_.programPath);
+    return true;
+}
+
+bool RuntimeApp::InitInstance() {
+    // Diagnostic logs of an earlier run never survive a new start.
+    std::string logFolder = LogFolder();
+    std::error_code ignored;
+    std::filesystem::remove(platform::JoinPath(logFolder, kAppLogFileName), ignored);
+    AppLogOpen(platform::JoinPath(logFolder, kAppLogFileName));
+    AppLog("Starting runtime");
+    SetFileLogName(platform::JoinPath(logFolder, kFileLogFileName));
+    SetFileLogEnabled(false);
+    FileLogDelete();
+    SetFileLogEnabled(DiagnosticLoggingRequested());
+
+    InitImageLayer();
+
+    desktopBitmapPath = TempFilePath("desktop.bmp");
+    wallpaperBitmapPath = TempFilePath("wallpaper.bmp");
+    WriteDesktopPictures();
+    SetDesktopPicturePaths({desktopBitmapPath, wallpaperBitmapPath});
+
+    LoadSaverSettings();
+    mode_ = ParseSaverMode(options_.arguments);
+    if (mode_ == SaverMode::Unknown) return false;
+
+    if (!LoadSaverPayload()) return false;
 
     switch (mode_) {
         case SaverMode::Settings:
@@ -368,6 +382,12 @@ bool RuntimeApp::StartSceneThread(bool statusDisplay) {
     options.window = mainWindow_.get();
     options.speedCalibration = &speedCalibration;
     options.statusDisplay = statusDisplay;
+    if (statusDisplay) {
+        DownloadStatus& status = Status();
+        options.paintStatus = [&status](SceneWindow& window) {
+            window.Draw([&status](platform::Surface& surface) { status.Draw(surface); });
+        };
+    }
     options.showExitButtonBar = playerType == PlayerClassicExitButton;
     options.timesFigure = settings_->ReadInt(kSaverTimesValue, 0);
     sceneThread_ = std::make_unique<CSceneThread>(std::move(options));
@@ -405,6 +425,25 @@ void RuntimeApp::CalibrateSpeedForWindow() {
     uint32_t figure = 0;
     CalibrateSpeed(store, MachineFingerprint(platform::ReadProcessorInfo()), figure, [this] { return MeasureSpeed(); });
     speedCalibration = figure;
+}
+
+DownloadStatus& RuntimeApp::Status() {
+    if (!downloadStatus_) {
+        platform::ScreenBounds screen = platform::PrimaryScreenBounds();
+        downloadStatus_ = std::make_unique<DownloadStatus>(Size{screen.width, screen.height});
+    }
+    return *downloadStatus_;
+}
+
+UpdateHost& RuntimeApp::Updates() {
+    if (!updateHost_) updateHost_ = std::make_unique<RuntimeUpdateHost>(*this, Status());
+    return *updateHost_;
+}
+
+void RuntimeApp::ReportDownloadStatus(int code, const std::string& text) { Status().ReportStatus(code, text); }
+
+void RuntimeApp::StopDownloads() {
+    if (downloadControl_) downloadControl_->StopDownload(true);
 }
 
 int RuntimeApp::RunMessageLoop() {

@@ -22,7 +22,11 @@ class Display;
 namespace korv {
 
 class CSceneThread;
+class DownloadControl;
+class DownloadStatus;
 class PreviewWindow;
+class RuntimeUpdateHost;
+class UpdateHost;
 class Scenario;
 class SSWnd;
 
@@ -43,6 +47,12 @@ public:
 
     // Start-up; true when a window was created and the message loop is to run.
     bool InitInstance();
+    // The parts of start-up that read the saver's configuration: its
+    // settings (proxy, update switch) and its payload (site, credentials,
+    // interval). False when the program file cannot be read or its payload
+    // is damaged.
+    void LoadSaverSettings();
+    bool LoadSaverPayload();
     // The clean-up at exit: deletes the scenario and the temporary pictures,
     // opens the link the user chose and stops the scene thread. Runs once;
     // the destructor runs it when nobody did.
@@ -67,10 +77,14 @@ public:
     // belongs to this machine.
     void CalibrateSpeedForWindow();
     void StopSceneThreadNow() { StopSceneThread(); }
-    // The download thread control and the update timer's work plug in here;
-    // until they do, there is no download to stop and a tick does nothing.
-    void StopDownloads() {}
-    void OnUpdateTimer(SSWnd& window) {}
+    // Stops the download thread for good (the window is going away).
+    void StopDownloads();
+    // The update timer: starts an update when the interval has passed or
+    // the window asks for one at once.
+    void OnUpdateTimer(SSWnd& window);
+    // The status screen of a saver that downloads its first content.
+    DownloadStatus& Status();
+    UpdateHost& Updates();
     SSWnd* MainWindow() { return mainWindow_.get(); }
     CSceneThread* SceneThread() { return sceneThread_.get(); }
 
@@ -104,7 +118,7 @@ protected:
     // Services of parts that plug in here; each default takes the failure
     // path that start-up defines for a missing service.
     virtual void InitImageLayer();
-    virtual void WriteDesktopPictures() {}
+    virtual void WriteDesktopPictures();
     virtual void ShowSettingsDialog(bool ownedByForegroundWindow) {}
     virtual bool CreatePreviewWindow(uintptr_t parentWindow);
     virtual bool RegisterWindowClass() { return true; }
@@ -117,7 +131,7 @@ protected:
     virtual std::unique_ptr<platform::Display> OpenDisplay();
     // The speed measurement: a calibration scene thread for one second.
     virtual uint32_t MeasureSpeed();
-    virtual void ReportDownloadStatus(int code, const std::string& text) {}
+    virtual void ReportDownloadStatus(int code, const std::string& text);
     // Reads the scene object list into `target`; false when it is damaged or
     // cannot be prepared.
     virtual bool ReadSceneList(platform::ArchiveReader& archive, Scenario& target);
@@ -143,6 +157,9 @@ private:
     uint64_t embeddedScenarioEnd_ = 0;
     bool exited_ = false;
     std::unique_ptr<SaverSettings> settings_;
+    std::unique_ptr<DownloadStatus> downloadStatus_;
+    std::unique_ptr<RuntimeUpdateHost> updateHost_;
+    std::unique_ptr<DownloadControl> downloadControl_;
 };
 
 // The application object of the running program (null when none).

@@ -205,6 +205,10 @@ void SSWnd::OnCloseRequest() {
     window_->SetCursorVisible(false);
 }
 
+void SSWnd::RestartUpdateTimer() {
+    if (display_) display_->Loop().SetTimer(this, kUpdateTimerId, kUpdateTimerPeriodMs);
+}
+
 void SSWnd::OnTimer(uint32_t id) {
     if (id == kUpdateTimerId) app_.OnUpdateTimer(*this);
 }

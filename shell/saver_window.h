@@ -35,8 +35,11 @@ public:
     void CloseForNewerFormat();
 
     bool Mute() const { return mute_; }
+    // Set by the download thread after a move to another site.
     bool DownloadAtStart() const { return downloadAtStart_; }
     void SetDownloadAtStart(bool value) { downloadAtStart_ = value; }
+    // Starts the update timer's period again.
+    void RestartUpdateTimer();
     Point MouseOrigin() const { return mouseOrigin_; }
     platform::Window* NativeWindow() { return window_.get(); }
 
@@ -75,7 +78,7 @@ private:
     std::unique_ptr<platform::Window> window_;
     std::unique_ptr<ExitButtonBar> exitButtonBar_;
     bool mute_ = false;
-    bool downloadAtStart_;
+    std::atomic<bool> downloadAtStart_;
     std::atomic<bool> newerFormat_{false};
     bool destroyed_ = false;
     Point mouseOrigin_{-1, -1};

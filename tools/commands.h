@@ -24,5 +24,6 @@ int RunDecode(const std::vector<std::string>& arguments, std::ostream& out);
 int RunDump(const std::vector<std::string>& arguments, std::ostream& out);
 int RunRender(const std::vector<std::string>& arguments, std::ostream& out);
 int RunSettings(const std::vector<std::string>& arguments, std::ostream& out);
+int RunUpdate(const std::vector<std::string>& arguments, std::ostream& out);
 
 }  // namespace korv::tool

@@ -98,7 +98,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out) {
         // Only the file's own structure is checked: pictures are not decoded
         // and texts not rendered.
         SetScenePictureServices(
-            {nullptr, [](VisualObject&, int32_t& w, int32_t& h) { return w = 0, h = 0, true; }, nullptr});
+            {nullptr, [](VisualObject&, int32_t& w, int32_t& h) { return w = 0, h = 0, true; }, nullptr, nullptr});
         LoadScenarioAt(file, location, scenario, path);
     }
     WriteScenario(json, scenario);

@@ -12,14 +12,15 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: korv-tool build|compile|decode|dump|render|settings ...\n"
+    "usage: korv-tool build|compile|decode|dump|render|settings|update ...\n"
     "  build --engine PATH [--scenario X.zep] --player-type N --site URL --source NAME\n"
     "        [--unit U --count N --always-check --user U --password P --settings-disabled] -o SAVER\n"
     "  compile SCRIPT --content DIR [--text-sources URL,URL...] -o OUT.zep\n"
     "  decode IMAGE -o OUT.ppm\n"
     "  dump FILE\n"
     "  render FILE --size WxH --at T1,T2,... --out DIR\n"
-    "  settings SAVER [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n";
+    "  settings SAVER [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n"
+    "  update --saver SAVER\n";
 
 }  // namespace
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
         if (command == "dump") return RunDump(arguments, std::cout);
         if (command == "render") return RunRender(arguments, std::cout);
         if (command == "settings") return RunSettings(arguments, std::cout);
+        if (command == "update") return RunUpdate(arguments, std::cout);
         if (command == "--help" || command == "-h") {
             std::cout << kUsage;
             return 0;

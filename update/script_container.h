@@ -6,6 +6,7 @@
 // after the last ";" is no statement. Leading blanks stay.
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct ScriptObject {
     std::string url;
     bool operator==(const ScriptObject&) const = default;
 };
+inline void PrintTo(const ScriptObject& o, std::ostream* out) { *out << "{" << o.name << "," << o.kind << "," << o.url << "}"; }
 
 class ScriptContainer {
 public:

@@ -16,6 +16,7 @@
 #include "scenario/scene_thread.h"
 #include "shell/saver_window.h"
 #include "tests/support/command_runner.h"
+#include "tests/support/headless_app.h"
 #include "tests/support/saver_fixture.h"
 #include "tests/support/test_environment.h"
 
@@ -24,30 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kProbeQuit = 99;
-
-// Ends the event loop at a later (virtual) time, after every queued event.
-class Probe : public platform::WindowHandler {
-public:
-    explicit Probe(platform::EventLoop& loop) : loop_(loop) {}
-    void OnTimer(uint32_t) override { loop_.Quit(kProbeQuit); }
-
-private:
-    platform::EventLoop& loop_;
-};
-
-class HeadlessApp : public RuntimeApp {
-public:
-    using RuntimeApp::RuntimeApp;
-    platform::HeadlessDisplay* headless = nullptr;
-
-protected:
-    std::unique_ptr<platform::Display> OpenDisplay() override {
-        auto display = platform::CreateHeadlessDisplay(800, 600);
-        headless = display.get();
-        return display;
-    }
-};
+using test::HeadlessApp;
 
 class SaverWindowTest : public ::testing::Test {
 protected:
@@ -83,13 +61,7 @@ protected:
     }
     SaverSettings Settings() { return SaverSettings(platform::SettingsStore::ForUser(), "demo"); }
     // Runs the loop until the window closes (true) or all input was handled (false).
-    bool Closes() {
-        Probe probe(app_->headless->Loop());
-        app_->headless->Loop().SetTimer(&probe, 1, 60000);
-        int code = app_->RunMessageLoop();
-        app_->headless->Loop().Forget(&probe);
-        return code != kProbeQuit;
-    }
+    bool Closes() { return test::RunLoopFor(*app_, app_->headless->Loop(), 60000); }
     platform::HeadlessDisplay& Display() { return *app_->headless; }
 
     test::IsolatedUser user_;

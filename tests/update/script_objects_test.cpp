@@ -18,7 +18,6 @@ std::vector<ScriptObject> Collect(const std::string& script) {
     return container.Objects();
 }
 
-void PrintTo(const ScriptObject& o, std::ostream* out) { *out << "{" << o.name << "," << o.kind << "," << o.url << "}"; }
 
 TEST(ScriptExtraction, TheScriptLiesBetweenTheTagsLessTheirNeighbours) {
     test::TempDir dir;

@@ -1,0 +1,103 @@
+// Transition effects on a full 1920 x 1080 area: a whole run per iteration,
+// with the time per step (one draw into the window) as a counter. Runs at
+// the fastest effect speed on a virtual clock, so no pause or fade pacing
+// is measured, only drawing.
+//
+//   korv_effect_bench --benchmark_counters_tabular=true
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "platform/clock.h"
+#include "platform/event.h"
+#include "platform/surface.h"
+#include "scenario/effect_renderer.h"
+#include "scenario/scene_context.h"
+
+namespace {
+
+using namespace korv;
+using platform::Surface;
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+Surface Patterned(uint32_t seed) {
+    Surface s(kWidth, kHeight);
+    uint32_t value = seed;
+    for (platform::Pixel& p : s.Pixels()) {
+        value = value * 1103515245u + 12345u;
+        p = (value >> 8) & 0x00FFFFFF;
+    }
+    return s;
+}
+
+class BenchWindow final : public SceneWindow {
+public:
+    void Draw(const std::function<void(Surface&)>& paint) override {
+        paint(screen);
+        ++draws;
+    }
+    Size ClientSize() const override { return {screen.Width(), screen.Height()}; }
+    void SetBackground(platform::ColourRef, uint32_t) override {}
+    platform::ColourRef GetBackground() const override { return 0; }
+    uint32_t GetRasterOp() const override { return kRasterCopy; }
+    void SetLink(const std::string&, int32_t) override {}
+    void ClearLink() override {}
+
+    Surface screen = Patterned(7);
+    int64_t draws = 0;
+};
+
+class BenchScene final : public SceneContext {
+public:
+    SceneWindow& Window() override { return window; }
+    const platform::Event& StopEvent() const override { return stop; }
+    platform::Clock& Clock() override { return clock; }
+    uint32_t SpeedCalibration() const override { return 1'000'000; }
+
+    BenchWindow window;
+    platform::Event stop;
+    platform::VirtualClock clock;
+};
+
+void RunFullScreen(benchmark::State& state, int number) {
+    const Surface picture = Patterned(1);
+    BenchScene scene;
+    EffectRun run;
+    run.effectNumber = number;
+    run.picture = &picture;
+    run.area = picture.Bounds();
+    run.speedValue = 1000;  // effect speed 100: no pauses
+    for (auto _ : state) {
+        RunEffect(scene, run);
+        benchmark::ClobberMemory();
+    }
+    // Seconds per step.
+    state.counters["step"] = benchmark::Counter(static_cast<double>(scene.window.draws),
+                                                benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["steps"] = static_cast<double>(scene.window.draws) / static_cast<double>(state.iterations());
+}
+
+void BM_Slide21(benchmark::State& state) { RunFullScreen(state, 21); }
+void BM_Push41(benchmark::State& state) { RunFullScreen(state, 41); }
+void BM_LineWipe37(benchmark::State& state) { RunFullScreen(state, 37); }
+void BM_DissolveCell6(benchmark::State& state) { RunFullScreen(state, 6); }
+void BM_DissolveCell5(benchmark::State& state) { RunFullScreen(state, 5); }
+void BM_FadeLevel4(benchmark::State& state) { RunFullScreen(state, 4); }
+void BM_PixelBlend66(benchmark::State& state) { RunFullScreen(state, 66); }
+void BM_Ellipse84(benchmark::State& state) { RunFullScreen(state, 84); }
+void BM_Checkerboard19(benchmark::State& state) { RunFullScreen(state, 19); }
+
+BENCHMARK(BM_Slide21)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Push41)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LineWipe37)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DissolveCell6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DissolveCell5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FadeLevel4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PixelBlend66)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Ellipse84)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Checkerboard19)->Unit(benchmark::kMillisecond);
+
+}  // namespace

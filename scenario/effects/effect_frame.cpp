@@ -1,0 +1,76 @@
+#include "scenario/effects/effect_frame.h"
+
+#include <algorithm>
+
+#include "scenario/calibrated_delay.h"
+#include "scenario/scene_context.h"
+
+namespace korv::effects {
+
+void StepPainter::Picture(Rect from, Point to) {
+    painter_.Copy({origin_.x + to.x, origin_.y + to.y}, picture_, from);
+}
+
+void StepPainter::Old(Rect from, Point to) {
+    if (old_) painter_.Copy({origin_.x + to.x, origin_.y + to.y}, *old_, from);
+}
+
+void StepPainter::PictureAround(Rect outer, Rect inner) {
+    if (outer.IsEmpty()) return;
+    if (inner.IsEmpty()) {
+        Picture(outer);
+        return;
+    }
+    Picture({outer.left, outer.top, outer.right, inner.top});
+    Picture({outer.left, inner.bottom, outer.right, outer.bottom});
+    Picture({outer.left, inner.top, inner.left, inner.bottom});
+    Picture({inner.right, inner.top, outer.right, inner.bottom});
+}
+
+EffectFrame::EffectFrame(SceneContext& context, const EffectRun& run)
+    : context_(context),
+      position_(run.position),
+      size_{run.area.Width(), run.area.Height()},
+      speedValue_(run.speedValue),
+      stepLength_(EffectStepLength(run.speedValue)),
+      pauseValue_(run.speedValue),
+      picture_(run.area.Width(), run.area.Height()) {
+    platform::Painter painter(picture_);
+    painter.Fill(picture_.Bounds(), run.fill);
+    if (run.picture) painter.Copy({0, 0}, *run.picture, run.area);
+}
+
+void EffectFrame::Draw(const PaintStep& paint) {
+    context_.Window().Draw([&](platform::Surface& screen) {
+        Rect target = Rect::FromSize(position_.x, position_.y, size_.width, size_.height);
+        if (keepOld_ && !oldTaken_) {
+            old_ = platform::CopyRect(screen, target);
+            oldTaken_ = true;
+        }
+        platform::Painter painter(screen);
+        painter.SetClip(target);
+        StepPainter step(painter, position_, picture_, keepOld_ ? &old_ : nullptr);
+        paint(step);
+    });
+    ++draws_;
+}
+
+void EffectFrame::Pause() {
+    if (pausing_ && !CalibratedDelay(context_, pauseValue_, 1000.0)) pausing_ = false;
+}
+
+void Sweep(EffectFrame& frame, int total, int stride, const SweepStep& step) {
+    stride = std::max(stride, 1);
+    for (int before = 0; before < total;) {
+        int done = static_cast<int>(std::min<int64_t>(int64_t{before} + stride, total));
+        frame.Step([&](StepPainter& painter) { step(painter, before, done); });
+        before = done;
+    }
+}
+
+int Share(int length, int progress, int full) {
+    if (full <= 0) return length;
+    return static_cast<int>(int64_t{length} * progress / full);
+}
+
+}  // namespace korv::effects

@@ -1,0 +1,69 @@
+#include "shell/runtime_update_host.h"
+
+#include "shell/download_status.h"
+#include "shell/runtime_app.h"
+#include "shell/saver_window.h"
+
+namespace korv {
+
+UpdateSite RuntimeUpdateHost::Site() {
+    std::lock_guard lock(mutex_);
+    UpdateSite site;
+    site.siteUrl = app_.siteUrl;
+    site.sourceName = app_.sourceName;
+    site.saverName = app_.saverName;
+    site.useAuth = app_.useAuth != 0;
+    site.username = app_.username;
+    site.password = app_.password;
+    site.proxyStatus = app_.proxyStatus;
+    site.proxyHostPort = app_.proxyHostPort;
+    return site;
+}
+
+void RuntimeUpdateHost::MoveToSite(const std::string& siteUrl, const std::string& sourceName) {
+    std::lock_guard lock(mutex_);
+    app_.siteUrl = siteUrl;
+    app_.sourceName = sourceName;
+}
+
+void RuntimeUpdateHost::SetRefreshMinutes(int32_t minutes) {
+    std::lock_guard lock(mutex_);
+    app_.refreshMinutes = minutes;
+}
+
+int32_t RuntimeUpdateHost::RefreshMinutes() {
+    std::lock_guard lock(mutex_);
+    return app_.refreshMinutes;
+}
+
+SaverSettings& RuntimeUpdateHost::Settings() { return app_.Settings(); }
+
+DownloadProgress& RuntimeUpdateHost::Progress() { return status_.Progress(); }
+
+void RuntimeUpdateHost::ReportStatus(int code, const std::string& text) { status_.ReportStatus(code, text); }
+
+bool RuntimeUpdateHost::ReloadScenario(const std::string& path) {
+    return app_.StartScenario(app_.windowClassName, path, false) == 1;
+}
+
+void RuntimeUpdateHost::CloseForNewerFormat() {
+    if (SSWnd* window = app_.MainWindow()) window->CloseForNewerFormat();
+}
+
+void RuntimeUpdateHost::RequestDownloadAtStart() {
+    if (SSWnd* window = app_.MainWindow()) window->SetDownloadAtStart(true);
+}
+
+bool RuntimeUpdateHost::FirstUpdate() {
+    std::lock_guard lock(mutex_);
+    return app_.firstUpdate;
+}
+
+void RuntimeUpdateHost::ClearFirstUpdate() {
+    std::lock_guard lock(mutex_);
+    app_.firstUpdate = false;
+}
+
+bool RuntimeUpdateHost::AlwaysCheck() { return app_.alwaysCheck != 0; }
+
+}  // namespace korv

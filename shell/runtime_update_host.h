@@ -1,0 +1,42 @@
+#pragma once
+// What the update process sees of the running application: the saver's
+// site, credentials and settings, the status screen, the reload of the
+// scenario and the saver window's notices. The site and interval are
+// written by the download thread and read by the window's thread, so they
+// pass through a lock.
+
+#include <mutex>
+
+#include "update/update_job.h"
+
+namespace korv {
+
+class DownloadStatus;
+class RuntimeApp;
+
+class RuntimeUpdateHost : public UpdateHost {
+public:
+    RuntimeUpdateHost(RuntimeApp& app, DownloadStatus& status) : app_(app), status_(status) {}
+
+    UpdateSite Site() override;
+    void MoveToSite(const std::string& siteUrl, const std::string& sourceName) override;
+    void SetRefreshMinutes(int32_t minutes) override;
+    SaverSettings& Settings() override;
+    DownloadProgress& Progress() override;
+    void ReportStatus(int code, const std::string& text) override;
+    bool ReloadScenario(const std::string& path) override;
+    void CloseForNewerFormat() override;
+    void RequestDownloadAtStart() override;
+    bool FirstUpdate() override;
+    void ClearFirstUpdate() override;
+    bool AlwaysCheck() override;
+
+    int32_t RefreshMinutes();
+
+private:
+    RuntimeApp& app_;
+    DownloadStatus& status_;
+    std::mutex mutex_;
+};
+
+}  // namespace korv

@@ -1,0 +1,66 @@
+// The update timer of the saver window: every five seconds it decides
+// whether the update interval has passed and, when it has (or when the
+// window asks for an update at once), has the download control start one.
+
+#include <ctime>
+
+#include "platform/clock.h"
+#include "resources/string_table.h"
+#include "shell/log.h"
+#include "shell/runtime_app.h"
+#include "shell/runtime_update_host.h"
+#include "shell/saver_window.h"
+#include "update/download_control.h"
+
+namespace korv {
+
+namespace {
+
+std::string ClockText(int64_t now) {
+    std::time_t time = static_cast<std::time_t>(now);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+}  // namespace
+
+void RuntimeApp::OnUpdateTimer(SSWnd& window) {
+    AppLog("tajmer");
+    if (updateStatus != 0) {
+        AppLog("Do not update ss, skipping update");
+        return;
+    }
+    if (playerType != PlayerBuiltIn && playerType != PlayerRemote) return;
+    if (!downloadControl_) downloadControl_ = std::make_unique<DownloadControl>();
+    auto& host = static_cast<RuntimeUpdateHost&>(Updates());
+
+    const int64_t now = platform::SystemClock().Now();
+    AppLog("--------------------------------------------");
+    AppLog("Tajmer je okinuo u: " + ClockText(now));
+    const std::string lastUpdateName = LoadString(IDS_LAST_UPDATE);
+    if (window.DownloadAtStart()) {
+        window.SetDownloadAtStart(false);
+        window.RestartUpdateTimer();
+        if (Settings().ReadInt(lastUpdateName, 0) == 0) Settings().WriteInt(lastUpdateName, static_cast<int32_t>(now));
+        AppLog("Download wrapper starting download");
+        downloadControl_->StopDownload(false);
+        downloadControl_->StartDownload(host);
+        return;
+    }
+    // LastUpdate is stored as a 32-bit count of seconds.
+    const int64_t lastUpdate = static_cast<uint32_t>(Settings().ReadInt(lastUpdateName, 0));
+    const int64_t elapsed = (now - lastUpdate) / 60;
+    AppLog("Vreme proteklo od poslednjeg starta u minutima je " + std::to_string(elapsed));
+    if (elapsed < host.RefreshMinutes()) {
+        AppLog("Zadati interval nije protekao");
+        return;
+    }
+    downloadControl_->StopDownload(false);
+    AppLog("Download wrapper starting download");
+    downloadControl_->StartDownload(host);
+}
+
+}  // namespace korv

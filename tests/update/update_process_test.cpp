@@ -1,0 +1,380 @@
+// Whole updates against a real nginx serving a generated site.
+
+#include "update/update_job.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <iostream>
+#include <filesystem>
+#include <thread>
+
+#include "platform/settings_store.h"
+#include "resources/string_table.h"
+#include "shell/log.h"
+#include "shell/saver_settings.h"
+#include "tests/support/nginx_server.h"
+#include "tests/support/test_environment.h"
+#include "update/download_control.h"
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::AccessLogEntry;
+using test::NginxServer;
+
+// The application around the update, recording what the update asked of it.
+class RecordingHost : public UpdateHost {
+public:
+    RecordingHost() : settings_(platform::SettingsStore::ForUser(), "Saver") {}
+
+    UpdateSite Site() override { return site; }
+    void MoveToSite(const std::string& url, const std::string& source) override {
+        site.siteUrl = url;
+        site.sourceName = source;
+    }
+    void SetRefreshMinutes(int32_t minutes) override { refreshMinutes = minutes; }
+    SaverSettings& Settings() override { return settings_; }
+    DownloadProgress& Progress() override { return progress; }
+    void ReportStatus(int code, const std::string& text) override { statuses.push_back({code, text}); }
+    bool ReloadScenario(const std::string& path) override {
+        reloads.push_back(path);
+        return fs::exists(path);
+    }
+    void CloseForNewerFormat() override { closedForNewerFormat = true; }
+    void RequestDownloadAtStart() override { downloadAtStart = true; }
+    bool FirstUpdate() override { return firstUpdate; }
+    void ClearFirstUpdate() override { firstUpdate = false; }
+    bool AlwaysCheck() override { return alwaysCheck; }
+
+    UpdateSite site;
+    int32_t refreshMinutes = 0;
+    DownloadProgress progress;
+    std::vector<std::pair<int, std::string>> statuses;
+    std::vector<std::string> reloads;
+    bool closedForNewerFormat = false;
+    bool downloadAtStart = false;
+    bool firstUpdate = false;
+    bool alwaysCheck = false;
+
+private:
+    SaverSettings settings_;
+};
+
+class UpdateProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!NginxServer::Available()) GTEST_SKIP() << "nginx is not installed";
+        options_.stallLocation = "/slow/";
+        server_ = std::make_unique<NginxServer>(options_);
+        ASSERT_TRUE(server_->Running()) << server_->Failure();
+        host_.site.siteUrl = server_->Url("/site");
+        host_.site.sourceName = "index.html";
+        host_.site.saverName = "Saver";
+        SetAppLogSink([this](const std::string& line) { log_.push_back(line); });
+    }
+    void TearDown() override { SetAppLogSink(nullptr); }
+
+    // The script page: the statements inside the container, each ending
+    // with a page line break.
+    void PublishScript(const std::vector<std::string>& statements, const std::string& page = "site/index.html") {
+        std::string body = "<html><body>\r\n<KORV><br>";
+        for (const std::string& statement : statements) body += statement + ";<br>\r\n";
+        body += "</KORV>\r\n</body></html>\r\n";
+        server_->WriteFile(page, body);
+    }
+    std::vector<std::string> StandardScript() {
+        return {"VERSION 500",
+                "IMAGE sky,sky.jpg,5,NRM,0,0,,," + server_->Url("/site/sky.jpg") + ",",
+                "TEXT t,greeting,Arial,NRM,-20,,255.255.255,,0.0.0,0,1," + server_->Url("/site/texts.html"),
+                "SHOW sky,CTR,CTR,0,0,0,100"};
+    }
+    void PublishStandardSite() {
+        server_->WriteFile("site/sky.jpg", "PIXEL", 1'700'000'000);
+        server_->WriteFile("site/texts.html", "<KORVText><br><TextItem=greeting>Hello</TextItem></KORVText>\r\n");
+        server_->WriteFile("site/index_config.html",
+                           "<KORVConfig><UpdateData Version=400><Update TimeType=1>2</Update></UpdateData></KORVConfig>");
+        PublishScript(StandardScript());
+    }
+    UpdateOutcome Update() {
+        platform::Event idle(false);
+        UpdateOutcome outcome = RunDownloadThreadBody(host_, stop_, idle);
+        idleAfter_ = idle.IsSet();
+        return outcome;
+    }
+    fs::path Version(int n) const {
+        char name[16];
+        std::snprintf(name, sizeof name, "Version%03d", n);
+        return fs::path(user_.dataHome()) / "Halcyra" / "KORV" / "Saver" / name;
+    }
+    std::vector<AccessLogEntry> RequestsSince(size_t first) {
+        auto all = server_->AccessLog(first);
+        return std::vector<AccessLogEntry>(all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end());
+    }
+    bool Logged(const std::string& line) const { return std::find(log_.begin(), log_.end(), line) != log_.end(); }
+
+    test::IsolatedUser user_;
+    test::NginxOptions options_;
+    std::unique_ptr<NginxServer> server_;
+    RecordingHost host_;
+    platform::Event stop_{false};
+    std::vector<std::string> log_;
+    bool idleAfter_ = false;
+};
+
+TEST_F(UpdateProcessTest, FirstUpdateFillsVersionZeroAndPlaysIt) {
+    PublishStandardSite();
+    UpdateOutcome outcome = Update();
+    ASSERT_TRUE(outcome.ok) << "step " << outcome.step;
+    EXPECT_TRUE(outcome.changed);
+    EXPECT_EQ(outcome.versionFolder, Version(0).string());
+    EXPECT_EQ(test::ReadFileBytes(Version(0) / "sky.jpg"), "PIXEL");
+    EXPECT_TRUE(fs::exists(Version(0) / "TextFile000.html"));
+    EXPECT_TRUE(fs::exists(Version(0) / "Saver.vel"));
+    ASSERT_TRUE(fs::exists(Version(0) / "Saver.zep"));
+    EXPECT_EQ(host_.reloads, std::vector<std::string>{(Version(0) / "Saver.zep").string()});
+    EXPECT_TRUE(idleAfter_);
+    EXPECT_EQ(host_.refreshMinutes, 120);  // two hours from the configuration
+    EXPECT_TRUE(Logged("Update Screen saver - ok"));
+    EXPECT_TRUE(Logged("scene changed"));
+}
+
+TEST_F(UpdateProcessTest, UnchangedSiteFetchesNoObjectBodyAndKeepsPlaying) {
+    PublishStandardSite();
+    ASSERT_TRUE(Update().ok);
+    host_.reloads.clear();
+    size_t before = server_->AccessLog().size();
+    auto started = std::chrono::steady_clock::now();
+    UpdateOutcome outcome = Update();
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    ASSERT_TRUE(outcome.ok);
+    EXPECT_FALSE(outcome.changed);
+    EXPECT_EQ(outcome.versionFolder, Version(0).string());
+    EXPECT_FALSE(fs::exists(Version(1)));
+    EXPECT_TRUE(host_.reloads.empty());
+    EXPECT_TRUE(Logged("scene not changed, continue. Writing check time anyway"));
+    EXPECT_NE(host_.Settings().ReadInt(LoadString(IDS_LAST_UPDATE), 0), 0);
+    for (const AccessLogEntry& request : RequestsSince(before)) {
+        SCOPED_TRACE(request.method + " " + request.uri);
+        // The picture is asked about, never sent again.
+        if (request.uri == "/site/sky.jpg") {
+            EXPECT_EQ(request.method, "HEAD");
+        }
+    }
+    RecordProperty("unchanged_update_ms", static_cast<int>(took.count()));
+}
+
+TEST_F(UpdateProcessTest, UnchangedSiteOfFiftyObjectsCostsOnlyThePagesAndHeadRequests) {
+    std::vector<std::string> script = {"VERSION 500"};
+    for (int i = 0; i < 50; ++i) {
+        std::string name = "picture" + std::to_string(i) + ".jpg";
+        server_->WriteFile("site/" + name, std::string(20000, static_cast<char>('a' + i % 26)), 1'700'000'000 + i);
+        script.push_back("IMAGE p" + std::to_string(i) + "," + name + ",20000,NRM,0,0,,," + server_->Url("/site/" + name) + ",");
+    }
+    PublishScript(script);
+    server_->WriteFile("site/index_config.html",
+                       "<KORVConfig><UpdateData Version=400><Update TimeType=1>2</Update></UpdateData></KORVConfig>");
+    ASSERT_TRUE(Update().ok);
+    size_t before = server_->AccessLog().size();
+    auto started = std::chrono::steady_clock::now();
+    UpdateOutcome outcome = Update();
+    auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    ASSERT_TRUE(outcome.ok);
+    EXPECT_FALSE(outcome.changed);
+    uint64_t bodyBytes = 0;
+    int heads = 0;
+    auto requests = RequestsSince(before);
+    for (const AccessLogEntry& request : requests) {
+        bodyBytes += request.bodyBytes;
+        if (request.method == "HEAD") {
+            ++heads;
+        } else {
+            EXPECT_TRUE(request.uri == "/site/index.html" || request.uri == "/site/index_config.html") << request.uri;
+        }
+    }
+    EXPECT_EQ(heads, 50);
+    EXPECT_EQ(requests.size(), 52u);
+    std::cout << "unchanged update of 50 objects: " << requests.size() << " requests, " << bodyBytes
+              << " body bytes, " << took.count() / 1000.0 << " ms\n";
+    RecordProperty("unchanged_update_body_bytes", static_cast<int>(bodyBytes));
+    RecordProperty("unchanged_update_us", static_cast<int>(took.count()));
+}
+
+TEST_F(UpdateProcessTest, ChangedScriptMakesANewVersionAndChangedObjectsComeAgain) {
+    PublishStandardSite();
+    ASSERT_TRUE(Update().ok);
+    // A new picture on the server: fetched again into the same version.
+    server_->WriteFile("site/sky.jpg", "PIXEL2", 1'700'000'500);
+    UpdateOutcome same = Update();
+    ASSERT_TRUE(same.ok);
+    EXPECT_TRUE(same.changed);
+    EXPECT_EQ(same.versionFolder, Version(0).string());
+    EXPECT_EQ(test::ReadFileBytes(Version(0) / "sky.jpg"), "PIXEL2");
+
+    auto script = StandardScript();
+    script.push_back("WAIT ,1");
+    PublishScript(script);
+    host_.reloads.clear();
+    UpdateOutcome changed = Update();
+    ASSERT_TRUE(changed.ok);
+    EXPECT_EQ(changed.versionFolder, Version(1).string());
+    EXPECT_TRUE(fs::exists(Version(1) / "Saver.zep"));
+    EXPECT_EQ(host_.reloads, std::vector<std::string>{(Version(1) / "Saver.zep").string()});
+}
+
+TEST_F(UpdateProcessTest, MissingScriptPageFallsBackToTheDefaultDocument) {
+    PublishStandardSite();
+    host_.site.sourceName = "absent.html";
+    UpdateOutcome outcome = Update();
+    ASSERT_TRUE(outcome.ok) << outcome.step;
+    EXPECT_TRUE(Logged("Ne postoji zadati fajl, gledam da li postoji default/index"));
+    EXPECT_TRUE(fs::exists(Version(0) / "Saver.zep"));
+
+    fs::remove(server_->Root() / "site" / "index.html");
+    UpdateOutcome none = Update();
+    EXPECT_FALSE(none.ok);
+    EXPECT_EQ(none.step, StepScriptPage);
+    EXPECT_EQ(host_.statuses.back().first, StatusNoScriptPage);
+    // Steps 1 to 8 stop further updates in this run.
+    EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0), 1);
+    EXPECT_FALSE(idleAfter_);
+}
+
+TEST_F(UpdateProcessTest, MissingObjectIsReportedAndNothingIsCompiled) {
+    PublishStandardSite();
+    fs::remove(server_->Root() / "site" / "sky.jpg");
+    UpdateOutcome outcome = Update();
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_FALSE(fs::exists(Version(0) / "Saver.zep"));
+    EXPECT_TRUE(host_.reloads.empty());
+    bool reported = false;
+    for (auto& [code, text] : host_.statuses) reported = reported || (code == 404 && text == "/site/sky.jpg");
+    EXPECT_TRUE(reported);
+    EXPECT_TRUE(Logged("Fajl ne postoji, i nije uspesno skinut sa servera"));
+}
+
+TEST_F(UpdateProcessTest, RedirectMovesTheSaverAndTheNextUpdateUsesTheNewSite) {
+    PublishStandardSite();
+    server_->WriteFile("moved/sky.jpg", "NEW", 1'700'000'000);
+    server_->WriteFile("moved/texts.html", "<KORVText><br><TextItem=greeting>Moved</TextItem></KORVText>");
+    server_->WriteFile("moved/main.html", "<html><KORV><br>VERSION 500;<br>WAIT ,1;<br></KORV></html>");
+    server_->WriteFile("site/index_config.html",
+                       "<KORVConfig><UpdateData Version=500><Redirect>" + server_->Url("/moved/main.html") +
+                           "</Redirect><Update TimeType=0>30</Update></UpdateData></KORVConfig>");
+    UpdateOutcome outcome = Update();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.step, StepRedirect);
+    EXPECT_EQ(host_.site.siteUrl, server_->Url("/moved"));
+    EXPECT_EQ(host_.site.sourceName, "main.html");
+    EXPECT_TRUE(host_.downloadAtStart);
+    EXPECT_TRUE(idleAfter_);
+    EXPECT_EQ(host_.statuses.back(), (std::pair<int, std::string>{StatusRedirect, server_->Url("/moved/main.html")}));
+    EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0), 0);
+
+    // The new site's own configuration keeps it there.
+    server_->WriteFile("moved/main_config.html",
+                       "<KORVConfig><UpdateData Version=500><Redirect>" + server_->Url("/moved/main.html") +
+                           "</Redirect><Update TimeType=0>30</Update></UpdateData></KORVConfig>");
+    UpdateOutcome next = Update();
+    ASSERT_TRUE(next.ok) << next.step;
+    EXPECT_TRUE(fs::exists(Version(0) / "Saver.zep"));
+}
+
+TEST_F(UpdateProcessTest, NewerScriptFormatClosesTheSaverWithItsNotice) {
+    PublishScript({"VERSION 600", "WAIT ,1"});
+    UpdateOutcome outcome = Update();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.step, StepCompile);
+    EXPECT_TRUE(host_.closedForNewerFormat);
+    EXPECT_TRUE(idleAfter_);
+}
+
+TEST_F(UpdateProcessTest, HostileNamesWriteNothingOutsideTheStore) {
+    server_->WriteFile("site/evil.jpg", "EVIL", 1'700'000'000);
+    PublishScript({"VERSION 500", "IMAGE e,../../../../escaped.jpg,4,NRM,0,0,,," + server_->Url("/site/evil.jpg") + ",",
+                   "IMAGE f,\\047x.jpg,4,NRM,0,0,,," + server_->Url("/site/evil.jpg") + ",",
+                   "SHOWHTML v,0,0,10,10,,,ON,../page.html"});
+    UpdateOutcome outcome = Update();
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_FALSE(fs::exists(Version(0) / "Saver.zep"));
+    const std::string served = server_->Root().parent_path().string();
+    for (const auto& entry : fs::recursive_directory_iterator(user_.root().path())) {
+        if (!entry.is_regular_file() || entry.path().string().rfind(served, 0) == 0) continue;
+        EXPECT_NE(test::ReadFileBytes(entry.path()), "EVIL") << entry.path();
+    }
+}
+
+TEST_F(UpdateProcessTest, StopDuringTheObjectsEndsWithStepSevenPromptly) {
+    server_->WriteFile("site/big.bin", std::string(4 << 20, 'x'), 1'700'000'000);
+    PublishScript({"VERSION 500", "MEDIA big,big.bin,4194304," + server_->Url("/slow/big.bin")});
+    fs::create_directories(server_->Root() / "slow");
+    fs::copy_file(server_->Root() / "site" / "big.bin", server_->Root() / "slow" / "big.bin");
+    std::chrono::steady_clock::time_point stoppedAt;
+    std::thread stopper([&] {
+        while (host_.progress.bytesReceived.load() == 0 && !stop_.IsSet())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        stoppedAt = std::chrono::steady_clock::now();
+        stop_.Set();
+    });
+    UpdateOutcome outcome = Update();
+    auto ended = std::chrono::steady_clock::now();
+    stopper.join();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.step, StepStopped);
+    auto latency = std::chrono::duration_cast<std::chrono::milliseconds>(ended - stoppedAt).count();
+    EXPECT_LT(latency, 1000) << "the stop took " << latency << " ms";
+    RecordProperty("stop_latency_ms", static_cast<int>(latency));
+    EXPECT_FALSE(fs::exists(Version(0) / "big.bin"));
+}
+
+TEST_F(UpdateProcessTest, CredentialsGoOnlyToTheSite) {
+    server_.reset();
+    options_.authLocation = "/site/";
+    options_.authUser = "user";
+    options_.authPassword = "secret";
+    server_ = std::make_unique<NginxServer>(options_);
+    ASSERT_TRUE(server_->Running()) << server_->Failure();
+    host_.site.siteUrl = server_->Url("/site");
+    host_.site.useAuth = true;
+    host_.site.username = "user";
+    host_.site.password = "secret";
+    server_->WriteFile("site/sky.jpg", "PIXEL", 1'700'000'000);
+    server_->WriteFile("other/sky.jpg", "PIXEL", 1'700'000'000);
+    PublishScript({"VERSION 500", "IMAGE a,a.jpg,5,NRM,0,0,,," + server_->Url("/site/sky.jpg") + ",",
+                   "IMAGE b,b.jpg,5,NRM,0,0,,," + server_->Url("/other/sky.jpg") + ","});
+    UpdateOutcome outcome = Update();
+    ASSERT_TRUE(outcome.ok) << outcome.step;
+    EXPECT_TRUE(fs::exists(Version(0) / "Saver.zep"));
+    for (const AccessLogEntry& request : server_->AccessLog()) {
+        SCOPED_TRACE(request.uri);
+        if (request.uri.rfind("/other/", 0) == 0) {
+            EXPECT_EQ(request.authorization, "-");
+        }
+        if (request.uri == "/site/index.html") {
+            EXPECT_NE(request.authorization, "-");
+        }
+    }
+}
+
+TEST_F(UpdateProcessTest, DownloadControlRunsOneUpdateAtATime) {
+    server_->WriteFile("site/big.bin", std::string(1 << 20, 'x'), 1'700'000'000);
+    fs::create_directories(server_->Root() / "slow");
+    fs::copy_file(server_->Root() / "site" / "big.bin", server_->Root() / "slow" / "big.bin");
+    PublishScript({"VERSION 500", "MEDIA big,big.bin,1048576," + server_->Url("/slow/big.bin")});
+    DownloadControl control;
+    control.StartDownload(host_);
+    EXPECT_TRUE(control.Busy());
+    control.StartDownload(host_);
+    EXPECT_TRUE(Logged("Tread vec radi, preskacem izvrsenje komande"));
+    control.StopDownload(false);
+    EXPECT_TRUE(Logged("Tred nije zavrsio, preskacem ubijanje treda"));
+    EXPECT_TRUE(control.HasThread());
+    // Closing the saver stops the update and waits for it.
+    control.StopDownload(true);
+    EXPECT_FALSE(control.HasThread());
+    EXPECT_TRUE(Logged("Event setovan"));
+}
+
+}  // namespace
+}  // namespace korv

@@ -1,0 +1,61 @@
+#include "update/download_control.h"
+
+#include "resources/string_table.h"
+#include "shell/log.h"
+#include "shell/saver_settings.h"
+
+namespace korv {
+
+CDownloadThread::CDownloadThread(UpdateHost& host, const platform::Event& stop, platform::Event& idle)
+    : host_(host), stop_(stop), idle_(idle) {}
+
+CDownloadThread::~CDownloadThread() { Join(); }
+
+bool CDownloadThread::InitInstance() {
+    outcome_ = RunDownloadThreadBody(host_, stop_, idle_);
+    return false;  // no message loop: the thread ends with the update
+}
+
+DownloadControl::DownloadControl() = default;
+
+// A thread still running is stopped and waited for: none outlives the
+// events and the host it uses.
+DownloadControl::~DownloadControl() { StopDownload(true); }
+
+void DownloadControl::StartDownload(UpdateHost& host) {
+    if (host.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0) == 1) return;
+    if (!idle_.IsSet()) {
+        AppLog("Tread vec radi, preskacem izvrsenje komande");
+        return;
+    }
+    if (thread_) {
+        AppLog(thread_->HasEnded() ? "Tread, object 0" : "Tread, object not 0");
+        AppLog("Download tread active, exit");
+        return;
+    }
+    stop_.Reset();
+    idle_.Reset();
+    thread_ = std::make_unique<CDownloadThread>(host, stop_, idle_);
+    if (!thread_->CreateThread(false)) {
+        thread_.reset();
+        idle_.Set();
+    }
+}
+
+void DownloadControl::StopDownload(bool force) {
+    AppLog("Stopiram download tred");
+    if (!idle_.IsSet() && !force) {
+        AppLog("Tred nije zavrsio, preskacem ubijanje treda");
+    } else {
+        AppLog("Tred zavrsio, ubijam tred");
+        if (thread_) {
+            stop_.Set();
+            AppLog("Event setovan");
+            thread_->Join();
+            thread_.reset();
+        }
+    }
+    AppLog("Download tred zaustavljen");
+}
+
+}  // namespace korv

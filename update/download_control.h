@@ -1,0 +1,56 @@
+#pragma once
+// Runs updates on a thread of their own, one at a time, so the scenario
+// keeps playing: starts a download thread per update, refuses a second while
+// one is busy or after one failed, and stops and reaps finished threads.
+
+#include <memory>
+#include <string>
+
+#include "platform/event.h"
+#include "platform/thread.h"
+#include "update/update_job.h"
+
+namespace korv {
+
+// One update on its own thread; ends when the update does.
+class CDownloadThread : public platform::Thread {
+public:
+    CDownloadThread(UpdateHost& host, const platform::Event& stop, platform::Event& idle);
+    ~CDownloadThread() override;
+    const UpdateOutcome& Outcome() const { return outcome_; }
+
+protected:
+    bool InitInstance() override;
+
+private:
+    UpdateHost& host_;
+    const platform::Event& stop_;
+    platform::Event& idle_;
+    UpdateOutcome outcome_;
+};
+
+class DownloadControl {
+public:
+    DownloadControl();
+    ~DownloadControl();
+    DownloadControl(const DownloadControl&) = delete;
+    DownloadControl& operator=(const DownloadControl&) = delete;
+
+    // Starts one update for `host` unless "SessionStatus" is 1, an update is
+    // running or a finished thread was not reaped yet.
+    void StartDownload(UpdateHost& host);
+    // Reaps a thread that finished well; with `force`, also stops a running
+    // or failed one and waits for it to end.
+    void StopDownload(bool force);
+
+    bool Busy() const { return !idle_.IsSet(); }
+    bool HasThread() const { return thread_ != nullptr; }
+    const platform::Event& IdleEvent() const { return idle_; }
+
+private:
+    std::unique_ptr<CDownloadThread> thread_;
+    platform::Event stop_{false};
+    platform::Event idle_{true};
+};
+
+}  // namespace korv

@@ -1,0 +1,384 @@
+#include "update/downloader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+
+#include "platform/atomic_file.h"
+#include "platform/file.h"
+#include "platform/folders.h"
+#include "shell/log.h"
+#include "update/base64.h"
+
+namespace korv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    size_t length = std::char_traits<char>::length(prefix);
+    if (text.size() < length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+// The path (with its query) that a URL asks the server for; "/" when none.
+std::string ObjectPath(const std::string& url) {
+    size_t scheme = url.find("://");
+    size_t hostStart = scheme == std::string::npos ? 0 : scheme + 3;
+    size_t pathStart = url.find_first_of("/?#", hostStart);
+    if (pathStart == std::string::npos || url[pathStart] == '#') return "/";
+    std::string path = url.substr(pathStart, url.find('#', pathStart) - pathStart);
+    if (path[0] == '?') path.insert(0, "/");
+    return path;
+}
+
+// A name the server may give a file: one plain name inside the target folder.
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+int ClampToInt(uint64_t value) { return static_cast<int>(std::min<uint64_t>(value, INT_MAX)); }
+
+std::string FormatClock(int64_t time) {
+    std::time_t seconds = static_cast<std::time_t>(time);
+    std::tm parts{};
+    if (!localtime_r(&seconds, &parts)) return "--:--:--";
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &parts);
+    return text;
+}
+
+// A body in text lines: every line loses its line feed and the lines follow
+// each other with nothing between, which comes down to dropping each line
+// feed wherever a chunk boundary falls.
+void AppendBody(std::string& out, const char* data, size_t size, BodyReading reading) {
+    if (reading == BodyReading::Raw) {
+        out.append(data, size);
+        return;
+    }
+    const char* end = data + size;
+    while (data < end) {
+        const char* lineEnd = std::find(data, end, '\n');
+        out.append(data, lineEnd);
+        data = lineEnd == end ? end : lineEnd + 1;
+    }
+}
+
+// The received body on its way to disk: a temporary file beside the target,
+// renamed over it only when complete, and removed otherwise.
+class PartFile {
+public:
+    explicit PartFile(std::string target) : target_(std::move(target)) {}
+    ~PartFile() {
+        file_.Close();
+        if (!tempPath_.empty()) {
+            std::error_code error;
+            fs::remove(tempPath_, error);
+        }
+    }
+
+    // False once writing has failed; the body is then dropped.
+    bool Append(const std::string& bytes) {
+        if (failed_) return false;
+        if (!file_.IsOpen() && !Open()) return false;
+        try {
+            file_.Write(bytes.data(), bytes.size());
+        } catch (const FileException&) {
+            failed_ = true;
+        }
+        return !failed_;
+    }
+
+    bool Finish() {
+        if (failed_ || (!file_.IsOpen() && !Open())) return false;
+        file_.Close();
+        return true;
+    }
+
+    // The finished file's modification time, before it takes its place.
+    bool SetTime(int64_t time) {
+        using namespace std::chrono;
+        std::error_code error;
+        auto stamp = file_clock::from_sys(sys_seconds(seconds(time)));
+        fs::last_write_time(tempPath_, stamp, error);
+        return !error;
+    }
+
+    bool Commit() {
+        std::error_code error;
+        fs::rename(tempPath_, target_, error);
+        if (error) return false;
+        tempPath_.clear();
+        return true;
+    }
+
+private:
+    bool Open() {
+        fs::path target(target_);
+        tempPath_ = platform::CreateUniqueTempFile(target.parent_path().string(), ".download-");
+        if (tempPath_.empty() || !file_.Open(tempPath_, platform::File::Mode::Write)) failed_ = true;
+        return !failed_;
+    }
+
+    std::string target_;
+    std::string tempPath_;
+    platform::File file_;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+CDownloadException::CDownloadException(int kind, int code, std::string text)
+    : Exception("download failed"), kind(kind), code(code), text(std::move(text)) {}
+
+std::string EnsureScheme(const std::string& url) {
+    if (StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://")) return url;
+    return "http://" + url;
+}
+
+bool SameRemoteTime(int64_t remoteTime, int64_t localTime) {
+    // The seconds fields absorb a time rounded differently by one second,
+    // also across the turn of a minute (59 against 00).
+    auto secondsField = [](int64_t t) { return ((t % 60) + 60) % 60; };
+    int64_t apart = secondsField(remoteTime) - secondsField(localTime);
+    if (apart == 1 || apart == -1 || apart == 59 || apart == -59) remoteTime = localTime;
+    return remoteTime == localTime;
+}
+
+void Downloader::SetCredentials(bool useAuth, std::string userName, std::string password) {
+    useAuth_ = useAuth;
+    userName_ = std::move(userName);
+    password_ = std::move(password);
+}
+
+void Downloader::SetProxy(int mode, std::string hostPort) {
+    proxyMode_ = mode;
+    proxyHostPort_ = std::move(hostPort);
+}
+
+void Downloader::SetSiteUrl(std::string siteUrl) { siteUrl_ = std::move(siteUrl); }
+
+void Downloader::SetTargetFolder(std::string folder) { targetFolder_ = std::move(folder); }
+
+void Downloader::SetMode(DownloadMode mode) {
+    mode_ = mode;
+    if (mode == DownloadMode::ScriptPage || mode == DownloadMode::RemoteObject)
+        progress_ = true;
+    else if (mode == DownloadMode::TextLines || mode == DownloadMode::TextSource)
+        progress_ = false;
+}
+
+void Downloader::SetBodyLimit(uint64_t bytes) { bodyLimit_ = std::min(bytes, platform::kHttpMaxBodyBytes); }
+
+void Downloader::SetTimeouts(int connectSeconds, int lowSpeedSeconds) {
+    connectTimeoutSeconds_ = connectSeconds;
+    lowSpeedSeconds_ = lowSpeedSeconds;
+}
+
+std::string Downloader::NormalizeUrl(const std::string& url) {
+    secure_ = StartsWithNoCase(url, "https://");
+    return secure_ ? url : EnsureScheme(url);
+}
+
+bool Downloader::InSite(const std::string& urlArgument) const {
+    if (siteUrl_.empty() || urlArgument.compare(0, siteUrl_.size(), siteUrl_) != 0) return false;
+    // The site URL must end where a path segment ends, so that a site
+    // "http://host" does not vouch for "http://host.example.org" nor a site
+    // "http://host/a" for "http://host/ab".
+    if (urlArgument.size() == siteUrl_.size() || siteUrl_.back() == '/') return true;
+    char next = urlArgument[siteUrl_.size()];
+    return next == '/' || next == '?' || next == '#';
+}
+
+std::string Downloader::ProxyLogText() const {
+    switch (proxyMode_) {
+        case 1: return "Use IE proxy settings";
+        case 2: return "Use KORV proxy settings";
+        default: return "No proxy selected";
+    }
+}
+
+platform::HttpRequest Downloader::MakeRequest(const std::string& url, const std::string& urlArgument) const {
+    platform::HttpRequest request;
+    request.url = url;
+    request.headers.push_back(std::string("User-Agent: ") + kUserAgent);
+    // A proxy's cache must not answer for the server.
+    request.headers.push_back("Cache-Control: no-cache");
+    if (useAuth_ && InSite(urlArgument))
+        request.headers.push_back("Authorization: Basic " + EncodeBase64Line(userName_ + ":" + password_));
+    switch (proxyMode_) {
+        case 1: request.proxyMode = platform::HttpProxyMode::System; break;
+        case 2:
+            request.proxyMode = platform::HttpProxyMode::Explicit;
+            request.proxyHostPort = proxyHostPort_;
+            break;
+        default: request.proxyMode = platform::HttpProxyMode::None; break;
+    }
+    request.connectTimeoutSeconds = connectTimeoutSeconds_;
+    request.lowSpeedSeconds = lowSpeedSeconds_;
+    request.maxBodyBytes = bodyLimit_;
+    request.stop = stop_;
+    return request;
+}
+
+void Downloader::Fetch(const std::string& name, const std::string& url, bool failOnStatus) {
+    std::string fullUrl =
+        mode_ == DownloadMode::ScriptPage ? NormalizeUrl(siteUrl_) + "/" + name : NormalizeUrl(url);
+    platform::HttpRequest request = MakeRequest(fullUrl, url);
+
+    AppLog("\nDownload proc - start");
+    AppLog("Download proc - prosao parsiranje URLa");
+    AppLog(fullUrl);
+    AppLog(ProxyLogText());
+
+    bool raw = mode_ == DownloadMode::RemoteObject || mode_ == DownloadMode::SiteObject;
+    BodyReading reading = raw ? BodyReading::Raw : BodyReading::Lines;
+    std::string target;
+    if (mode_ == DownloadMode::ScriptPage)
+        target = platform::JoinPath(targetFolder_, kScriptPageFileName);
+    else if (static_cast<int>(mode_) >= 1 && static_cast<int>(mode_) <= 4 && IsPlainFileName(name))
+        target = platform::JoinPath(targetFolder_, name);
+
+    std::optional<PartFile> part;
+    std::optional<int64_t> stamp;
+    uint64_t bodyLength = 0;
+    bool stoppedByEvent = false;
+    std::string chunkText;
+
+    platform::HttpHandlers handlers;
+    handlers.onResponse = [&](const platform::HttpResponse& head) {
+        if (head.status != 200) return false;  // the body of another answer is of no use
+        if (progress_ && counters_ && head.contentLength) counters_->objectSize = ClampToInt(*head.contentLength);
+        AppLog(FormatText("Status Code is %d", head.status));
+        stamp = head.lastModified;
+        return true;
+    };
+    handlers.onBody = [&](const char* data, size_t size) {
+        if (stop_ && stop_->IsSet()) {
+            stoppedByEvent = true;
+            return false;
+        }
+        chunkText.clear();
+        AppendBody(chunkText, data, size, reading);
+        bodyLength += chunkText.size();
+        if (progress_ && counters_) counters_->bytesReceived = ClampToInt(bodyLength);
+        // A body that cannot be stored is not worth receiving.
+        return target.empty() || part->Append(chunkText);
+    };
+
+    platform::HttpResponse response;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        part.reset();
+        if (!target.empty()) part.emplace(target);
+        stamp.reset();
+        bodyLength = 0;
+        response = platform::PerformHttpRequest(request, handlers);
+        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
+        AppLog("Internet error: Certificate authority unknown");
+        AppLog("Turn off CA reckognizing");
+        request.verifyPeer = false;
+    }
+
+    if (response.error == platform::HttpError::Cancelled && (stoppedByEvent || (stop_ && stop_->IsSet())))
+        throw CDownloadException(CDownloadException::kStopped, 200, response.message);
+    bool writeFailed = response.error == platform::HttpError::Cancelled;  // the body was refused
+    if (response.error != platform::HttpError::None && !writeFailed) {
+        if (response.error == platform::HttpError::ClientCertificateNeeded)
+            AppLog("Internet error: Client authentication needed");
+        throw CDownloadException(CDownloadException::kConnection, 200, response.message);
+    }
+
+    if (response.status != 200 && failOnStatus) {
+        if (statusReport_) statusReport_(response.status, ObjectPath(fullUrl));
+        throw CDownloadException(CDownloadException::kStatus, response.status);
+    }
+
+    // Another answer than 200 leaves an empty file, with the time as written.
+    if (!target.empty() && !writeFailed && part->Finish()) {
+        if (response.status == 200 && stamp) {
+            if (part->SetTime(*stamp))
+                AppLog("Vreme kreiranja fajla je setovano...");
+            else
+                AppLog("Nisam mogao da setujem vreme na fajlu...");
+        }
+        if (part->Commit()) {
+            AppLog(FormatText("File %s downloaded ok...", target.c_str()));
+            if (progress_ && counters_) counters_->bytesReceived = 0;
+        }
+    }
+    AppLog("Download proc finished ok\n");
+}
+
+bool Downloader::IsSameAsRemote(const std::string& name, const std::string& url, BodyReading reading) {
+    if (!IsPlainFileName(name)) return false;
+    std::optional<std::string> local = platform::ReadSmallFile(platform::JoinPath(targetFolder_, name), bodyLimit_);
+    if (!local) return false;
+
+    platform::HttpRequest request = MakeRequest(EnsureScheme(url), url);
+    size_t matched = 0;
+    bool same = true;
+    std::string chunkText;
+    platform::HttpHandlers handlers;
+    handlers.onResponse = [&](const platform::HttpResponse& head) {
+        same = head.status == 200;
+        return same;
+    };
+    // Compared as it arrives: the first difference ends the transfer.
+    handlers.onBody = [&](const char* data, size_t size) {
+        if (stop_ && stop_->IsSet()) return same = false;
+        chunkText.clear();
+        AppendBody(chunkText, data, size, reading);
+        if (matched + chunkText.size() > local->size() || local->compare(matched, chunkText.size(), chunkText) != 0)
+            return same = false;
+        matched += chunkText.size();
+        return true;
+    };
+
+    platform::HttpResponse response;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        matched = 0;
+        same = true;
+        response = platform::PerformHttpRequest(request, handlers);
+        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
+        request.verifyPeer = false;
+    }
+    return response.error == platform::HttpError::None && same && matched == local->size();
+}
+
+bool Downloader::HasSameTimestamp(const std::string& name, int64_t& localSize, int64_t localTime,
+                                  const std::string& url) {
+    platform::HttpRequest request = MakeRequest(EnsureScheme(url.empty() ? siteUrl_ + "/" : url), url);
+    request.method = platform::HttpMethod::Head;
+
+    platform::HttpResponse response;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        response = platform::PerformHttpRequest(request);
+        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
+        request.verifyPeer = false;
+    }
+    if (response.error != platform::HttpError::None) return false;
+
+    int64_t remoteSize = response.contentLength ? static_cast<int64_t>(*response.contentLength) : 0;
+    bool sameTime = response.lastModified && SameRemoteTime(*response.lastModified, localTime);
+    if (sameTime && response.contentLength && remoteSize == localSize) return true;
+
+    localSize = remoteSize;
+    if (!sameTime) {
+        AppLog("Remote fajl nema isti timestamp");
+        AppLog(FormatClock(localTime));
+        AppLog(response.lastModified ? FormatClock(*response.lastModified) : "--:--:--");
+    }
+    return false;
+}
+
+}  // namespace korv

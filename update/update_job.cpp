@@ -1,0 +1,338 @@
+#include "update/update_job.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/clock.h"
+#include "platform/folders.h"
+#include "resources/string_table.h"
+#include "scenario/scenario_compiler.h"
+#include "scenario/script_values.h"
+#include "shell/file_helpers.h"
+#include "shell/log.h"
+#include "shell/payload.h"
+#include "shell/saver_settings.h"
+#include "shell/site_address.h"
+#include "update/content_store.h"
+#include "update/downloader.h"
+#include "update/text_container.h"
+#include "update/update_config.h"
+
+namespace korv {
+
+namespace {
+
+std::string Format(const char* format, const std::string& text) {
+    std::vector<char> buffer(text.size() + 256);
+    std::snprintf(buffer.data(), buffer.size(), format, text.c_str());
+    return buffer.data();
+}
+
+std::string Format(const char* format, int value) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+std::string TextFileName(size_t number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "TextFile%03zu.html", number);
+    return name;
+}
+
+// An object whose declared size is known may grow a little before the
+// script says so; a body far beyond it is no such object.
+uint64_t BodyLimitFor(int32_t declaredSize) {
+    uint64_t size = static_cast<uint64_t>(std::max(declaredSize, 0));
+    return std::min<uint64_t>(platform::kHttpMaxBodyBytes, size + size / 4 + (uint64_t{1} << 20));
+}
+
+}  // namespace
+
+CKorvException::CKorvException(int stepCode) : Exception("update failed at step " + std::to_string(stepCode)), step(stepCode) {}
+
+UpdateJob::UpdateJob(UpdateHost& host, const platform::Event& stop) : host_(host), stop_(stop) {}
+
+void UpdateJob::ThrowIfStopped() const {
+    if (stop_.IsSet()) throw CKorvException(StepStopped);
+}
+
+void UpdateJob::SetUpDownloader(Downloader& downloader, const std::string& folder) const {
+    downloader.SetCredentials(site_.useAuth, site_.username, site_.password);
+    downloader.SetProxy(site_.proxyStatus, site_.proxyHostPort);
+    downloader.SetSiteUrl(site_.siteUrl);
+    downloader.SetTargetFolder(folder);
+    downloader.SetStopEvent(&stop_);
+    downloader.SetProgressCounters(&host_.Progress());
+    downloader.SetStatusReport([this](int code, const std::string& text) { host_.ReportStatus(code, text); });
+}
+
+bool UpdateJob::FetchConfig(std::string& redirect) {
+    const std::string name = ConfigFileName(site_.sourceName);
+    if (!IsPlainFileName(name)) return false;
+    Downloader downloader;
+    SetUpDownloader(downloader, workingFolder_);
+    downloader.SetMode(DownloadMode::TextSource);
+    downloader.SetBodyLimit(1 << 20);
+    try {
+        downloader.Fetch(name, site_.siteUrl + "/" + name, false);
+    } catch (const CDownloadException& failure) {
+        AppLog("Download korv.upt - fail");
+        if (failure.kind == CDownloadException::kConnection) throw CKorvException(StepConnection);
+        if (failure.kind == CDownloadException::kStatus) AppLog(Format("Server error. Server returned code [%d]", failure.code));
+        return false;
+    }
+    bool read = ApplyUpdateConfig(platform::JoinPath(workingFolder_, name), host_.Settings());
+    if (read) {
+        int32_t minutes = EffectiveIntervalFromServer(host_.Settings());
+        if (minutes > 0) host_.SetRefreshMinutes(minutes);
+        redirect = host_.Settings().ReadString(LoadString(IDS_REDIRECT_VALUE), "");
+        if (redirect.empty()) redirect = site_.siteUrl;
+    }
+    AppLog("Download korv.upt - ok");
+    return read;
+}
+
+bool UpdateJob::FetchScript(const std::string& name, const std::string& url) {
+    Downloader downloader;
+    SetUpDownloader(downloader, workingFolder_);
+    downloader.SetMode(DownloadMode::ScriptPage);
+    try {
+        downloader.Fetch(name, url, true);
+    } catch (const CDownloadException& failure) {
+        if (failure.kind == CDownloadException::kConnection) throw CKorvException(StepConnection);
+        if (failure.kind == CDownloadException::kStopped) throw CKorvException(StepStopped);
+        AppLog(Format("Server error. Server returned code [%d]", failure.code));
+        return false;
+    }
+    return true;
+}
+
+bool UpdateJob::FetchInto(Downloader& downloader, const std::string& name, const std::string& url) {
+    try {
+        downloader.Fetch(name, url, true);
+    } catch (const CDownloadException&) {
+        AppLog("Fajl ne postoji, i nije uspesno skinut sa servera");
+        return false;
+    }
+    AppLog("Fajl ne postoji, i uspesno je skinut sa servera");
+    changed_ = true;
+    return true;
+}
+
+bool UpdateJob::CheckTextSource(const std::string& url, size_t number) {
+    const std::string name = TextFileName(number);
+    Downloader downloader;
+    SetUpDownloader(downloader, workingFolder_);
+    downloader.SetBodyLimit(16 << 20);
+    if (FileExists(platform::JoinPath(workingFolder_, name)) && downloader.IsSameAsRemote(name, url, BodyReading::Lines)) {
+        AppLog(Format("File %s is identical to remote copy, skipping...\n", name));
+        return true;
+    }
+    downloader.SetMode(DownloadMode::TextSource);
+    return FetchInto(downloader, name, url);
+}
+
+bool UpdateJob::CheckSiteObject(const std::string& name, const std::string& url) {
+    Downloader downloader;
+    SetUpDownloader(downloader, workingFolder_);
+    if (FileExists(platform::JoinPath(workingFolder_, name)) && downloader.IsSameAsRemote(name, url, BodyReading::Raw)) {
+        AppLog(Format("File %s is identical to remote copy, skipping...\n", name));
+        return true;
+    }
+    downloader.SetMode(DownloadMode::SiteObject);
+    return FetchInto(downloader, name, url);
+}
+
+bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& url, int32_t declaredSize) {
+    Downloader downloader;
+    SetUpDownloader(downloader, workingFolder_);
+    downloader.SetBodyLimit(BodyLimitFor(declaredSize));
+    uint64_t size = 0;
+    int64_t time = 0;
+    if (GetFileSizeAndTime(platform::JoinPath(workingFolder_, name), size, time)) {
+        int64_t localSize = static_cast<int64_t>(size);
+        if (downloader.HasSameTimestamp(name, localSize, time, url)) {
+            AppLog(Format("File %s is identical to remote copy, skipping...\n", name));
+            return true;
+        }
+        AppLog("Fajl nije identican fajlu na serveru");
+        host_.Progress().objectSize = static_cast<int>(std::clamp<int64_t>(localSize, 0, INT32_MAX));
+        downloader.SetBodyLimit(BodyLimitFor(static_cast<int32_t>(std::clamp<int64_t>(localSize, declaredSize, INT32_MAX))));
+    }
+    downloader.SetMode(DownloadMode::RemoteObject);
+    return FetchInto(downloader, name, url);
+}
+
+void UpdateJob::RunUpdate() {
+    site_ = host_.Site();
+    site_.siteUrl = EnsureScheme(site_.siteUrl);
+    changed_ = false;
+    compiled_ = false;
+    DownloadProgress& progress = host_.Progress();
+    host_.ReportStatus(StatusNone, "");
+    progress.objectTotal = 0;
+    progress.objectNumber = 0;
+    AppLog(Format("Startujem update %s", site_.sourceName));
+    AppLog("--------------------------------------------");
+
+    std::string redirect;
+    if (FetchConfig(redirect) && SiteDirectory(site_.siteUrl) != SiteDirectory(redirect)) {
+        host_.MoveToSite(SiteDirectory(redirect), SiteFileName(redirect));
+        host_.ReportStatus(StatusRedirect, redirect);
+        throw CKorvException(StepRedirect);
+    }
+
+    if (!FetchScript(site_.sourceName, site_.siteUrl)) {
+        AppLog("Ne postoji zadati fajl, gledam da li postoji default/index");
+        if (!FetchScript("", "")) {
+            host_.ReportStatus(StatusNoScriptPage, "");
+            throw CKorvException(StepScriptPage);
+        }
+    }
+    AppLog("Script downloaded ok.");
+    const std::string page = platform::JoinPath(workingFolder_, kScriptPageFileName);
+
+    if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, "temp.vel"))) {
+        host_.ReportStatus(StatusNoScript, "");
+        AppLog("Ekstrakcija KORV podataka - fail");
+        throw CKorvException(StepNoScript);
+    }
+    AppLog("Ekstrakcija KORV podataka - ok");
+    if (!script_.SplitStatements()) {
+        AppLog("Parsiranje KORV podataka - fail");
+        host_.ReportStatus(StatusStatementsFailed, "");
+        throw CKorvException(StepStatements);
+    }
+    AppLog("Parsiranje KORV podataka - ok");
+    if (!script_.CollectObjects()) {
+        AppLog("Pokupi podatke o objektima za download - fail");
+        host_.ReportStatus(StatusObjectsFailed, "");
+        throw CKorvException(StepObjects);
+    }
+    if (script_.ScriptVersion() >= 0) scriptVersion_ = script_.ScriptVersion();
+    AppLog("Pokupi podatke o objektima za download - ok");
+
+    std::string tempFolder = workingFolder_;
+    if (!ChooseVersion(site_.saverName, tempFolder, workingFolder_, changed_)) throw CKorvException(StepVersion);
+    if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, site_.saverName + ".vel")))
+        throw CKorvException(StepScriptCopy);
+    if (stop_.IsSet()) {
+        AppLog("Tred se zaustvalja, kraj provere");
+        throw CKorvException(StepStopped);
+    }
+
+    const std::vector<ScriptObject>& objects = script_.Objects();
+    progress.objectTotal = static_cast<int>(objects.size()) - script_.TextCount();
+    textSources_.clear();
+    AppLog("Startujem proveru objekata");
+    // Compiling needs every named file: one object that is neither current
+    // nor fetched keeps the new scenario from being made.
+    bool allPresent = true;
+    int textsSeen = 0;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const std::string name = UnescapeText(objects[i].name);
+        std::string url = UnescapeText(objects[i].url);
+        const int32_t kind = objects[i].kind;
+        if (kind != kTextSourceKind) {
+            progress.objectSize = kind;
+            progress.objectNumber = static_cast<int>(i) - textsSeen + 1;
+        } else {
+            ++textsSeen;
+        }
+        AppLog(Format("Proveravam fajl : %s", platform::JoinPath(workingFolder_, name)));
+        AppLog(Format("Velicina:%d", kind));
+        bool ok = true;
+        if (kind == kTextSourceKind) {
+            auto known = std::find(textSources_.begin(), textSources_.end(), url);
+            if (known == textSources_.end()) {
+                ok = CheckTextSource(url, textSources_.size());
+                // The list numbers the stored files, so a source that failed
+                // still takes its place: later sources keep their numbers.
+                textSources_.push_back(url);
+            }
+        } else if (!IsPlainFileName(name)) {
+            // A name from the site that would lead out of the version folder.
+            AppLog(Format("Refused file name: %s", name));
+            ok = false;
+        } else if (kind == kSitePageKind) {
+            ok = CheckSiteObject(name, EnsureScheme(site_.siteUrl + "/" + name));
+        } else if (kind > 0) {
+            ok = CheckRemoteObject(name, EnsureScheme(url), kind);
+        }
+        allPresent = allPresent && ok;
+        ThrowIfStopped();
+    }
+    if (objects.empty()) changed_ = true;
+    if (!allPresent) return;
+    // An unchanged version whose scenario is there needs no new compile.
+    if (!changed_ && FileExists(platform::JoinPath(workingFolder_, site_.saverName + ".zep"))) return;
+
+    CompileRequest request;
+    request.statements = script_.Statements();
+    request.contentFolder = workingFolder_;
+    request.outputFolder = workingFolder_;
+    request.baseName = site_.saverName;
+    request.textSources = textSources_;
+    request.readTextItem = ReadTextItem;
+    ScenarioCompiler compiler(std::move(request));
+    CompileResult result = compiler.Compile();
+    if (compiler.ScriptVersion() > scriptVersion_) scriptVersion_ = compiler.ScriptVersion();
+    if (result != CompileResult::Ok) throw CKorvException(StepCompile);
+    compiled_ = true;
+}
+
+UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& stop, platform::Event& idle) {
+    UpdateOutcome outcome;
+    DownloadProgress& progress = host.Progress();
+    progress.objectTotal = 0;
+    progress.objectNumber = 0;
+    UpdateJob job(host, stop);
+    job.SetWorkingFolder(InitStoreFolders());
+    const std::string saverName = host.Site().saverName;
+    try {
+        job.RunUpdate();
+    } catch (const CKorvException& failure) {
+        outcome.step = failure.step;
+        outcome.versionFolder = job.WorkingFolder();
+        AppLog("Update Screen saver - fail");
+        if (job.ScriptVersion() > kHighestScriptVersion) {
+            host.CloseForNewerFormat();
+            idle.Set();
+            return outcome;
+        }
+        if (!stop.IsSet()) stop.Wait(3000);
+        if (failure.step != StepConnection && failure.step != StepRedirect)
+            host.Settings().WriteInt(LoadString(IDS_SESSION_STATUS), 1);
+        if (failure.step == StepRedirect) {
+            idle.Set();
+            host.RequestDownloadAtStart();
+        }
+        return outcome;
+    }
+    AppLog("Update Screen saver - ok");
+    outcome.ok = true;
+    outcome.changed = job.Changed();
+    outcome.versionFolder = job.WorkingFolder();
+    if (!stop.IsSet()) {
+        std::string scenarioPath = platform::JoinPath(PlayableVersionFolder(saverName), saverName + ".zep");
+        // Only a scenario made by this update, or the first check of a saver
+        // that shows the status screen, is worth a reload: reloading what
+        // plays would only restart it.
+        bool firstCheck = host.FirstUpdate() && host.AlwaysCheck();
+        if (job.Compiled() || firstCheck) {
+            host.ClearFirstUpdate();
+            AppLog("scene changed");
+            outcome.reloaded = host.ReloadScenario(scenarioPath);
+        } else {
+            AppLog("scene not changed, continue. Writing check time anyway");
+            host.Settings().WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
+        }
+        host.ClearFirstUpdate();
+    }
+    idle.Set();
+    return outcome;
+}
+
+}  // namespace korv
