@@ -1,5 +1,7 @@
 #include "platform/clock.h"
 
+#include <ctime>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -99,6 +101,15 @@ Clock& SystemClock() {
 
 void SetSystemClock(Clock* clock) {
     installedClock.store(clock, std::memory_order_release);
+}
+
+std::string LocalClockText(int64_t seconds) {
+    std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (!localtime_r(&time, &parts)) return "--:--:--";
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &parts);
+    return text;
 }
 
 }  // namespace korv::platform

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <string>
 
 #include "platform/event.h"
 
@@ -68,6 +69,10 @@ private:
     uint64_t elapsedMs_ = 0;
     uint32_t pendingMicroseconds_ = 0;
 };
+
+// `seconds` (since 1970, UTC) as local time "HH:MM:SS"; "--:--:--" when it
+// cannot be converted.
+std::string LocalClockText(int64_t seconds);
 
 // The clock the program runs on; the real clock unless replaced (tests and
 // offline rendering install a virtual one).

@@ -283,7 +283,9 @@ int RuntimeApp::StartScenario(const std::string& className, const std::string& r
     }
     AppLog("Startuj scene tred");
     if (!StartSceneThread(downloadAtStart)) {
-        DestroyMainWindow();
+        // A reload runs on the download thread, which must not take the
+        // window down (the window's end waits for that very thread).
+        if (reloadPath.empty()) DestroyMainWindow();
         return 0;
     }
     return 1;

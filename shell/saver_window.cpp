@@ -222,9 +222,11 @@ void SSWnd::Destroy() {
     if (destroyed_) return;
     destroyed_ = true;
     if (newerFormat_) platform::ShowMessageBox(LoadString(IDS_NEWER_FORMAT));
+    // The download thread goes first: it may be reloading the scenario,
+    // which starts a new scene thread.
+    app_.StopDownloads();
     app_.StopSceneThreadNow();
     AppLog("SSWnd destroyed");
-    app_.StopDownloads();
     platform::SetScreenSaverRunning(false);
     if (display_) {
         display_->Loop().KillTimer(this, kUpdateTimerId);

@@ -2,8 +2,6 @@
 // whether the update interval has passed and, when it has (or when the
 // window asks for an update at once), has the download control start one.
 
-#include <ctime>
-
 #include "platform/clock.h"
 #include "resources/string_table.h"
 #include "shell/log.h"
@@ -14,18 +12,6 @@
 
 namespace korv {
 
-namespace {
-
-std::string ClockText(int64_t now) {
-    std::time_t time = static_cast<std::time_t>(now);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
-}
-
-}  // namespace
 
 void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     AppLog("tajmer");
@@ -39,7 +25,7 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
 
     const int64_t now = platform::SystemClock().Now();
     AppLog("--------------------------------------------");
-    AppLog("Tajmer je okinuo u: " + ClockText(now));
+    AppLog("Tajmer je okinuo u: " + platform::LocalClockText(now));
     const std::string lastUpdateName = LoadString(IDS_LAST_UPDATE);
     if (window.DownloadAtStart()) {
         window.SetDownloadAtStart(false);

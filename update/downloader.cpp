@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "platform/atomic_file.h"
+#include "platform/clock.h"
+#include "scenario/script_values.h"
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "shell/log.h"
@@ -42,21 +44,7 @@ std::string ObjectPath(const std::string& url) {
 }
 
 // A name the server may give a file: one plain name inside the target folder.
-bool IsPlainFileName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
-}
-
 int ClampToInt(uint64_t value) { return static_cast<int>(std::min<uint64_t>(value, INT_MAX)); }
-
-std::string FormatClock(int64_t time) {
-    std::time_t seconds = static_cast<std::time_t>(time);
-    std::tm parts{};
-    if (!localtime_r(&seconds, &parts)) return "--:--:--";
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &parts);
-    return text;
-}
 
 // A body in text lines: every line loses its line feed and the lines follow
 // each other with nothing between, which comes down to dropping each line
@@ -375,8 +363,8 @@ bool Downloader::HasSameTimestamp(const std::string& name, int64_t& localSize, i
     localSize = remoteSize;
     if (!sameTime) {
         AppLog("Remote fajl nema isti timestamp");
-        AppLog(FormatClock(localTime));
-        AppLog(response.lastModified ? FormatClock(*response.lastModified) : "--:--:--");
+        AppLog(platform::LocalClockText(localTime));
+        AppLog(response.lastModified ? platform::LocalClockText(*response.lastModified) : "--:--:--");
     }
     return false;
 }
