@@ -6,7 +6,7 @@
 // 54, 56, 62 and 64 split the old content at the centre line: 54 pushes the
 // halves apart up and down, 56 apart left and right; 62 pushes them
 // together towards the horizontal centre line and 64 towards the vertical
-// one, where they disappear. 62 and 64 pause with half the speed value.
+// one, where they disappear. 62 and 64 make pauses half as long as the others.
 
 #include <array>
 
@@ -32,7 +32,8 @@ void RunCentreSplit(EffectFrame& frame, int number) {
         case 62: halves = {{{upper, Edge::Bottom}, {lower, Edge::Top}}}; break;
         default: halves = {{{left, Edge::Right}, {right, Edge::Left}}}; break;
     }
-    if (number == 62 || number == 64) frame.SetPauseValue(frame.SpeedValue() / 2.0);
+    // Half as long a pause: no pause at the fastest speed, as for every effect.
+    if (number == 62 || number == 64) frame.SetPauseValue((1000.0 + frame.SpeedValue()) / 2.0);
     MoveTogether(frame, Motion::Uncover, halves);
 }
 
