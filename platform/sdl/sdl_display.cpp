@@ -853,6 +853,9 @@ bool SdlDisplay::Open() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // We may be the screen saver; the system's power saving goes on as usual.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // SIGTERM and SIGINT keep ending the program (a screen-saver host ends
+    // its hacks with SIGTERM).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     videoStarted_ = true;
 
