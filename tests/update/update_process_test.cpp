@@ -324,6 +324,7 @@ TEST_F(UpdateProcessTest, StopDuringTheObjectsEndsWithStepSevenPromptly) {
     EXPECT_EQ(outcome.step, StepStopped);
     auto latency = std::chrono::duration_cast<std::chrono::milliseconds>(ended - stoppedAt).count();
     EXPECT_LT(latency, 1000) << "the stop took " << latency << " ms";
+    std::cout << "update stopped " << latency << " ms after the stop request\n";
     RecordProperty("stop_latency_ms", static_cast<int>(latency));
     EXPECT_FALSE(fs::exists(Version(0) / "big.bin"));
 }
