@@ -1,7 +1,9 @@
-// Fades (4, 65). Every level maps the bytes of the prepared picture through
-// one row of a 256 × 256 table; the levels are paced by the tick count, and
-// when drawing falls behind the plan the missed levels are skipped, so a
-// fade takes about 256 frame periods on any machine.
+// Fades (4, 65). Every level L maps each colour byte v of the prepared
+// picture to v × L / 256 (rounded down): row L of a 256 × 256 table, here
+// computed with two multiplications per pixel on the packed channels. The
+// levels are paced by the tick count, and when drawing falls behind the
+// plan the missed levels are skipped, so a fade takes about 256 frame
+// periods on any machine.
 //
 // 4 fades the picture in from black. 65 first fades the old content under
 // the area out to black (levels 0–127) and then the picture in (128–255),
@@ -10,7 +12,6 @@
 // picture just brought in.
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 #include "scenario/effects/families.h"
@@ -24,24 +25,11 @@ using platform::Pixel;
 
 constexpr int kLevels = 256;
 
-// [level][value] = value × level / 256.
-using LevelTable = std::array<std::array<uint8_t, 256>, kLevels>;
-
-// Filled at first use rather than computed by the compiler, so that its
-// 64 KiB take no room in the program file.
-const LevelTable& Levels() {
-    static LevelTable table;
-    static const bool filled = [] {
-        for (int level = 0; level < kLevels; ++level)
-            for (int value = 0; value < 256; ++value) table[level][value] = static_cast<uint8_t>(value * level / 256);
-        return true;
-    }();
-    (void)filled;
-    return table;
-}
-
-// Draws `source` (area sized) with every colour byte mapped through `row`.
-void DrawLevel(StepPainter& painter, const platform::Surface& source, const std::array<uint8_t, 256>& row) {
+// Draws `source` (area sized) with every colour byte v made v × level / 256.
+// Red and blue are multiplied together: each product fits in its own 16
+// bits, so they cannot disturb each other.
+void DrawLevel(StepPainter& painter, const platform::Surface& source, int level) {
+    const uint32_t factor = static_cast<uint32_t>(level);
     Rect target = painter.Target();
     Point origin = painter.Origin();
     platform::Surface& screen = painter.Screen();
@@ -50,8 +38,10 @@ void DrawLevel(StepPainter& painter, const platform::Surface& source, const std:
         const Pixel* in = source.Row(y - origin.y) + (target.left - origin.x);
         Pixel* out = screen.Row(y) + target.left;
         for (int x = 0; x < width; ++x) {
-            Pixel p = in[x];
-            out[x] = (Pixel{row[(p >> 16) & 0xFF]} << 16) | (Pixel{row[(p >> 8) & 0xFF]} << 8) | row[p & 0xFF];
+            const Pixel p = in[x];
+            const uint32_t redBlue = (((p & 0x00FF00FFu) * factor) >> 8) & 0x00FF00FFu;
+            const uint32_t green = (((p & 0x0000FF00u) * factor) >> 8) & 0x0000FF00u;
+            out[x] = redBlue | green;
         }
     }
     screen.MarkChanged();
@@ -69,7 +59,6 @@ uint32_t FramePeriod(int base, int speedValue) {
 void RunFade(EffectFrame& frame, int number) {
     const bool throughBlack = number == 65;
     if (throughBlack) frame.KeepOldContent();
-    const LevelTable& levels = Levels();
     const uint32_t period = FramePeriod(throughBlack ? 12 : 11, frame.SpeedValue());
     SceneContext& context = frame.Context();
     platform::Clock& clock = context.Clock();
@@ -79,11 +68,11 @@ void RunFade(EffectFrame& frame, int number) {
     while (level < kLevels) {
         frame.Draw([&](StepPainter& painter) {
             if (!throughBlack)
-                DrawLevel(painter, frame.Picture(), levels[level]);
+                DrawLevel(painter, frame.Picture(), level);
             else if (level < kLevels / 2)
-                DrawLevel(painter, frame.Old(), levels[kLevels - 1 - 2 * level]);
+                DrawLevel(painter, frame.Old(), kLevels - 1 - 2 * level);
             else
-                DrawLevel(painter, frame.Picture(), levels[2 * (level - kLevels / 2)]);
+                DrawLevel(painter, frame.Picture(), 2 * (level - kLevels / 2));
         });
         // A stop request ends the fade at once with the picture (checked
         // here too, as a machine that is always behind never waits).

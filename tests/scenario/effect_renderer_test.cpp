@@ -355,3 +355,34 @@ TEST(Effect, DissolveOrderFollowsTheClock) {
 
 }  // namespace
 }  // namespace korv
+
+namespace korv {
+namespace {
+
+TEST(EffectFade, EachLevelScalesEveryColourByteByLevelOver256) {
+    // One pixel per byte value, with the three channels all different.
+    Surface picture(256, 1);
+    for (int v = 0; v < 256; ++v) picture.Set(v, 0, (Pixel(v) << 16) | (Pixel(255 - v) << 8) | Pixel(v / 2));
+    test::CanvasScene scene({256, 1});
+    int draws = 0;
+    scene.window.onDraw = [&](const Surface& screen) {
+        const int level = draws++;
+        if (level >= 256) return;  // the closing copy of the picture
+        for (int v = 0; v < 256; ++v) {
+            const Pixel expected = (Pixel(v * level / 256) << 16) | (Pixel((255 - v) * level / 256) << 8) |
+                                   Pixel((v / 2) * level / 256);
+            ASSERT_EQ(screen.At(v, 0), expected) << "level " << level << ", value " << v;
+        }
+    };
+    EffectRun run;
+    run.effectNumber = 4;
+    run.picture = &picture;
+    run.area = picture.Bounds();
+    run.speedValue = 1000;
+    RunEffect(scene, run);
+    EXPECT_EQ(draws, 257);
+    EXPECT_TRUE(test::SameSurface(scene.window.screen, picture));
+}
+
+}  // namespace
+}  // namespace korv
