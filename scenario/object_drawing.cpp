@@ -21,6 +21,13 @@ constexpr platform::ColourRef kTextKey = platform::Rgb(224, 224, 224);
 
 bool IsFullScreenEffect(int32_t effect) { return effect == 1 || effect == 2; }
 
+// The text `bitmap` drawn keyed over a copy of the screen's `box`.
+platform::Surface ComposeOverScreen(const platform::Surface& screen, const platform::Surface& bitmap, Rect box) {
+    platform::Surface merged = platform::CopyRect(screen, box);
+    platform::Painter(merged).KeyedCopy({0, 0}, bitmap, bitmap.Bounds(), kTextKey);
+    return merged;
+}
+
 // Pictures of the desktop and of the wallpaper take the bytes of the file
 // written at start-up and from then on behave as embedded pictures.
 void LoadDesktopPicture(VisualObject& object) {
@@ -90,15 +97,9 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
         });
         return;
     }
-    if (keyed) {
-        // A transparent text that enters with an effect brings the screen
-        // under it along: merge the two first.
-        window.Draw([&](platform::Surface& surface) {
-            platform::Surface merged = platform::CopyRect(surface, box);
-            platform::Painter(merged).KeyedCopy({0, 0}, bitmap, bitmap.Bounds(), kTextKey);
-            bitmap = std::move(merged);
-        });
-    }
+    // A transparent text that enters with an effect brings the screen under
+    // it along: the effect runs on the text merged with that screen.
+    if (keyed) window.Draw([&](platform::Surface& surface) { bitmap = ComposeOverScreen(surface, bitmap, box); });
     if (effect <= 2) {
         window.Draw([&](platform::Surface& surface) { platform::Painter(surface).Copy(at, bitmap, bitmap.Bounds()); });
         return;

@@ -4,6 +4,7 @@
 
 #include "platform/painter.h"
 #include "platform/text_drawing.h"
+#include "shell/log.h"
 
 namespace korv {
 
@@ -20,12 +21,6 @@ std::shared_ptr<platform::Font> MakeFont(const char* face, int points) {
     description.weight = 400;
     description.faceName = face;
     return platform::Font::Create(description);
-}
-
-std::string Printf(const char* format, auto... values) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, values...);
-    return buffer;
 }
 
 }  // namespace
@@ -46,7 +41,7 @@ std::string StatusMessage(int code, const std::string& text) {
     }
     if (code < 0) return "";
     // The file name comes from the site: shown as text, never as a format.
-    return "File: " + text + Printf(" does not exist on server [%d]", code);
+    return "File: " + text + FormatText(" does not exist on server [%d]", code);
 }
 
 DownloadStatus::DownloadStatus(Size screen) : screen_(screen) {
@@ -108,9 +103,9 @@ void DownloadStatus::Draw(platform::Surface& surface) {
     painter.Fill(percentRect_, kBlack);
     painter.Fill(objectRect_, kBlack);
     double percent = total > 0 && number > 1 ? (number - 1) * 100.0 / total : 0.0;
-    percentRect_ = DrawCentred(surface, *progressFont_, Printf("%.0f%% completed", percent), 90, kYellow);
+    percentRect_ = DrawCentred(surface, *progressFont_, FormatText("%.0f%% completed", percent), 90, kYellow);
     objectRect_ = DrawCentred(surface, *progressFont_,
-                              Printf("Object %d/%d, size: %d, downloaded %d", number, total, size, received), 200, kYellow);
+                              FormatText("Object %d/%d, size: %d, downloaded %d", number, total, size, received), 200, kYellow);
 
     painter.Fill(messageRect_, kBlack);
     messageRect_ = {};

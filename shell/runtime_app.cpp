@@ -437,7 +437,7 @@ DownloadStatus& RuntimeApp::Status() {
     return *downloadStatus_;
 }
 
-UpdateHost& RuntimeApp::Updates() {
+RuntimeUpdateHost& RuntimeApp::Updates() {
     if (!updateHost_) updateHost_ = std::make_unique<RuntimeUpdateHost>(*this, Status());
     return *updateHost_;
 }

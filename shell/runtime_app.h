@@ -26,7 +26,6 @@ class DownloadControl;
 class DownloadStatus;
 class PreviewWindow;
 class RuntimeUpdateHost;
-class UpdateHost;
 class Scenario;
 class SSWnd;
 
@@ -84,7 +83,7 @@ public:
     void OnUpdateTimer(SSWnd& window);
     // The status screen of a saver that downloads its first content.
     DownloadStatus& Status();
-    UpdateHost& Updates();
+    RuntimeUpdateHost& Updates();
     SSWnd* MainWindow() { return mainWindow_.get(); }
     CSceneThread* SceneThread() { return sceneThread_.get(); }
 

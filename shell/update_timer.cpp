@@ -21,7 +21,7 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     }
     if (playerType != PlayerBuiltIn && playerType != PlayerRemote) return;
     if (!downloadControl_) downloadControl_ = std::make_unique<DownloadControl>();
-    auto& host = static_cast<RuntimeUpdateHost&>(Updates());
+    RuntimeUpdateHost& host = Updates();
 
     const int64_t now = platform::SystemClock().Now();
     AppLog("--------------------------------------------");

@@ -23,23 +23,7 @@ namespace korv {
 
 namespace {
 
-std::string Format(const char* format, const std::string& text) {
-    std::vector<char> buffer(text.size() + 256);
-    std::snprintf(buffer.data(), buffer.size(), format, text.c_str());
-    return buffer.data();
-}
-
-std::string Format(const char* format, int value) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
-
-std::string TextFileName(size_t number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "TextFile%03zu.html", number);
-    return name;
-}
+std::string TextFileName(size_t number) { return FormatText("TextFile%03zu.html", number); }
 
 // An object whose declared size is known may grow a little before the
 // script says so; a body far beyond it is no such object.
@@ -80,7 +64,7 @@ bool UpdateJob::FetchConfig(std::string& redirect) {
     } catch (const CDownloadException& failure) {
         AppLog("Download korv.upt - fail");
         if (failure.kind == CDownloadException::kConnection) throw CKorvException(StepConnection);
-        if (failure.kind == CDownloadException::kStatus) AppLog(Format("Server error. Server returned code [%d]", failure.code));
+        if (failure.kind == CDownloadException::kStatus) AppLog(FormatText("Server error. Server returned code [%d]", failure.code));
         return false;
     }
     bool read = ApplyUpdateConfig(platform::JoinPath(workingFolder_, name), host_.Settings());
@@ -103,7 +87,7 @@ bool UpdateJob::FetchScript(const std::string& name, const std::string& url) {
     } catch (const CDownloadException& failure) {
         if (failure.kind == CDownloadException::kConnection) throw CKorvException(StepConnection);
         if (failure.kind == CDownloadException::kStopped) throw CKorvException(StepStopped);
-        AppLog(Format("Server error. Server returned code [%d]", failure.code));
+        AppLog(FormatText("Server error. Server returned code [%d]", failure.code));
         return false;
     }
     return true;
@@ -127,7 +111,7 @@ bool UpdateJob::CheckTextSource(const std::string& url, size_t number) {
     SetUpDownloader(downloader, workingFolder_);
     downloader.SetBodyLimit(16 << 20);
     if (FileExists(platform::JoinPath(workingFolder_, name)) && downloader.IsSameAsRemote(name, url, BodyReading::Lines)) {
-        AppLog(Format("File %s is identical to remote copy, skipping...\n", name));
+        AppLog(FormatText("File %s is identical to remote copy, skipping...\n", name.c_str()));
         return true;
     }
     downloader.SetMode(DownloadMode::TextSource);
@@ -138,7 +122,7 @@ bool UpdateJob::CheckSiteObject(const std::string& name, const std::string& url)
     Downloader downloader;
     SetUpDownloader(downloader, workingFolder_);
     if (FileExists(platform::JoinPath(workingFolder_, name)) && downloader.IsSameAsRemote(name, url, BodyReading::Raw)) {
-        AppLog(Format("File %s is identical to remote copy, skipping...\n", name));
+        AppLog(FormatText("File %s is identical to remote copy, skipping...\n", name.c_str()));
         return true;
     }
     downloader.SetMode(DownloadMode::SiteObject);
@@ -154,7 +138,7 @@ bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& ur
     if (GetFileSizeAndTime(platform::JoinPath(workingFolder_, name), size, time)) {
         int64_t localSize = static_cast<int64_t>(size);
         if (downloader.HasSameTimestamp(name, localSize, time, url)) {
-            AppLog(Format("File %s is identical to remote copy, skipping...\n", name));
+            AppLog(FormatText("File %s is identical to remote copy, skipping...\n", name.c_str()));
             return true;
         }
         AppLog("Fajl nije identican fajlu na serveru");
@@ -174,7 +158,7 @@ void UpdateJob::RunUpdate() {
     host_.ReportStatus(StatusNone, "");
     progress.objectTotal = 0;
     progress.objectNumber = 0;
-    AppLog(Format("Startujem update %s", site_.sourceName));
+    AppLog(FormatText("Startujem update %s", site_.sourceName.c_str()));
     AppLog("--------------------------------------------");
 
     std::string redirect;
@@ -241,8 +225,8 @@ void UpdateJob::RunUpdate() {
         } else {
             ++textsSeen;
         }
-        AppLog(Format("Proveravam fajl : %s", platform::JoinPath(workingFolder_, name)));
-        AppLog(Format("Velicina:%d", kind));
+        AppLog(FormatText("Proveravam fajl : %s", platform::JoinPath(workingFolder_, name).c_str()));
+        AppLog(FormatText("Velicina:%d", kind));
         bool ok = true;
         if (kind == kTextSourceKind) {
             auto known = std::find(textSources_.begin(), textSources_.end(), url);
@@ -254,7 +238,7 @@ void UpdateJob::RunUpdate() {
             }
         } else if (!IsPlainFileName(name)) {
             // A name from the site that would lead out of the version folder.
-            AppLog(Format("Refused file name: %s", name));
+            AppLog(FormatText("Refused file name: %s", name.c_str()));
             ok = false;
         } else if (kind == kSitePageKind) {
             ok = CheckSiteObject(name, EnsureScheme(site_.siteUrl + "/" + name));

@@ -5,7 +5,6 @@
 #include "media/image/image_error.h"
 #include "media/image/image_layer.h"
 #include "media/image/resize.h"
-#include "platform/screen_metrics.h"
 #include "scenario/visual_object.h"
 #include "shell/log.h"
 
@@ -81,18 +80,6 @@ std::optional<platform::Surface> CImageBuffer::LoadAndCreateBitmap(std::span<con
                                                                    int targetWidth, int targetHeight) {
     if (!Load(encoded)) return std::nullopt;
     return CreateBitmapFromBase(naturalSize, targetWidth, targetHeight);
-}
-
-std::optional<platform::Surface> CImageBuffer::ComposeOverScreen(const platform::Surface& screen, int x, int y, int left,
-                                                                 int top, int right, int bottom) const {
-    platform::ScreenBounds primary = platform::PrimaryScreenBounds();
-    std::optional<PixelBuffer> copy = CaptureDC(screen, 0, 0, primary.width, primary.height);
-    if (!copy) return std::nullopt;
-    platform::Surface merged = PixelsToBitmap(*copy);
-    DrawPixelsKeyed(merged, base_, x, y, kKeyColour);
-    std::optional<PixelBuffer> cut = CaptureDC(merged, left, top, right - left, bottom - top);
-    if (!cut) return std::nullopt;
-    return PixelsToBitmap(*cut);
 }
 
 bool CImageBuffer::DrawKeyed(platform::Surface& surface, int x, int y) const {

@@ -37,10 +37,6 @@ public:
                                                          int targetWidth, int targetHeight);
     // As LoadAndCreateBitmap for the base already held (a rendered text).
     std::optional<platform::Surface> CreateBitmapFromBase(Size& naturalSize, int targetWidth, int targetHeight);
-    // The base picture drawn keyed over a copy of the screen, cut to the
-    // rectangle: a transparent text merged with what lies under it.
-    std::optional<platform::Surface> ComposeOverScreen(const platform::Surface& screen, int x, int y, int left, int top,
-                                                       int right, int bottom) const;
     // Draws the base picture; key-coloured pixels leave the surface as it is.
     bool DrawKeyed(platform::Surface& surface, int x, int y) const;
     // Takes a bitmap's pixels as the base picture.
