@@ -1,9 +1,9 @@
 #include "media/image/bmp_writer.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include "media/image/image_error.h"
+#include "media/image/image_file_output.h"
 
 namespace korv {
 
@@ -23,10 +23,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t value) {
 
 bool WriteBmp(const std::string& path, const PixelBuffer& pixels) {
     ClearImageError();
-    if (pixels.Empty() || pixels.bytes.size() != static_cast<size_t>(pixels.width) * pixels.height * 3) {
-        SetImageError(ImageBadParam);
-        return false;
-    }
+    if (!CheckPictureToWrite(pixels)) return false;
     const uint32_t rowBytes = (static_cast<uint32_t>(pixels.width) * 3 + 3) & ~3u;
     const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(pixels.height);
     std::vector<uint8_t> header;
@@ -47,29 +44,20 @@ bool WriteBmp(const std::string& path, const PixelBuffer& pixels) {
     Put32(header, 0);
     Put32(header, 0);
 
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        SetImageError(ImageFileOpen);
-        return false;
-    }
-    out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
-    std::vector<uint8_t> row(rowBytes, 0);
-    for (int y = pixels.height - 1; y >= 0; --y) {
-        const uint8_t* in = pixels.Row(y);
-        for (int x = 0; x < pixels.width; ++x) {
-            row[3 * x] = in[3 * x + 2];
-            row[3 * x + 1] = in[3 * x + 1];
-            row[3 * x + 2] = in[3 * x];
+    return WriteImageFile(path, [&](FILE* file) {
+        if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) return false;
+        std::vector<uint8_t> row(rowBytes, 0);
+        for (int y = pixels.height - 1; y >= 0; --y) {
+            const uint8_t* in = pixels.Row(y);
+            for (int x = 0; x < pixels.width; ++x) {
+                row[3 * x] = in[3 * x + 2];
+                row[3 * x + 1] = in[3 * x + 1];
+                row[3 * x + 2] = in[3 * x];
+            }
+            if (std::fwrite(row.data(), 1, rowBytes, file) != rowBytes) return false;
         }
-        out.write(reinterpret_cast<const char*>(row.data()), rowBytes);
-    }
-    out.close();
-    if (!out) {
-        std::remove(path.c_str());
-        SetImageError(ImageFileWrite);
-        return false;
-    }
-    return true;
+        return true;
+    });
 }
 
 }  // namespace korv

@@ -12,6 +12,7 @@
 
 #include "media/image/decoders.h"
 #include "media/image/image_error.h"
+#include "media/image/image_file_output.h"
 #include "media/image/jpeg_codec.h"
 
 namespace korv {
@@ -136,30 +137,22 @@ std::optional<PixelBuffer> DecodeJpeg(std::span<const uint8_t> bytes) {
 
 bool WriteJpeg(const std::string& path, const PixelBuffer& pixels, int quality, bool progressive) {
     ClearImageError();
-    if (pixels.Empty() || pixels.bytes.size() != static_cast<size_t>(pixels.width) * pixels.height * 3 || quality < 0 ||
-        quality > 100) {
+    if (!CheckPictureToWrite(pixels)) return false;
+    if (quality < 0 || quality > 100) {
         SetImageError(ImageBadParam);
         return false;
     }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        SetImageError(ImageFileOpen);
-        return false;
-    }
-    jpeg_compress_struct info;
-    JpegErrors errors{};
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = OnFatalError;
-    errors.manager.emit_message = OnMessage;
-    jpeg_create_compress(&info);
-    bool written = WriteAll(&info, &errors, file, &pixels, quality, progressive);
-    jpeg_destroy_compress(&info);
-    if (std::fclose(file) != 0) written = false;
-    if (!written) {
-        std::remove(path.c_str());
-        SetImageError(ImageFileWrite);
-    }
-    return written;
+    return WriteImageFile(path, [&](FILE* file) {
+        jpeg_compress_struct info;
+        JpegErrors errors{};
+        info.err = jpeg_std_error(&errors.manager);
+        errors.manager.error_exit = OnFatalError;
+        errors.manager.emit_message = OnMessage;
+        jpeg_create_compress(&info);
+        const bool written = WriteAll(&info, &errors, file, &pixels, quality, progressive);
+        jpeg_destroy_compress(&info);
+        return written;
+    });
 }
 
 }  // namespace korv

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "media/image/image_error.h"
+#include "media/image/image_file_output.h"
 
 namespace korv {
 
@@ -32,27 +33,16 @@ bool WriteAll(png_structp png, png_infop info, FILE* file, const PixelBuffer* pi
 
 bool WritePng(const std::string& path, const PixelBuffer& pixels) {
     ClearImageError();
-    if (pixels.Empty() || pixels.bytes.size() != static_cast<size_t>(pixels.width) * pixels.height * 3) {
-        SetImageError(ImageBadParam);
-        return false;
-    }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        SetImageError(ImageFileOpen);
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!CheckPictureToWrite(pixels)) return false;
     std::vector<png_bytep> rows(static_cast<size_t>(pixels.height));
     for (int y = 0; y < pixels.height; ++y) rows[static_cast<size_t>(y)] = const_cast<uint8_t*>(pixels.Row(y));
-    bool written = png && info && WriteAll(png, info, file, &pixels, rows.data());
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0) written = false;
-    if (!written) {
-        std::remove(path.c_str());
-        SetImageError(ImageFileWrite);
-    }
-    return written;
+    return WriteImageFile(path, [&](FILE* file) {
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+        png_infop info = png ? png_create_info_struct(png) : nullptr;
+        const bool written = png && info && WriteAll(png, info, file, &pixels, rows.data());
+        png_destroy_write_struct(&png, &info);
+        return written;
+    });
 }
 
 }  // namespace korv

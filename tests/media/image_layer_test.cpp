@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "media/image/bmp_writer.h"
 #include "media/image/decoders.h"
@@ -13,6 +18,7 @@
 #include "media/image/image_format.h"
 #include "media/image/image_layer.h"
 #include "media/image/jpeg_codec.h"
+#include "media/image/png_writer.h"
 #include "media/image/resize.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/test_environment.h"
@@ -238,6 +244,35 @@ TEST_F(ImageLayerTest, WrittenBmpAndJpegReadBackInImageMagick) {
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), progressiveFrame, progressiveFrame + 2), bytes.end());
     EXPECT_FALSE(WriteBmp((dir_ / "no-such-folder" / "x.bmp").string(), *decoded));
     EXPECT_FALSE(WriteJpeg(jpeg.string(), PixelBuffer{}, 100, true));
+}
+
+// A disk that fills up mid-picture: each writer reports a write error and
+// leaves no half-written file. The file size limit is set in a child process
+// so that the test's own files are not affected.
+TEST_F(ImageLayerTest, WritersThatRunOutOfRoomLeaveNoFileBehind) {
+    PixelBuffer noise(200, 200);
+    uint32_t seed = 12345;
+    for (uint8_t& byte : noise.bytes) byte = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+    const fs::path bmp = dir_ / "full.bmp", jpeg = dir_ / "full.jpg", png = dir_ / "full.png";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(100);
+        int failures = 0;
+        auto check = [&](bool written, const fs::path& path, int bit) {
+            if (written || GetImageError() != ImageFileWrite || fs::exists(path)) failures |= bit;
+        };
+        check(WriteBmp(bmp.string(), noise), bmp, 1);
+        check(WriteJpeg(jpeg.string(), noise, 100, false), jpeg, 2);
+        check(WritePng(png.string(), noise), png, 4);
+        _exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "bit 1: BMP, 2: JPEG, 4: PNG kept a file or gave another error";
 }
 
 TEST_F(ImageLayerTest, ImageBufferScalesCapturesAndKeys) {

@@ -1,0 +1,21 @@
+#pragma once
+// What the picture writers share: the check of the picture they are given and
+// the file they write it to, which never stays behind half written.
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "media/image/pixel_buffer.h"
+
+namespace korv {
+
+// True when `pixels` is a whole 24-bit picture; sets ImageBadParam otherwise.
+bool CheckPictureToWrite(const PixelBuffer& pixels);
+
+// Creates `path` and lets `write` fill it. When it cannot be opened the error
+// is ImageFileOpen; when `write` fails or the file cannot be closed, the file
+// is removed and the error is ImageFileWrite.
+bool WriteImageFile(const std::string& path, const std::function<bool(std::FILE*)>& write);
+
+}  // namespace korv
