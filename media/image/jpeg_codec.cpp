@@ -24,13 +24,24 @@ namespace {
 constexpr uint64_t kMaxExpansion = 2000;
 constexpr long kMaxDecoderMemory = 768L << 20;
 
+[[noreturn]] void OnFatalError(j_common_ptr info);
+void OnMessage(j_common_ptr info, int level);
+
+// libjpeg's error manager with the jump target for fatal errors.
 struct JpegErrors {
     jpeg_error_mgr manager;
     jmp_buf jump;
     bool truncated;
+
+    jpeg_error_mgr* Install() {
+        jpeg_std_error(&manager);
+        manager.error_exit = OnFatalError;
+        manager.emit_message = OnMessage;
+        return &manager;
+    }
 };
 
-[[noreturn]] void OnFatalError(j_common_ptr info) { longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1); }
+void OnFatalError(j_common_ptr info) { longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1); }
 
 void OnMessage(j_common_ptr info, int level) {
     auto* errors = reinterpret_cast<JpegErrors*>(info->err);
@@ -102,9 +113,7 @@ bool WriteAll(jpeg_compress_struct* info, JpegErrors* errors, FILE* file, const 
 std::optional<PixelBuffer> DecodeJpeg(std::span<const uint8_t> bytes) {
     jpeg_decompress_struct info;
     JpegErrors errors{};
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = OnFatalError;
-    errors.manager.emit_message = OnMessage;
+    info.err = errors.Install();
     jpeg_create_decompress(&info);
     info.mem->max_memory_to_use = kMaxDecoderMemory;
 
@@ -145,9 +154,7 @@ bool WriteJpeg(const std::string& path, const PixelBuffer& pixels, int quality, 
     return WriteImageFile(path, [&](FILE* file) {
         jpeg_compress_struct info;
         JpegErrors errors{};
-        info.err = jpeg_std_error(&errors.manager);
-        errors.manager.error_exit = OnFatalError;
-        errors.manager.emit_message = OnMessage;
+        info.err = errors.Install();
         jpeg_create_compress(&info);
         const bool written = WriteAll(&info, &errors, file, &pixels, quality, progressive);
         jpeg_destroy_compress(&info);
