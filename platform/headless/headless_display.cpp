@@ -33,6 +33,9 @@ struct WindowState {
     CursorShape cursorShape = CursorShape::Arrow;
     bool cursorVisible = true;
     Point cursor;
+
+    // Frames are composed when asked for; nothing to wake.
+    void Changed() {}
 };
 
 // Caller holds state.mutex.
@@ -80,42 +83,6 @@ struct WindowRegistry {
         std::lock_guard lock(mutex);
         return windows.empty() ? nullptr : windows.front();
     }
-};
-
-class HeadlessChild final : public ChildWindow {
-public:
-    HeadlessChild(std::shared_ptr<WindowState> window, std::shared_ptr<ChildState> state)
-        : window_(std::move(window)), state_(std::move(state)) {}
-
-    ~HeadlessChild() override {
-        std::lock_guard lock(window_->mutex);
-        std::erase(window_->children, state_);
-    }
-
-    Rect Bounds() const override {
-        std::lock_guard lock(window_->mutex);
-        return state_->bounds;
-    }
-
-    void SetVisible(bool visible) override {
-        std::lock_guard lock(window_->mutex);
-        state_->visible = visible;
-    }
-
-    bool Visible() const override {
-        std::lock_guard lock(window_->mutex);
-        return state_->visible;
-    }
-
-    void Draw(const std::function<void(Surface&)>& paint) override {
-        std::lock_guard lock(window_->mutex);
-        paint(state_->surface);
-        state_->surface.MarkChanged();
-    }
-
-private:
-    std::shared_ptr<WindowState> window_;
-    std::shared_ptr<ChildState> state_;
 };
 
 class HeadlessWindow final : public Window {
@@ -179,7 +146,7 @@ public:
             std::lock_guard lock(state_->mutex);
             state_->children.push_back(child);
         }
-        return std::make_unique<HeadlessChild>(state_, std::move(child));
+        return std::make_unique<CompositedChild<WindowState>>(state_, std::move(child));
     }
 
     uintptr_t NativeHandle() const override { return 0; }

@@ -211,46 +211,6 @@ struct WindowState {
 // Caller holds state.mutex.
 void ComposeInto(const WindowState& state, Surface& frame) { ComposeFrame(state.surface, state.children, frame); }
 
-class SdlChild final : public ChildWindow {
-public:
-    SdlChild(std::shared_ptr<WindowState> window, std::shared_ptr<ChildState> state)
-        : window_(std::move(window)), state_(std::move(state)) {}
-
-    ~SdlChild() override {
-        std::lock_guard lock(window_->mutex);
-        std::erase(window_->children, state_);
-        window_->Changed();
-    }
-
-    Rect Bounds() const override {
-        std::lock_guard lock(window_->mutex);
-        return state_->bounds;
-    }
-
-    void SetVisible(bool visible) override {
-        std::lock_guard lock(window_->mutex);
-        if (state_->visible == visible) return;
-        state_->visible = visible;
-        window_->Changed();
-    }
-
-    bool Visible() const override {
-        std::lock_guard lock(window_->mutex);
-        return state_->visible;
-    }
-
-    void Draw(const std::function<void(Surface&)>& paint) override {
-        std::lock_guard lock(window_->mutex);
-        paint(state_->surface);
-        state_->surface.MarkChanged();
-        if (state_->visible) window_->Changed();
-    }
-
-private:
-    std::shared_ptr<WindowState> window_;
-    std::shared_ptr<ChildState> state_;
-};
-
 class SdlDisplay;
 
 // ---------------------------------------------------------------------------
@@ -324,7 +284,7 @@ public:
             state_->children.push_back(child);
             state_->Changed();
         }
-        return std::make_unique<SdlChild>(state_, std::move(child));
+        return std::make_unique<CompositedChild<WindowState>>(state_, std::move(child));
     }
 
     uintptr_t NativeHandle() const override { return xwindow_; }
