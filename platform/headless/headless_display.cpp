@@ -48,7 +48,7 @@ Surface Compose(const WindowState& state) {
 struct InputEvent {
     enum class Kind { MouseMove, ButtonDown, DoubleClick, Key, Close } kind = Kind::Close;
     MouseButton button = MouseButton::Left;
-    Point point;
+    Point point{};
     int vk = 0;
     bool alt = false;
 };
@@ -345,42 +345,21 @@ public:
 
     EventLoop& Loop() override { return loop_; }
 
-    void InjectMouseMove(Point client) override {
-        InputEvent event;
-        event.kind = InputEvent::Kind::MouseMove;
-        event.point = client;
-        loop_.Inject(event);
-    }
+    using Kind = InputEvent::Kind;
+
+    void InjectMouseMove(Point client) override { loop_.Inject({.kind = Kind::MouseMove, .point = client}); }
 
     void InjectButtonDown(MouseButton button, Point client) override {
-        InputEvent event;
-        event.kind = InputEvent::Kind::ButtonDown;
-        event.button = button;
-        event.point = client;
-        loop_.Inject(event);
+        loop_.Inject({.kind = Kind::ButtonDown, .button = button, .point = client});
     }
 
     void InjectDoubleClick(MouseButton button, Point client) override {
-        InputEvent event;
-        event.kind = InputEvent::Kind::DoubleClick;
-        event.button = button;
-        event.point = client;
-        loop_.Inject(event);
+        loop_.Inject({.kind = Kind::DoubleClick, .button = button, .point = client});
     }
 
-    void InjectKey(int vk, bool alt) override {
-        InputEvent event;
-        event.kind = InputEvent::Kind::Key;
-        event.vk = vk;
-        event.alt = alt;
-        loop_.Inject(event);
-    }
+    void InjectKey(int vk, bool alt) override { loop_.Inject({.kind = Kind::Key, .vk = vk, .alt = alt}); }
 
-    void InjectCloseRequest() override {
-        InputEvent event;
-        event.kind = InputEvent::Kind::Close;
-        loop_.Inject(event);
-    }
+    void InjectCloseRequest() override { loop_.Inject({.kind = Kind::Close}); }
 
     Surface Screen() override {
         std::shared_ptr<WindowState> window = registry_->InputTarget();
