@@ -13,6 +13,7 @@ namespace {
 std::mutex sinkMutex;
 MessageBoxSink sink;
 std::string defaultCaption = "Screen Saver";
+thread_local MessageBoxSink threadSink;
 
 bool DisplayAvailable() {
     const char* x11 = std::getenv("DISPLAY");
@@ -27,17 +28,23 @@ void SetMessageBoxSink(MessageBoxSink newSink) {
     sink = std::move(newSink);
 }
 
+ThreadMessageRoute::ThreadMessageRoute(MessageBoxSink sink) : previous_(std::move(threadSink)) {
+    threadSink = std::move(sink);
+}
+
+ThreadMessageRoute::~ThreadMessageRoute() { threadSink = std::move(previous_); }
+
 void SetDefaultMessageBoxCaption(const std::string& caption) {
     std::lock_guard lock(sinkMutex);
     defaultCaption = caption;
 }
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
-    MessageBoxSink current;
+    MessageBoxSink current = threadSink;
     std::string title;
     {
         std::lock_guard lock(sinkMutex);
-        current = sink;
+        if (!current) current = sink;
         title = caption.empty() ? defaultCaption : caption;
     }
     if (current) {
