@@ -1,6 +1,8 @@
 #pragma once
 // Where the system keeps its files on this platform.
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 namespace korv::platform {
@@ -13,6 +15,14 @@ std::string ConfigFolder();
 std::string StateFolder();
 // The temporary folder ($TMPDIR, default /tmp), without a final separator.
 std::string TempFolder();
+// The folder for the user's private temporary files (screen captures, media
+// and page copies): "korv" in $XDG_RUNTIME_DIR when that is the user's own
+// 0700 folder, else "korv-<uid>" in the temporary folder. The folder is made
+// 0700 when missing and used only when it is a real folder (not a link)
+// owned by the user that nobody else can enter; when another user holds that
+// name, a fresh folder with a random name serves this process. Empty when no
+// such folder can be had.
+std::string PrivateTempFolder();
 // The user's home folder ($HOME, else the password database); empty if unknown.
 std::string HomeFolder();
 
@@ -22,7 +32,14 @@ inline constexpr char kPathSeparator = '/';
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Creates a new, empty file with a unique name in `folder` whose name starts
-// with `prefix`; returns its path, or an empty text on failure.
+// with `prefix`, readable and writable by the user only; returns its path, or
+// an empty text on failure.
 std::string CreateUniqueTempFile(const std::string& folder, const std::string& prefix);
+
+// Writes a file through `write` so that it appears whole or not at all: the
+// bytes go to a new 0600 file beside `path` (made exclusively, so no link is
+// followed), which then replaces `path` (a link at `path` is replaced, not
+// followed). False, and nothing left behind, when any step fails.
+bool WriteFileReplacing(const std::string& path, const std::function<bool(std::FILE*)>& write);
 
 }  // namespace korv::platform

@@ -1,5 +1,8 @@
 #include "shell/browser.h"
 
+#include <cctype>
+#include <string>
+
 #include "platform/process.h"
 #include "platform/web_browser.h"
 #include "shell/file_helpers.h"
@@ -16,7 +19,26 @@ std::string GetBrowserPath() {
     return GetBrowserFromOpenCommand();
 }
 
+bool IsWebAddress(const std::string& address) {
+    auto startsWith = [&](const char* prefix) {
+        size_t length = std::char_traits<char>::length(prefix);
+        if (address.size() < length) return false;
+        for (size_t i = 0; i < length; ++i)
+            if (std::tolower(static_cast<unsigned char>(address[i])) != prefix[i]) return false;
+        return true;
+    };
+    size_t hostStart = startsWith("http://") ? 7 : startsWith("https://") ? 8 : 0;
+    if (hostStart == 0) return false;
+    if (hostStart == address.size() || address[hostStart] == '/' || address[hostStart] == '?' ||
+        address[hostStart] == '#')
+        return false;
+    for (unsigned char c : address)
+        if (c < 0x20 || c == 0x7f) return false;
+    return true;
+}
+
 bool OpenUrl(const std::string& address) {
+    if (!IsWebAddress(address)) return true;
     std::string browser = GetBrowserFromDefaultVerb();
     if (!browser.empty() && platform::StartProgram(browser, {address})) return false;
     browser = GetBrowserFromOpenCommand();

@@ -17,9 +17,16 @@ std::string GetBrowserFromOpenCommand();
 // second.
 std::string GetBrowserPath();
 
+// Whether `address` may be handed to a browser: an "http://" or "https://"
+// address (any letter case) with a host, without control characters. Links
+// come from sites and scenarios; anything else (a "-" option, a "file:" path,
+// another scheme) could make the browser do what the user never chose.
+bool IsWebAddress(const std::string& address);
+
 // Opens `address`: in the user's browser, else in the desktop's default
 // browser, else with the desktop's handler for addresses. Returns true when
-// the last attempt failed, that is when nothing could be started.
+// the last attempt failed, that is when nothing could be started, and also
+// when `address` is not a web address (nothing is started then).
 bool OpenUrl(const std::string& address);
 
 }  // namespace korv

@@ -80,9 +80,9 @@ std::string GetSpecialFolder(int id) {
     return folder;
 }
 
-std::string GetTempFolder() { return platform::TempFolder(); }
+std::string GetTempFolder() { return platform::PrivateTempFolder(); }
 
-std::string TempFilePath(const std::string& name) { return platform::JoinPath(platform::TempFolder(), name); }
+std::string TempFilePath(const std::string& name) { return platform::JoinPath(GetTempFolder(), name); }
 
 std::string FindSubfolder(const std::string& folder, const std::string& name) {
     if (folder.empty() || name.empty()) return {};
@@ -189,7 +189,7 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
 
 bool WriteTempFile(const void* data, size_t size, std::string& path) {
     path.clear();
-    std::string created = platform::CreateUniqueTempFile(platform::TempFolder(), "Ssd");
+    std::string created = platform::CreateUniqueTempFile(GetTempFolder(), "Ssd");
     bool ok = !created.empty() && (data != nullptr || size == 0);
     if (ok) {
         std::ofstream out(created, std::ios::binary | std::ios::trunc);

@@ -19,7 +19,8 @@ inline constexpr int kFolderLocalAppData = 28;
 // when missing. Empty for other identifiers and on failure.
 std::string GetSpecialFolder(int id);
 
-// The temporary folder without a final '/'.
+// The user's private temporary folder (see platform::PrivateTempFolder),
+// without a final '/'.
 std::string GetTempFolder();
 
 // The temporary folder, a '/' and `name`.

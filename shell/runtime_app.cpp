@@ -468,6 +468,10 @@ void RuntimeApp::ExitInstance() {
 }
 
 void RuntimeApp::OpenExitUrl() {
+    if (!IsWebAddress(exitUrl)) {
+        AppLog("Refused link: " + exitUrl);
+        return;
+    }
     if (OsVersionCode() == kWindows2000) {
         std::string browser = GetBrowserPath();
         if (!browser.empty() && FileExists(browser))

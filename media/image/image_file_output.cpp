@@ -1,6 +1,7 @@
 #include "media/image/image_file_output.h"
 
 #include "media/image/image_error.h"
+#include "platform/folders.h"
 
 namespace korv {
 
@@ -13,17 +14,14 @@ bool CheckPictureToWrite(const PixelBuffer& pixels) {
 }
 
 bool WriteImageFile(const std::string& path, const std::function<bool(std::FILE*)>& write) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        SetImageError(ImageFileOpen);
-        return false;
-    }
-    bool written = write(file);
-    if (std::fclose(file) != 0) written = false;
-    if (!written) {
-        std::remove(path.c_str());
-        SetImageError(ImageFileWrite);
-    }
+    // Pictures are often the user's own screen: written private, and whole
+    // or not at all.
+    bool opened = false;
+    bool written = platform::WriteFileReplacing(path, [&](std::FILE* file) {
+        opened = true;
+        return write(file);
+    });
+    if (!written) SetImageError(opened ? ImageFileWrite : ImageFileOpen);
     return written;
 }
 

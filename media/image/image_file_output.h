@@ -13,9 +13,9 @@ namespace korv {
 // True when `pixels` is a whole 24-bit picture; sets ImageBadParam otherwise.
 bool CheckPictureToWrite(const PixelBuffer& pixels);
 
-// Creates `path` and lets `write` fill it. When it cannot be opened the error
-// is ImageFileOpen; when `write` fails or the file cannot be closed, the file
-// is removed and the error is ImageFileWrite.
+// Lets `write` fill a new private file (0600) that then replaces `path`.
+// When it cannot be created the error is ImageFileOpen; when `write` fails or
+// the file cannot be closed, nothing is left and the error is ImageFileWrite.
 bool WriteImageFile(const std::string& path, const std::function<bool(std::FILE*)>& write);
 
 }  // namespace korv

@@ -5,9 +5,12 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <map>
+#include <mutex>
 #include <vector>
 
 namespace korv::platform {
@@ -30,7 +33,50 @@ std::string XdgFolder(const char* variable, const char* defaultUnderHome) {
     return JoinPath(home, defaultUnderHome);
 }
 
+// A real folder (not a link) of this user that nobody else can enter.
+bool IsPrivateFolder(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & 077) == 0;
+}
+
+// `path` as a private folder: made 0700 when missing, its mode tightened when
+// it is ours but open to others. False when it is a link, not a folder, or
+// another user's.
+bool MakePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) return false;
+    if ((info.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) return false;
+    return IsPrivateFolder(path);
+}
+
 }  // namespace
+
+std::string PrivateTempFolder() {
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/' && IsPrivateFolder(WithoutFinalSeparator(runtime))) {
+        std::string folder = JoinPath(WithoutFinalSeparator(runtime), "korv");
+        if (MakePrivateFolder(folder)) return folder;
+    }
+    std::string base = TempFolder();
+    std::string folder = JoinPath(base, "korv-" + std::to_string(::geteuid()));
+    if (MakePrivateFolder(folder)) return folder;
+
+    // Someone else holds the usual name: a folder with a random name, made
+    // once per process and temporary folder.
+    static std::mutex mutex;
+    static std::map<std::string, std::string> fallbacks;
+    std::lock_guard lock(mutex);
+    auto known = fallbacks.find(base);
+    if (known != fallbacks.end() && IsPrivateFolder(known->second)) return known->second;
+    std::string pattern = folder + "-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!::mkdtemp(buffer.data())) return {};
+    fallbacks[base] = buffer.data();
+    return buffer.data();
+}
 
 std::string HomeFolder() {
     const char* home = getenv("HOME");
@@ -85,6 +131,28 @@ std::string CreateUniqueTempFile(const std::string& folder, const std::string& p
     if (fd < 0) return {};
     close(fd);
     return std::string(buffer.data());
+}
+
+bool WriteFileReplacing(const std::string& path, const std::function<bool(std::FILE*)>& write) {
+    size_t slash = path.rfind(kPathSeparator);
+    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    std::string pattern = JoinPath(folder, ".korv-write-XXXXXX");
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    int fd = mkostemp(buffer.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string temp(buffer.data());
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    bool written = write(file);
+    if (std::fclose(file) != 0) written = false;
+    if (written && ::rename(temp.c_str(), path.c_str()) != 0) written = false;
+    if (!written) ::unlink(temp.c_str());
+    return written;
 }
 
 }  // namespace korv::platform

@@ -1,9 +1,12 @@
 #include "platform/folders.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "tests/support/test_environment.h"
 
@@ -105,6 +108,96 @@ TEST(CreateUniqueTempFileTest, FailsWithoutAUsableFolder) {
     EXPECT_EQ(CreateUniqueTempFile("", "Ssd"), "");
     test::WriteFileBytes(dir / "plain", "x");
     EXPECT_EQ(CreateUniqueTempFile((dir / "plain").string(), "Ssd"), "");
+}
+
+}  // namespace
+}  // namespace korv::platform
+
+namespace korv::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScopedEnv;
+using test::TempDir;
+
+constexpr fs::perms kOwnerOnly = fs::perms::owner_all;
+constexpr fs::perms kOwnerReadWrite = fs::perms::owner_read | fs::perms::owner_write;
+
+// The private folder for screen captures and media copies: the runtime
+// folder when it is the user's own, else a folder of ours in the temporary
+// folder; never a folder or link someone else prepared.
+class PrivateTempFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(run / "user");
+        fs::permissions(run / "user", kOwnerOnly, fs::perm_options::replace);
+        fs::create_directories(tmp.path());
+    }
+    std::string Own() const { return "korv-" + std::to_string(geteuid()); }
+
+    TempDir run, tmp;
+    ScopedEnv tmpdir{"TMPDIR", tmp.str()};
+};
+
+TEST_F(PrivateTempFolderTest, LivesInTheUsersRuntimeFolderAndIsMadeOwnerOnly) {
+    ScopedEnv runtime("XDG_RUNTIME_DIR", (run / "user").string() + "/");
+    EXPECT_EQ(PrivateTempFolder(), (run / "user" / "korv").string());
+    EXPECT_EQ(fs::status(run / "user" / "korv").permissions(), kOwnerOnly);
+
+    // A folder of ours that others could enter is closed again.
+    fs::permissions(run / "user" / "korv", fs::perms::all, fs::perm_options::replace);
+    EXPECT_EQ(PrivateTempFolder(), (run / "user" / "korv").string());
+    EXPECT_EQ(fs::status(run / "user" / "korv").permissions(), kOwnerOnly);
+}
+
+TEST_F(PrivateTempFolderTest, ARuntimeFolderOthersCanEnterOrNoneAtAllGivesTheTemporaryFolder) {
+    fs::permissions(run / "user", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec,
+                    fs::perm_options::replace);
+    for (std::optional<std::string> value : {std::optional<std::string>((run / "user").string()),
+                                             std::optional<std::string>("relative"), std::optional<std::string>()}) {
+        ScopedEnv runtime("XDG_RUNTIME_DIR", value);
+        EXPECT_EQ(PrivateTempFolder(), (tmp / Own()).string()) << value.value_or("(unset)");
+        EXPECT_EQ(fs::status(tmp / Own()).permissions(), kOwnerOnly);
+    }
+    EXPECT_FALSE(fs::exists(run / "user" / "korv"));
+}
+
+TEST_F(PrivateTempFolderTest, APreparedLinkOrFileInItsPlaceIsNeverUsed) {
+    ScopedEnv runtime("XDG_RUNTIME_DIR", std::nullopt);
+    TempDir elsewhere;
+    fs::create_directory_symlink(elsewhere.path(), tmp / Own());
+    std::string folder = PrivateTempFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder, (tmp / Own()).string());
+    EXPECT_FALSE(fs::is_symlink(folder));
+    EXPECT_EQ(fs::status(folder).permissions(), kOwnerOnly);
+    EXPECT_EQ(PrivateTempFolder(), folder) << "one fallback folder per process";
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+}
+
+TEST(WriteFileReplacingTest, WritesAPrivateFileInPlaceOfALinkWithoutFollowingIt) {
+    TempDir dir, elsewhere;
+    test::WriteFileBytes(elsewhere / "target", "precious");
+    fs::create_symlink(elsewhere / "target", dir / "desktop.bmp");
+    ASSERT_TRUE(WriteFileReplacing((dir / "desktop.bmp").string(), [](std::FILE* file) {
+        return std::fputs("BMnew", file) >= 0;
+    }));
+    EXPECT_FALSE(fs::is_symlink(dir / "desktop.bmp"));
+    EXPECT_EQ(test::ReadFileBytes(dir / "desktop.bmp"), "BMnew");
+    EXPECT_EQ(fs::status(dir / "desktop.bmp").permissions(), kOwnerReadWrite);
+    EXPECT_EQ(test::ReadFileBytes(elsewhere / "target"), "precious");
+}
+
+TEST(WriteFileReplacingTest, AFailedWriteLeavesTheOldFileAndNoLitter) {
+    TempDir dir;
+    test::WriteFileBytes(dir / "picture.bmp", "old");
+    EXPECT_FALSE(WriteFileReplacing((dir / "picture.bmp").string(), [](std::FILE* file) {
+        std::fputs("half", file);
+        return false;
+    }));
+    EXPECT_EQ(test::ReadFileBytes(dir / "picture.bmp"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_FALSE(WriteFileReplacing((dir / "missing" / "x.bmp").string(), [](std::FILE*) { return true; }));
 }
 
 }  // namespace

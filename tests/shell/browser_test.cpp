@@ -202,6 +202,25 @@ TEST_F(BrowserTest, OpenUrlFallsBackToTheDesktopHandler) {
     EXPECT_EQ(Recorded("xdg-open"), "[http://www.site.com/]");
 }
 
+TEST(WebAddressTest, OnlyHttpAndHttpsAddressesWithAHostAreOpened) {
+    for (const char* good : {"http://www.site.com/", "HTTPS://Site.com/a page?x=1", "http://host:8080",
+                             "https://h/#top"})
+        EXPECT_TRUE(IsWebAddress(good)) << good;
+    for (const char* bad : {"", "-remote-debugging-port=9222", "--new-window", "file:///home/user/.ssh/id_rsa",
+                            "javascript:alert(1)", "ftp://site.com/", "www.site.com", "http://", "https:///etc/passwd",
+                            "http:/host", " http://site.com/", "http://site.com/\nX-Injected: 1", "http://a\tb/"})
+        EXPECT_FALSE(IsWebAddress(bad)) << bad;
+}
+
+TEST_F(BrowserTest, OpenUrlStartsNothingForAddressesThatAreNotWebAddresses) {
+    Recorder("mybrowser");
+    ScopedEnv list("BROWSER", "mybrowser");
+    for (const char* bad : {"--incognito", "file:///etc/passwd", "smb://server/share"})
+        EXPECT_TRUE(OpenUrl(bad)) << bad;
+    EXPECT_FALSE(WasStarted("mybrowser"));
+    EXPECT_FALSE(WasStarted("xdg-open"));
+}
+
 TEST_F(BrowserTest, OpenUrlReportsThatNothingCouldBeStarted) {
     fs::remove(bin / "xdg-open");
     fs::remove(bin / "xdg-settings");

@@ -43,15 +43,18 @@ TEST(SpecialFolderTest, FolderThatCannotBeMadeGivesNothing) {
     EXPECT_EQ(GetSpecialFolder(kFolderAppData), "");
 }
 
-TEST(TempFolderTest, HasNoFinalSlashAndIsNotShortened) {
+TEST(TempFolderTest, IsThePrivateFolderWithoutFinalSlashAndIsNotShortened) {
     TempDir dir;
     std::string longFolder = dir.str() + "/" + std::string(80, 'x');
+    fs::create_directories(longFolder);
+    ScopedEnv runtime("XDG_RUNTIME_DIR", std::nullopt);
+    std::string own = "korv-" + std::to_string(geteuid());
     {
         ScopedEnv tmp("TMPDIR", longFolder + "/");
-        EXPECT_EQ(GetTempFolder(), longFolder);
+        EXPECT_EQ(GetTempFolder(), longFolder + "/" + own);
     }
     ScopedEnv tmp("TMPDIR", dir.str());
-    EXPECT_EQ(TempFilePath("name.mp3"), dir.str() + "/name.mp3");
+    EXPECT_EQ(TempFilePath("name.mp3"), dir.str() + "/" + own + "/name.mp3");
 }
 
 class HasSubfolderTest : public ::testing::Test {
@@ -242,7 +245,8 @@ TEST(WriteTempFileTest, WritesTheDataToANewSsdFileInTheTemporaryFolder) {
     ASSERT_TRUE(WriteTempFile(bytes.data(), bytes.size(), first));
     ASSERT_TRUE(WriteTempFile(bytes.data(), 3, second));
     EXPECT_NE(first, second);
-    EXPECT_EQ(fs::path(first).parent_path(), user.tempFolder());
+    EXPECT_EQ(fs::path(first).parent_path(), user.privateFolder());
+    EXPECT_EQ(fs::status(first).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::path(first).filename().string().rfind("Ssd", 0), 0u) << first;
     EXPECT_EQ(test::ReadFileBytes(first), bytes);
     EXPECT_EQ(test::ReadFileBytes(second), "abc");
@@ -252,6 +256,7 @@ TEST(WriteTempFileTest, WritesTheDataToANewSsdFileInTheTemporaryFolder) {
 TEST(WriteTempFileTest, ReportsAFolderThatCannotBeWritten) {
     TempDir dir;
     ScopedEnv tmp("TMPDIR", (dir / "missing").string());
+    ScopedEnv runtime("XDG_RUNTIME_DIR", std::nullopt);
     CapturedMessages messages;
     std::string path = "old";
     EXPECT_FALSE(WriteTempFile("x", 1, path));
@@ -264,7 +269,7 @@ TEST(WriteTempFileTest, MissingDataIsAFailureThatLeavesNoFile) {
     CapturedMessages messages;
     std::string path;
     EXPECT_FALSE(WriteTempFile(nullptr, 10, path));
-    EXPECT_TRUE(fs::is_empty(user.tempFolder()));
+    EXPECT_TRUE(!fs::exists(user.privateFolder()) || fs::is_empty(user.privateFolder()));
     EXPECT_EQ(messages.all().size(), 1u);
 }
 

@@ -415,19 +415,24 @@ TEST_F(RuntimeAppTest, LoadingRecordsAChangedSiteAddress) {
     EXPECT_EQ(app_->LoadScenario((VersionFolder(0) / "missing.zep").string(), false), 0);
 }
 
-TEST_F(RuntimeAppTest, StartDeletesOldLogsAndExitDeletesThePictures) {
+TEST_F(RuntimeAppTest, StartDeletesOldLogsAndExitDeletesThePrivatePictures) {
     fs::create_directories(user_.stateHome() / "Halcyra");
     test::WriteFileBytes(user_.stateHome() / "Halcyra" / "korvlog.txt", "old run");
     Start({"/p", "1"});
     EXPECT_FALSE(fs::exists(user_.stateHome() / "Halcyra" / "korvlog.txt"));
-    EXPECT_EQ(app_->desktopBitmapPath, (user_.tempFolder() / "desktop.bmp").string());
-    EXPECT_EQ(app_->wallpaperBitmapPath, (user_.tempFolder() / "wallpaper.bmp").string());
-
-    test::WriteFileBytes(app_->desktopBitmapPath, "BM");
-    test::WriteFileBytes(app_->wallpaperBitmapPath, "BM");
-    app_->ExitInstance();
+    EXPECT_EQ(app_->desktopBitmapPath, (user_.privateFolder() / "desktop.bmp").string());
+    EXPECT_EQ(app_->wallpaperBitmapPath, (user_.privateFolder() / "wallpaper.bmp").string());
+    // The user's screen is readable by the user alone.
+    EXPECT_EQ(fs::status(user_.privateFolder()).permissions(), fs::perms::owner_all);
+    for (const std::string& path : {app_->desktopBitmapPath, app_->wallpaperBitmapPath}) {
+        ASSERT_TRUE(fs::is_regular_file(path)) << path;
+        EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write) << path;
+    }
     EXPECT_FALSE(fs::exists(user_.tempFolder() / "desktop.bmp"));
-    EXPECT_FALSE(fs::exists(user_.tempFolder() / "wallpaper.bmp"));
+
+    app_->ExitInstance();
+    EXPECT_FALSE(fs::exists(app_->desktopBitmapPath));
+    EXPECT_FALSE(fs::exists(app_->wallpaperBitmapPath));
 }
 
 TEST_F(RuntimeAppTest, ExitOpensTheChosenLinkInTheBrowser) {
@@ -452,6 +457,16 @@ TEST_F(RuntimeAppTest, ExitOpensTheChosenLinkInTheBrowser) {
     app_->exitUrl = "http://www.example.com/second";
     app_->ExitInstance();
     EXPECT_EQ(test::ReadFileBytes(record), "http://www.example.com/second");
+
+    // A link that is no web address never reaches the browser.
+    fs::remove(record);
+    for (const char* link : {"--remote-debugging-port=9222", "file:///etc/passwd"}) {
+        Start({"/p", "1"});
+        app_->exitUrl = link;
+        app_->ExitInstance();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(record));
 }
 
 }  // namespace

@@ -48,8 +48,11 @@ IsolatedUser::IsolatedUser()
     : data_("XDG_DATA_HOME", (root_ / "data").string()),
       config_("XDG_CONFIG_HOME", (root_ / "config").string()),
       state_("XDG_STATE_HOME", (root_ / "state").string()),
-      tmp_("TMPDIR", (root_ / "tmp").string()) {
+      tmp_("TMPDIR", (root_ / "tmp").string()),
+      runtime_("XDG_RUNTIME_DIR", (root_ / "run").string()) {
     fs::create_directories(tempFolder());
+    fs::create_directories(runtimeDir());
+    fs::permissions(runtimeDir(), fs::perms::owner_all, fs::perm_options::replace);
 }
 
 CapturedMessages::CapturedMessages() {

@@ -40,8 +40,9 @@ private:
     std::optional<std::string> previous_;
 };
 
-// Points XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_STATE_HOME and TMPDIR into one
-// temporary folder, so a test never touches the real user's files.
+// Points XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_STATE_HOME, XDG_RUNTIME_DIR and
+// TMPDIR into one temporary folder, so a test never touches the real user's
+// files.
 class IsolatedUser {
 public:
     IsolatedUser();
@@ -50,10 +51,13 @@ public:
     std::filesystem::path configHome() const { return root_ / "config"; }
     std::filesystem::path stateHome() const { return root_ / "state"; }
     std::filesystem::path tempFolder() const { return root_ / "tmp"; }
+    std::filesystem::path runtimeDir() const { return root_ / "run"; }
+    // Where the engine keeps this user's private temporary files.
+    std::filesystem::path privateFolder() const { return runtimeDir() / "korv"; }
 
 private:
     TempDir root_;
-    ScopedEnv data_, config_, state_, tmp_;
+    ScopedEnv data_, config_, state_, tmp_, runtime_;
 };
 
 // Collects the message boxes shown during the scope instead of showing them.
