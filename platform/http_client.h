@@ -41,6 +41,10 @@ struct HttpRequest {
     int lowSpeedSeconds = 60;
     // A body longer than this (announced or received) fails the transfer.
     uint64_t maxBodyBytes = kHttpMaxBodyBytes;
+    // When the server announces no length, a body longer than this (and
+    // than maxBodyBytes) fails the transfer; an announced length is taken
+    // as the body's limit.
+    uint64_t maxUnannouncedBodyBytes = kHttpMaxBodyBytes;
     // Polled while the transfer runs; when set, the transfer is cancelled.
     const Event* stop = nullptr;
 };

@@ -10,6 +10,12 @@ namespace korv::platform {
 // Full path of the running program's own file (empty when unknown).
 std::string OwnProgramPath();
 
+// The running process's identifier.
+int CurrentProcessId();
+
+// Whether a process with identifier `pid` exists (of any user).
+bool ProcessExists(int pid);
+
 // The value of an environment variable, or nothing when it is not set.
 std::optional<std::string> GetEnv(const char* name);
 

@@ -7,6 +7,7 @@
 #include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
+#include "platform/process.h"
 #include "resources/string_table.h"
 #include "scenario/record_builder.h"
 #include "scenario/scenario.h"
@@ -51,7 +52,10 @@ CompileResult ScenarioCompiler::Compile() {
         return CompileResult::NewerFormat;
     }
 
-    std::string temp = platform::CreateUniqueTempFile(request_.outputFolder, request_.baseName + ".zep.");
+    // The process identifier in the name tells a later clean-up whether the
+    // writer still runs.
+    std::string temp = platform::CreateUniqueTempFile(
+        request_.outputFolder, request_.baseName + ".zep." + std::to_string(platform::CurrentProcessId()) + "-");
     if (temp.empty()) {
         error_ = "cannot write in " + request_.outputFolder;
         return CompileResult::Failed;

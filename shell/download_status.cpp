@@ -34,6 +34,7 @@ std::string StatusMessage(int code, const std::string& text) {
         case -4: return "Error in script";
         case -5: return "Warning! Update file is missing, will use default.";
         case -6: return "Redirecting to:" + text + ", please wait...";
+        case -20: return text;  // a failure described by the update itself
         case -100:
             return "Warning! 'Do not check for updates' option enabled (check SCR settings dialog). No new data will be "
                    "downloaded.";

@@ -31,6 +31,7 @@
 #include "shell/system_metrics.h"
 #include "update/content_store.h"
 #include "update/download_control.h"
+#include "update/interrupted_writes.h"
 
 namespace korv {
 
@@ -199,9 +200,12 @@ bool RuntimeApp::RunFullScreen() {
     AppLog("Procitao podatke");
 
     saverName = ProgramSaverName(options_.programPath);
+    // Temporary files of writes that a crash cut short.
+    RemoveInterruptedWrites(options_.settingsStore->Root(), true);
+    // The newest version whose scenario is known to load in full.
+    std::string playable = ChoosePlayableVersion();
     PurgeOldVersions(saverName);
-    // The newest version whose scenario was compiled completely.
-    std::string scenarioPath = platform::JoinPath(PlayableVersionFolder(saverName), saverName + ".zep");
+    std::string scenarioPath = playable.empty() ? std::string() : platform::JoinPath(playable, saverName + ".zep");
     AppLog(scenarioPath);
 
     const std::string& lastUpdateName = LoadString(IDS_LAST_UPDATE);
@@ -234,6 +238,34 @@ bool RuntimeApp::RunFullScreen() {
 
     AppLog("Inicijalni zep fajl postoji, startujem njega");
     return StartScenario(windowClassName, "", false) == 1;
+}
+
+std::string RuntimeApp::ChoosePlayableVersion() {
+    VersionFolders versions = ListVersions(saverName);
+    RemoveInterruptedWrites(versions.Latest());
+    for (auto folder = versions.folders.rbegin(); folder != versions.folders.rend(); ++folder) {
+        if (IsMarkedPlayable(*folder, saverName)) return *folder;
+        const std::string scenario = platform::JoinPath(*folder, saverName + ".zep");
+        if (!FileExists(scenario)) continue;
+        // A scenario stored without the mark (by an older engine, or by an
+        // update that ended before it could mark it) plays only when it loads.
+        std::vector<std::string> messages;
+        bool loads = false;
+        {
+            platform::ThreadMessageRoute route([&messages](const platform::MessageBoxRequest& box) { messages.push_back(box.text); });
+            Scenario probe;
+            loads = LoadScenarioInto(probe, scenario, false) != 0;
+        }
+        for (const std::string& message : messages) AppLog(message);
+        if (loads) {
+            MarkPlayable(*folder);
+            return *folder;
+        }
+        AppLog("The stored scenario does not load, it is not played: " + scenario);
+        ReportDownloadStatus(StatusUpdateFailed,
+                             "The stored content does not load" + (messages.empty() ? std::string() : ": " + messages.front()));
+    }
+    return {};
 }
 
 int RuntimeApp::DecidePlayerBuiltIn(const std::string& scenarioPath, bool expired) {
@@ -269,6 +301,7 @@ int RuntimeApp::StartScenario(const std::string& className, const std::string& r
     if (reloadPath.empty()) {
         AppLog("Kreiraj SSWnd");
         if (!CreateMainWindow(downloadAtStart)) return 0;
+        nothingToPlay_ = downloadAtStart;
     } else {
         // The new file is loaded beside the playing scenario first: a damaged
         // file leaves the old scenario playing.
@@ -278,6 +311,8 @@ int RuntimeApp::StartScenario(const std::string& className, const std::string& r
         StopSceneThread();
         AppLog("Scenario kill");
         ReplaceGlobalScenario(std::move(fresh));
+        playingScenarioPath_ = reloadPath;
+        nothingToPlay_ = false;
         AppLog("Scenario reload");
         settings_->WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
     }
@@ -292,7 +327,9 @@ int RuntimeApp::StartScenario(const std::string& className, const std::string& r
 }
 
 int RuntimeApp::LoadScenario(const std::string& path, bool fromBody) {
-    return LoadScenarioInto(GlobalScenario(), path, fromBody);
+    int result = LoadScenarioInto(GlobalScenario(), path, fromBody);
+    playingScenarioPath_ = result && !fromBody ? path : std::string();
+    return result;
 }
 
 int RuntimeApp::LoadScenarioInto(Scenario& target, const std::string& path, bool fromBody) {

@@ -85,6 +85,12 @@ public:
     DownloadStatus& Status();
     RuntimeUpdateHost& Updates();
     SSWnd* MainWindow() { return mainWindow_.get(); }
+    // The stored scenario that plays (empty for the embedded one or none).
+    // Written at start-up and by reloads, both before or on the download
+    // thread that reads it.
+    const std::string& PlayingScenarioPath() const { return playingScenarioPath_; }
+    // Whether the window shows the status screen: no scenario plays yet.
+    bool NothingToPlay() const { return nothingToPlay_; }
     CSceneThread* SceneThread() { return sceneThread_.get(); }
 
     // Members in the order start-up fills them.
@@ -142,6 +148,8 @@ private:
     int DecidePlayerBuiltIn(const std::string& scenarioPath, bool expired);
     int DecidePlayerRemote(const std::string& scenarioPath, bool expired);
     bool RunFullScreen();
+    // The newest stored version whose scenario loads; empty when none.
+    std::string ChoosePlayableVersion();
     bool RunPreview();
     void RunChangePassword();
     void ReadAuthentication();
@@ -155,6 +163,9 @@ private:
     SaverMode mode_ = SaverMode::Unknown;
     uint64_t embeddedScenarioEnd_ = 0;
     bool exited_ = false;
+    std::string playingScenarioPath_;
+    std::atomic<bool> nothingToPlay_{false};
+    int64_t lastTimerDownload_ = 0;
     std::unique_ptr<SaverSettings> settings_;
     std::unique_ptr<DownloadStatus> downloadStatus_;
     std::unique_ptr<RuntimeUpdateHost> updateHost_;

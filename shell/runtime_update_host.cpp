@@ -1,5 +1,6 @@
 #include "shell/runtime_update_host.h"
 
+#include "scenario/scenario.h"
 #include "shell/download_status.h"
 #include "shell/runtime_app.h"
 #include "shell/saver_window.h"
@@ -45,6 +46,13 @@ void RuntimeUpdateHost::ReportStatus(int code, const std::string& text) { status
 bool RuntimeUpdateHost::ReloadScenario(const std::string& path) {
     return app_.StartScenario(app_.windowClassName, path, false) == 1;
 }
+
+bool RuntimeUpdateHost::ScenarioLoads(const std::string& path) {
+    Scenario probe;
+    return app_.LoadScenarioInto(probe, path, false) != 0;
+}
+
+std::string RuntimeUpdateHost::PlayingScenario() { return app_.PlayingScenarioPath(); }
 
 void RuntimeUpdateHost::CloseForNewerFormat() {
     if (SSWnd* window = app_.MainWindow()) window->CloseForNewerFormat();

@@ -25,6 +25,8 @@ public:
     DownloadProgress& Progress() override;
     void ReportStatus(int code, const std::string& text) override;
     bool ReloadScenario(const std::string& path) override;
+    bool ScenarioLoads(const std::string& path) override;
+    std::string PlayingScenario() override;
     void CloseForNewerFormat() override;
     void RequestDownloadAtStart() override;
     bool FirstUpdate() override;

@@ -12,6 +12,12 @@
 
 namespace korv {
 
+namespace {
+
+// How often a saver without content tries again after a failed update.
+constexpr int64_t kEmptySaverRetrySeconds = 5 * 60;
+
+}  // namespace
 
 void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     AppLog("tajmer");
@@ -27,12 +33,24 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     AppLog("--------------------------------------------");
     AppLog("Tajmer je okinuo u: " + platform::LocalClockText(now));
     const std::string lastUpdateName = LoadString(IDS_LAST_UPDATE);
+    // A saver with nothing to play keeps trying while its status screen
+    // shows why the last update failed, whatever "SessionStatus" says: one
+    // failure at start (no network yet) must not leave it blank until the
+    // next run.
+    if (nothingToPlay_ && downloadControl_->EndedAfterFailure() && now - lastTimerDownload_ >= kEmptySaverRetrySeconds) {
+        AppLog("Nothing to play yet, trying the update again");
+        downloadControl_->StopDownload(true);
+        lastTimerDownload_ = now;
+        downloadControl_->StartDownload(host, true);
+        return;
+    }
     if (window.DownloadAtStart()) {
         window.SetDownloadAtStart(false);
         window.RestartUpdateTimer();
         if (Settings().ReadInt(lastUpdateName, 0) == 0) Settings().WriteInt(lastUpdateName, static_cast<int32_t>(now));
         AppLog("Download wrapper starting download");
         downloadControl_->StopDownload(false);
+        lastTimerDownload_ = now;
         downloadControl_->StartDownload(host);
         return;
     }
@@ -46,6 +64,7 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     }
     downloadControl_->StopDownload(false);
     AppLog("Download wrapper starting download");
+    if (!downloadControl_->Busy()) lastTimerDownload_ = now;
     downloadControl_->StartDownload(host);
 }
 

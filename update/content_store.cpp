@@ -1,11 +1,14 @@
 #include "update/content_store.h"
 
+#include <cctype>
 #include <cstdio>
 #include <algorithm>
 #include <filesystem>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/folders.h"
+#include "scenario/script_values.h"
 #include "shell/file_helpers.h"
 #include "shell/log.h"
 
@@ -41,42 +44,90 @@ std::string FindSiteFolder(const std::string& saverName) {
     return found ? site : std::string();
 }
 
-int CountVersions(const std::string& saverName, std::string& latestFolder) {
+std::string VersionFolders::Latest() const {
+    return folders.empty() ? platform::JoinPath(site, VersionName(0)) : folders.back();
+}
+
+VersionFolders ListVersions(const std::string& saverName) {
+    namespace fs = std::filesystem;
+    VersionFolders versions;
     bool found = false;
-    std::string site = ChildFolder(StoreRoot(), saverName, found);
-    int count = 0;
-    std::string latest = platform::JoinPath(site, VersionName(0));
-    while (count < kMaxVersions) {
-        std::string version = ChildFolder(site, VersionName(count), found);
-        if (!found) break;
-        latest = version;
-        ++count;
+    versions.site = ChildFolder(StoreRoot(), saverName, found);
+    if (!found) {
+        versions.site.clear();
+        return versions;
     }
-    latestFolder = latest;
-    return count;
+    // One pass over the site folder: the version folders by number, in
+    // whatever letter case they were made.
+    std::vector<std::string> byNumber(kMaxVersions);
+    std::error_code error;
+    fs::directory_iterator it(versions.site, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (name.size() != 10) continue;
+        std::string lower = name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.compare(0, 7, "version") != 0 || !std::isdigit(static_cast<unsigned char>(lower[7])) ||
+            !std::isdigit(static_cast<unsigned char>(lower[8])) || !std::isdigit(static_cast<unsigned char>(lower[9])))
+            continue;
+        std::error_code typeError;
+        if (!it->is_directory(typeError)) continue;
+        int number = std::stoi(lower.substr(7));
+        if (byNumber[static_cast<size_t>(number)].empty()) byNumber[static_cast<size_t>(number)] = name;
+    }
+    for (const std::string& name : byNumber) {
+        if (name.empty()) break;
+        versions.folders.push_back(platform::JoinPath(versions.site, name));
+    }
+    return versions;
+}
+
+int CountVersions(const std::string& saverName, std::string& latestFolder) {
+    VersionFolders versions = ListVersions(saverName);
+    if (versions.site.empty()) versions.site = platform::JoinPath(StoreRoot(), saverName);
+    latestFolder = versions.Latest();
+    return versions.Count();
+}
+
+bool IsMarkedPlayable(const std::string& folder, const std::string& saverName) {
+    return FileExists(platform::JoinPath(folder, kPlayableMarkName)) &&
+           FileExists(platform::JoinPath(folder, saverName + ".zep"));
+}
+
+bool MarkPlayable(const std::string& folder) {
+    return platform::ReplaceFileAtomically(platform::JoinPath(folder, kPlayableMarkName), "loaded\n");
+}
+
+std::string CandidateBaseName(const std::string& saverName) { return saverName + ".candidate"; }
+
+bool IsStoreOwnName(const std::string& name, const std::string& saverName) {
+    auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    for (const std::string& own : {std::string(kPlayableMarkName), saverName + ".zep", saverName + ".vel",
+                                   CandidateBaseName(saverName) + ".zep"})
+        if (lower(name) == lower(own)) return true;
+    // The clean-up after a crash would take it for a body cut short.
+    return name.rfind(".download-", 0) == 0;
+}
+
+std::string PlayableVersionFolder(const VersionFolders& versions, const std::string& saverName) {
+    for (auto folder = versions.folders.rbegin(); folder != versions.folders.rend(); ++folder)
+        if (IsMarkedPlayable(*folder, saverName)) return *folder;
+    return {};
 }
 
 std::string PlayableVersionFolder(const std::string& saverName) {
-    std::string latest;
-    int count = CountVersions(saverName, latest);
-    std::string site = FindSiteFolder(saverName);
-    for (int number = count - 1; number >= 0 && !site.empty(); --number) {
-        bool found = false;
-        std::string version = ChildFolder(site, VersionName(number), found);
-        if (found && FileExists(platform::JoinPath(version, saverName + ".zep"))) return version;
-    }
-    return latest;
+    return PlayableVersionFolder(ListVersions(saverName), saverName);
 }
 
 bool PurgeOldVersions(const std::string& saverName) {
-    std::string site = FindSiteFolder(saverName);
-    if (site.empty()) return true;
-    std::string latest;
-    int count = CountVersions(saverName, latest);
-    std::string playable = PlayableVersionFolder(saverName);
-    for (int number = 0; number + 1 < count; ++number) {
-        bool found = false;
-        std::string version = ChildFolder(site, VersionName(number), found);
+    VersionFolders versions = ListVersions(saverName);
+    if (versions.site.empty()) return true;
+    std::string playable = PlayableVersionFolder(versions, saverName);
+    for (int number = 0; number + 1 < versions.Count(); ++number) {
+        const std::string& version = versions.folders[static_cast<size_t>(number)];
         if (version == playable) continue;
         if (!DeleteFolderContents(version)) return false;
     }
@@ -123,6 +174,7 @@ bool RenumberVersions(const std::string& site, const std::string& playable) {
         fs::remove_all(entry.path(), error);
         if (error) return false;
     }
+    if (playable.empty()) return true;
     fs::rename(playable, platform::JoinPath(site, VersionName(0)), error);
     return !error;
 }
@@ -139,6 +191,11 @@ std::string InitStoreFolders() {
     return temp;
 }
 
+std::string SaverTempFolder(const std::string& tempFolder, const std::string& saverName) {
+    if (tempFolder.empty() || !IsPlainFileName(saverName)) return {};
+    return EnsureChildFolder(tempFolder, saverName);
+}
+
 bool ChooseVersion(const std::string& saverName, const std::string& tempFolder, std::string& workingFolder,
                    bool& changed) {
     const std::string root = StoreRoot();
@@ -148,8 +205,9 @@ bool ChooseVersion(const std::string& saverName, const std::string& tempFolder, 
         workingFolder = platform::JoinPath(site, VersionName(0));
         return MakeFolder(site) && MakeFolder(workingFolder);
     }
-    std::string latest;
-    int count = CountVersions(saverName, latest);
+    VersionFolders versions = ListVersions(saverName);
+    std::string latest = versions.Latest();
+    int count = versions.Count();
     if (count == 0) {
         workingFolder = platform::JoinPath(site, VersionName(0));
         return MakeFolder(workingFolder);
@@ -171,8 +229,9 @@ bool ChooseVersion(const std::string& saverName, const std::string& tempFolder, 
     }
     AppLog("VEL file changed!");
     if (count >= kMaxVersions) {
-        if (!RenumberVersions(site, PlayableVersionFolder(saverName))) return false;
-        count = 1;
+        std::string playable = PlayableVersionFolder(versions, saverName);
+        if (!RenumberVersions(site, playable)) return false;
+        count = playable.empty() ? 0 : 1;
     }
     workingFolder = platform::JoinPath(site, VersionName(count));
     if (!MakeFolder(workingFolder)) return false;

@@ -4,6 +4,7 @@
 // of a saver's site. Folder names compare without regard to case.
 
 #include <string>
+#include <vector>
 
 namespace korv {
 
@@ -14,15 +15,44 @@ std::string StoreRoot();
 // The site folder of a saver; empty when it does not exist.
 std::string FindSiteFolder(const std::string& saverName);
 
+// The version folders of a saver as one listing of its site folder found
+// them: Version000, Version001, … up to the first missing number (at most
+// 999), each as it is spelled on disk.
+struct VersionFolders {
+    std::string site;                  // empty when the saver has no site folder
+    std::vector<std::string> folders;  // paths, by number
+    int Count() const { return static_cast<int>(folders.size()); }
+    // The latest folder; the path of Version000 when there is none.
+    std::string Latest() const;
+};
+VersionFolders ListVersions(const std::string& saverName);
+
 // Counts the consecutive version folders from Version000 on (at most 999)
 // and gives the path of the latest one (Version000 when there is none).
 int CountVersions(const std::string& saverName, std::string& latestFolder);
 
-// The newest version folder that holds the saver's compiled scenario
-// ("<saverName>.zep"): an update cut short by a crash or a power cut leaves
-// a newer folder without one, and the saver goes on playing the version
-// before it. The latest folder when none holds a scenario.
+// The file in a version folder that says its compiled scenario loaded in
+// full after it was made; a site may not name a file so.
+inline constexpr const char* kPlayableMarkName = "playable.mark";
+
+// Whether `folder` holds the saver's compiled scenario and the mark that it
+// loaded.
+bool IsMarkedPlayable(const std::string& folder, const std::string& saverName);
+// Writes the mark (atomically); false when it cannot be written.
+bool MarkPlayable(const std::string& folder);
+// Whether a name from a site would take the place of a file the store keeps
+// for itself in a version folder (the scenario, its script copy, its
+// candidate, the mark and the temporary files of fetched bodies).
+bool IsStoreOwnName(const std::string& name, const std::string& saverName);
+// The name a freshly compiled scenario has until it has loaded.
+std::string CandidateBaseName(const std::string& saverName);
+
+// The newest version folder whose scenario is marked as loading; empty when
+// there is none. An update cut short, or one whose scenario did not load,
+// leaves a newer folder without the mark, and the saver goes on playing the
+// version before it.
 std::string PlayableVersionFolder(const std::string& saverName);
+std::string PlayableVersionFolder(const VersionFolders& versions, const std::string& saverName);
 
 // Empties every version folder but the latest and the playable one; the
 // folders stay. Returns false at the first entry that cannot be deleted.
@@ -31,6 +61,10 @@ bool PurgeOldVersions(const std::string& saverName);
 // Makes "Halcyra", "KORV" and "Temp" where they are missing and returns the
 // Temp folder; empty when a folder cannot be made.
 std::string InitStoreFolders();
+// The saver's own folder inside Temp (made when missing), where an update
+// keeps the script page and its configuration: savers never share them.
+// Empty when it cannot be made.
+std::string SaverTempFolder(const std::string& tempFolder, const std::string& saverName);
 
 // Chooses the version folder an update fills, after the new script was
 // written to `tempFolder`/temp.vel: the latest one when its script copy is

@@ -22,8 +22,8 @@ DownloadControl::DownloadControl() = default;
 // events and the host it uses.
 DownloadControl::~DownloadControl() { StopDownload(true); }
 
-void DownloadControl::StartDownload(UpdateHost& host) {
-    if (host.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0) == 1) return;
+void DownloadControl::StartDownload(UpdateHost& host, bool despiteSessionStatus) {
+    if (!despiteSessionStatus && host.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0) == 1) return;
     if (!idle_.IsSet()) {
         AppLog("Tread vec radi, preskacem izvrsenje komande");
         return;

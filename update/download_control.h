@@ -36,15 +36,19 @@ public:
     DownloadControl(const DownloadControl&) = delete;
     DownloadControl& operator=(const DownloadControl&) = delete;
 
-    // Starts one update for `host` unless "SessionStatus" is 1, an update is
-    // running or a finished thread was not reaped yet.
-    void StartDownload(UpdateHost& host);
+    // Starts one update for `host` unless "SessionStatus" is 1 (and
+    // `despiteSessionStatus` is not set), an update is running or a finished
+    // thread was not reaped yet.
+    void StartDownload(UpdateHost& host, bool despiteSessionStatus = false);
     // Reaps a thread that finished well; with `force`, also stops a running
     // or failed one and waits for it to end.
     void StopDownload(bool force);
 
     bool Busy() const { return !idle_.IsSet(); }
     bool HasThread() const { return thread_ != nullptr; }
+    // The last update failed and its thread has ended (it is kept until a
+    // forced stop reaps it).
+    bool EndedAfterFailure() const { return thread_ != nullptr && thread_->HasEnded() && !idle_.IsSet(); }
     const platform::Event& IdleEvent() const { return idle_; }
 
 private:

@@ -14,6 +14,7 @@
 #include "platform/folders.h"
 #include "shell/log.h"
 #include "update/base64.h"
+#include "update/interrupted_writes.h"
 
 namespace korv {
 
@@ -113,7 +114,7 @@ public:
 private:
     bool Open() {
         fs::path target(target_);
-        tempPath_ = platform::CreateUniqueTempFile(target.parent_path().string(), ".download-");
+        tempPath_ = platform::CreateUniqueTempFile(target.parent_path().string(), DownloadTempPrefix());
         if (tempPath_.empty() || !file_.Open(tempPath_, platform::File::Mode::Write)) failed_ = true;
         return !failed_;
     }
@@ -215,6 +216,7 @@ platform::HttpRequest Downloader::MakeRequest(const std::string& url, const std:
     request.connectTimeoutSeconds = connectTimeoutSeconds_;
     request.lowSpeedSeconds = lowSpeedSeconds_;
     request.maxBodyBytes = bodyLimit_;
+    request.maxUnannouncedBodyBytes = std::min(unannouncedLimit_.value_or(bodyLimit_), bodyLimit_);
     request.stop = stop_;
     return request;
 }
@@ -292,18 +294,17 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
     }
 
     // Another answer than 200 leaves an empty file, with the time as written.
-    if (!target.empty() && !writeFailed && part->Finish()) {
-        if (response.status == 200 && stamp) {
-            if (part->SetTime(*stamp))
-                AppLog("Vreme kreiranja fajla je setovano...");
-            else
-                AppLog("Nisam mogao da setujem vreme na fajlu...");
-        }
-        if (part->Commit()) {
-            AppLog(FormatText("File %s downloaded ok...", target.c_str()));
-            if (progress_ && counters_) counters_->bytesReceived = 0;
-        }
+    if (target.empty()) throw CDownloadException(CDownloadException::kWrite, 200, "no file may be called " + name);
+    if (writeFailed || !part->Finish()) throw CDownloadException(CDownloadException::kWrite, 200, "cannot write " + target);
+    if (response.status == 200 && stamp) {
+        if (part->SetTime(*stamp))
+            AppLog("Vreme kreiranja fajla je setovano...");
+        else
+            AppLog("Nisam mogao da setujem vreme na fajlu...");
     }
+    if (!part->Commit()) throw CDownloadException(CDownloadException::kWrite, 200, "cannot replace " + target);
+    AppLog(FormatText("File %s downloaded ok...", target.c_str()));
+    if (progress_ && counters_) counters_->bytesReceived = 0;
     AppLog("Download proc finished ok\n");
 }
 

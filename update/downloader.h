@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/event.h"
@@ -39,7 +40,9 @@ inline constexpr const char* kScriptPageFileName = "temp.html";
 
 class CDownloadException : public Exception {
 public:
-    enum Kind { kConnection = 0, kStopped = 1, kStatus = 2 };
+    // kWrite: the body arrived but could not be stored (disk full, file size
+    // limit, permissions, a name that is no plain file name).
+    enum Kind { kConnection = 0, kStopped = 1, kStatus = 2, kWrite = 3 };
     CDownloadException(int kind, int code, std::string text = {});
     int kind;
     int code;  // the HTTP status for kStatus, otherwise 200
@@ -79,15 +82,19 @@ public:
     // The largest body a fetch accepts: at most kHttpMaxBodyBytes, less when
     // the caller knows the object's size.
     void SetBodyLimit(uint64_t bytes);
+    // The limit for a body whose length the server does not announce; an
+    // announced length is trusted up to the body limit. By default the body
+    // limit applies to both.
+    void SetUnannouncedBodyLimit(uint64_t bytes) { unannouncedLimit_ = bytes; }
     void SetTimeouts(int connectSeconds, int lowSpeedSeconds);
 
     // Fetches `url` (in ScriptPage mode the site URL + "/" + `name`) into the
     // target folder. Throws CDownloadException: kind 0 when the connection or
     // request failed (or the body was too large), 1 when the stop event was
-    // set, 2 for a status other than 200 when `failOnStatus` is set. Without
-    // `failOnStatus` such an answer leaves an empty file. A file that cannot
-    // be written is no error; nothing is written then. The file is replaced
-    // only when the whole body arrived.
+    // set, 2 for a status other than 200 when `failOnStatus` is set, 3 when
+    // the file could not be written. Without `failOnStatus` such an answer
+    // leaves an empty file. The file is replaced only when the whole body
+    // arrived and was stored.
     void Fetch(const std::string& name, const std::string& url, bool failOnStatus);
 
     // True when the stored file target folder/`name` has exactly the bytes
@@ -123,6 +130,7 @@ private:
     DownloadProgress* counters_ = nullptr;
     StatusReport statusReport_;
     uint64_t bodyLimit_ = platform::kHttpMaxBodyBytes;
+    std::optional<uint64_t> unannouncedLimit_;
     int connectTimeoutSeconds_ = 15;
     int lowSpeedSeconds_ = 60;
 };

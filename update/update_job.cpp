@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 #include "platform/clock.h"
 #include "platform/folders.h"
+#include "platform/message_box.h"
 #include "resources/string_table.h"
 #include "scenario/scenario_compiler.h"
 #include "scenario/script_values.h"
@@ -16,6 +18,7 @@
 #include "shell/site_address.h"
 #include "update/content_store.h"
 #include "update/downloader.h"
+#include "update/interrupted_writes.h"
 #include "update/text_container.h"
 #include "update/update_config.h"
 
@@ -25,8 +28,10 @@ namespace {
 
 std::string TextFileName(size_t number) { return FormatText("TextFile%03zu.html", number); }
 
-// An object whose declared size is known may grow a little before the
-// script says so; a body far beyond it is no such object.
+// A body whose length the server does not announce may be a little larger
+// than the size the script declares; far beyond it, it is no such object.
+// An announced length is trusted (up to the overall cap): a script that
+// declares a wrong size must not make its object fail for ever.
 uint64_t BodyLimitFor(int32_t declaredSize) {
     uint64_t size = static_cast<uint64_t>(std::max(declaredSize, 0));
     return std::min<uint64_t>(platform::kHttpMaxBodyBytes, size + size / 4 + (uint64_t{1} << 20));
@@ -38,18 +43,23 @@ CKorvException::CKorvException(int stepCode) : Exception("update failed at step 
 
 UpdateJob::UpdateJob(UpdateHost& host, const platform::Event& stop) : host_(host), stop_(stop) {}
 
+void UpdateJob::Report(int code, const std::string& text) {
+    if (code != StatusNone) reported_ = true;
+    host_.ReportStatus(code, text);
+}
+
 void UpdateJob::ThrowIfStopped() const {
     if (stop_.IsSet()) throw CKorvException(StepStopped);
 }
 
-void UpdateJob::SetUpDownloader(Downloader& downloader, const std::string& folder) const {
+void UpdateJob::SetUpDownloader(Downloader& downloader, const std::string& folder) {
     downloader.SetCredentials(site_.useAuth, site_.username, site_.password);
     downloader.SetProxy(site_.proxyStatus, site_.proxyHostPort);
     downloader.SetSiteUrl(site_.siteUrl);
     downloader.SetTargetFolder(folder);
     downloader.SetStopEvent(&stop_);
     downloader.SetProgressCounters(&host_.Progress());
-    downloader.SetStatusReport([this](int code, const std::string& text) { host_.ReportStatus(code, text); });
+    downloader.SetStatusReport([this](int code, const std::string& text) { Report(code, text); });
 }
 
 bool UpdateJob::FetchConfig(std::string& redirect) {
@@ -64,6 +74,7 @@ bool UpdateJob::FetchConfig(std::string& redirect) {
     } catch (const CDownloadException& failure) {
         AppLog("Download korv.upt - fail");
         if (failure.kind == CDownloadException::kConnection) throw CKorvException(StepConnection);
+        if (failure.kind == CDownloadException::kStopped) throw CKorvException(StepStopped);
         if (failure.kind == CDownloadException::kStatus) AppLog(FormatText("Server error. Server returned code [%d]", failure.code));
         return false;
     }
@@ -72,7 +83,9 @@ bool UpdateJob::FetchConfig(std::string& redirect) {
         int32_t minutes = EffectiveIntervalFromServer(host_.Settings());
         if (minutes > 0) host_.SetRefreshMinutes(minutes);
         redirect = host_.Settings().ReadString(LoadString(IDS_REDIRECT_VALUE), "");
-        if (redirect.empty()) redirect = site_.siteUrl;
+        // A target written without a scheme ("host/path") means http, as the
+        // site address does; compared as written it would never match.
+        redirect = redirect.empty() ? site_.siteUrl : EnsureScheme(redirect);
     }
     AppLog("Download korv.upt - ok");
     return read;
@@ -87,7 +100,10 @@ bool UpdateJob::FetchScript(const std::string& name, const std::string& url) {
     } catch (const CDownloadException& failure) {
         if (failure.kind == CDownloadException::kConnection) throw CKorvException(StepConnection);
         if (failure.kind == CDownloadException::kStopped) throw CKorvException(StepStopped);
-        AppLog(FormatText("Server error. Server returned code [%d]", failure.code));
+        if (failure.kind == CDownloadException::kWrite)
+            AppLog("Cannot write the script page: " + failure.text);
+        else
+            AppLog(FormatText("Server error. Server returned code [%d]", failure.code));
         return false;
     }
     return true;
@@ -96,8 +112,9 @@ bool UpdateJob::FetchScript(const std::string& name, const std::string& url) {
 bool UpdateJob::FetchInto(Downloader& downloader, const std::string& name, const std::string& url) {
     try {
         downloader.Fetch(name, url, true);
-    } catch (const CDownloadException&) {
+    } catch (const CDownloadException& failure) {
         AppLog("Fajl ne postoji, i nije uspesno skinut sa servera");
+        if (!failure.text.empty()) AppLog(failure.text);
         return false;
     }
     AppLog("Fajl ne postoji, i uspesno je skinut sa servera");
@@ -132,7 +149,7 @@ bool UpdateJob::CheckSiteObject(const std::string& name, const std::string& url)
 bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& url, int32_t declaredSize) {
     Downloader downloader;
     SetUpDownloader(downloader, workingFolder_);
-    downloader.SetBodyLimit(BodyLimitFor(declaredSize));
+    downloader.SetUnannouncedBodyLimit(BodyLimitFor(declaredSize));
     uint64_t size = 0;
     int64_t time = 0;
     if (GetFileSizeAndTime(platform::JoinPath(workingFolder_, name), size, time)) {
@@ -143,7 +160,8 @@ bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& ur
         }
         AppLog("Fajl nije identican fajlu na serveru");
         host_.Progress().objectSize = static_cast<int>(std::clamp<int64_t>(localSize, 0, INT32_MAX));
-        downloader.SetBodyLimit(BodyLimitFor(static_cast<int32_t>(std::clamp<int64_t>(localSize, declaredSize, INT32_MAX))));
+        downloader.SetUnannouncedBodyLimit(
+            BodyLimitFor(static_cast<int32_t>(std::clamp<int64_t>(localSize, declaredSize, INT32_MAX))));
     }
     downloader.SetMode(DownloadMode::RemoteObject);
     return FetchInto(downloader, name, url);
@@ -154,6 +172,7 @@ void UpdateJob::RunUpdate() {
     site_.siteUrl = EnsureScheme(site_.siteUrl);
     changed_ = false;
     compiled_ = false;
+    reported_ = false;
     DownloadProgress& progress = host_.Progress();
     host_.ReportStatus(StatusNone, "");
     progress.objectTotal = 0;
@@ -164,14 +183,14 @@ void UpdateJob::RunUpdate() {
     std::string redirect;
     if (FetchConfig(redirect) && SiteDirectory(site_.siteUrl) != SiteDirectory(redirect)) {
         host_.MoveToSite(SiteDirectory(redirect), SiteFileName(redirect));
-        host_.ReportStatus(StatusRedirect, redirect);
+        Report(StatusRedirect, redirect);
         throw CKorvException(StepRedirect);
     }
 
     if (!FetchScript(site_.sourceName, site_.siteUrl)) {
         AppLog("Ne postoji zadati fajl, gledam da li postoji default/index");
         if (!FetchScript("", "")) {
-            host_.ReportStatus(StatusNoScriptPage, "");
+            Report(StatusNoScriptPage, "");
             throw CKorvException(StepScriptPage);
         }
     }
@@ -179,20 +198,20 @@ void UpdateJob::RunUpdate() {
     const std::string page = platform::JoinPath(workingFolder_, kScriptPageFileName);
 
     if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, "temp.vel"))) {
-        host_.ReportStatus(StatusNoScript, "");
+        Report(StatusNoScript, "");
         AppLog("Ekstrakcija KORV podataka - fail");
         throw CKorvException(StepNoScript);
     }
     AppLog("Ekstrakcija KORV podataka - ok");
     if (!script_.SplitStatements()) {
         AppLog("Parsiranje KORV podataka - fail");
-        host_.ReportStatus(StatusStatementsFailed, "");
+        Report(StatusStatementsFailed, "");
         throw CKorvException(StepStatements);
     }
     AppLog("Parsiranje KORV podataka - ok");
     if (!script_.CollectObjects()) {
         AppLog("Pokupi podatke o objektima za download - fail");
-        host_.ReportStatus(StatusObjectsFailed, "");
+        Report(StatusObjectsFailed, "");
         throw CKorvException(StepObjects);
     }
     if (script_.ScriptVersion() >= 0) scriptVersion_ = script_.ScriptVersion();
@@ -200,6 +219,10 @@ void UpdateJob::RunUpdate() {
 
     std::string tempFolder = workingFolder_;
     if (!ChooseVersion(site_.saverName, tempFolder, workingFolder_, changed_)) throw CKorvException(StepVersion);
+    // What a write cut short by a crash left in the folder to fill.
+    RemoveInterruptedWrites(workingFolder_);
+    std::error_code ignored;
+    std::filesystem::remove(platform::JoinPath(workingFolder_, CandidateBaseName(site_.saverName) + ".zep"), ignored);
     if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, site_.saverName + ".vel")))
         throw CKorvException(StepScriptCopy);
     if (stop_.IsSet()) {
@@ -212,8 +235,8 @@ void UpdateJob::RunUpdate() {
     textSources_.clear();
     AppLog("Startujem proveru objekata");
     // Compiling needs every named file: one object that is neither current
-    // nor fetched keeps the new scenario from being made.
-    bool allPresent = true;
+    // nor fetched fails the update, and the scenario that plays stays.
+    std::vector<std::string> failed;
     int textsSeen = 0;
     for (size_t i = 0; i < objects.size(); ++i) {
         const std::string name = UnescapeText(objects[i].name);
@@ -228,16 +251,20 @@ void UpdateJob::RunUpdate() {
         AppLog(FormatText("Proveravam fajl : %s", platform::JoinPath(workingFolder_, name).c_str()));
         AppLog(FormatText("Velicina:%d", kind));
         bool ok = true;
+        std::string failedName = name;
         if (kind == kTextSourceKind) {
             auto known = std::find(textSources_.begin(), textSources_.end(), url);
             if (known == textSources_.end()) {
+                failedName = TextFileName(textSources_.size()) + " (" + url + ")";
                 ok = CheckTextSource(url, textSources_.size());
                 // The list numbers the stored files, so a source that failed
                 // still takes its place: later sources keep their numbers.
                 textSources_.push_back(url);
             }
-        } else if (!IsPlainFileName(name)) {
-            // A name from the site that would lead out of the version folder.
+        } else if ((kind == kSitePageKind || kind > 0) &&
+                   (!IsPlainFileName(name) || IsStoreOwnName(name, site_.saverName))) {
+            // A name from the site that would lead out of the version folder
+            // or take the place of the store's own files.
             AppLog(FormatText("Refused file name: %s", name.c_str()));
             ok = false;
         } else if (kind == kSitePageKind) {
@@ -245,26 +272,96 @@ void UpdateJob::RunUpdate() {
         } else if (kind > 0) {
             ok = CheckRemoteObject(name, EnsureScheme(url), kind);
         }
-        allPresent = allPresent && ok;
+        if (!ok) {
+            AppLog(FormatText("Object not fetched: %s", failedName.c_str()));
+            failed.push_back(failedName);
+        }
         ThrowIfStopped();
     }
     if (objects.empty()) changed_ = true;
-    if (!allPresent) return;
-    // An unchanged version whose scenario is there needs no new compile.
-    if (!changed_ && FileExists(platform::JoinPath(workingFolder_, site_.saverName + ".zep"))) return;
+    if (!failed.empty()) {
+        if (!reported_) Report(StatusUpdateFailed, "Could not download " + failed.front());
+        throw CKorvException(StepObjects);
+    }
+    // A version whose scenario is known to load needs no new compile
+    // unless something in it changed.
+    if (!changed_ && IsMarkedPlayable(workingFolder_, site_.saverName)) return;
+    CompilePlayableScenario();
+}
 
+// The new scenario is compiled beside the one in the folder and takes its
+// place only once it has loaded in full: a scenario that compiles but does
+// not load (a reference to an undeclared object, say) is never played, and
+// the folder keeps what it had.
+void UpdateJob::CompilePlayableScenario() {
+    const std::string candidateBase = CandidateBaseName(site_.saverName);
+    const std::string candidate = platform::JoinPath(workingFolder_, candidateBase + ".zep");
     CompileRequest request;
     request.statements = script_.Statements();
     request.contentFolder = workingFolder_;
     request.outputFolder = workingFolder_;
-    request.baseName = site_.saverName;
+    request.baseName = candidateBase;
     request.textSources = textSources_;
     request.readTextItem = ReadTextItem;
     ScenarioCompiler compiler(std::move(request));
-    CompileResult result = compiler.Compile();
+    CompileResult result;
+    {
+        // The compiler's messages (a file it cannot read) go to the log,
+        // never to a dialog the download thread would wait on.
+        std::vector<std::string> messages;
+        platform::ThreadMessageRoute route([&messages](const platform::MessageBoxRequest& box) { messages.push_back(box.text); });
+        result = compiler.Compile();
+        for (const std::string& message : messages) AppLog(message);
+        if (result != CompileResult::Ok && !messages.empty()) Report(StatusUpdateFailed, messages.front());
+    }
     if (compiler.ScriptVersion() > scriptVersion_) scriptVersion_ = compiler.ScriptVersion();
     if (result != CompileResult::Ok) throw CKorvException(StepCompile);
+
+    std::error_code ignored;
+    if (!CandidateLoads(candidate)) {
+        std::filesystem::remove(candidate, ignored);
+        throw CKorvException(StepCompile);
+    }
+    std::error_code error;
+    std::filesystem::rename(candidate, platform::JoinPath(workingFolder_, site_.saverName + ".zep"), error);
+    if (error || !MarkPlayable(workingFolder_)) {
+        std::filesystem::remove(candidate, ignored);
+        AppLog("Cannot store the new scenario in " + workingFolder_);
+        throw CKorvException(StepCompile);
+    }
     compiled_ = true;
+}
+
+bool UpdateJob::CandidateLoads(const std::string& path) {
+    std::vector<std::string> messages;
+    bool loads = false;
+    {
+        platform::ThreadMessageRoute route([&messages](const platform::MessageBoxRequest& box) { messages.push_back(box.text); });
+        loads = host_.ScenarioLoads(path);
+    }
+    for (const std::string& message : messages) AppLog(message);
+    if (!loads) {
+        AppLog("The new scenario does not load, it is not played: " + path);
+        Report(StatusUpdateFailed, "The new content does not load" + (messages.empty() ? std::string() : ": " + messages.front()));
+    }
+    return loads;
+}
+
+std::string UpdateFailureText(int step) {
+    static const char* const kWhat[] = {
+        "the site cannot be reached",
+        "the script page is missing",
+        "the page holds no script",
+        "the script cannot be read",
+        "a file the script names could not be downloaded",
+        "no version folder could be made",
+        "the script could not be stored",
+        "the update was stopped",
+        "the script did not compile",
+        "the saver moved to another site",
+    };
+    if (step < 0 || step > StepRedirect) return FormatText("Update failed (step %d)", step);
+    return FormatText("Update failed (step %d): %s", step, kWhat[step]);
 }
 
 UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& stop, platform::Event& idle) {
@@ -273,14 +370,19 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
     progress.objectTotal = 0;
     progress.objectNumber = 0;
     UpdateJob job(host, stop);
-    job.SetWorkingFolder(InitStoreFolders());
     const std::string saverName = host.Site().saverName;
+    // The script page and the configuration go to the saver's own place:
+    // a page that cannot be written must not leave another saver's to be read.
+    std::string tempFolder = SaverTempFolder(InitStoreFolders(), saverName);
+    RemoveInterruptedWrites(tempFolder);
+    job.SetWorkingFolder(tempFolder);
     try {
         job.RunUpdate();
     } catch (const CKorvException& failure) {
         outcome.step = failure.step;
         outcome.versionFolder = job.WorkingFolder();
         AppLog("Update Screen saver - fail");
+        if (!job.Reported() && failure.step != StepStopped) host.ReportStatus(StatusUpdateFailed, UpdateFailureText(failure.step));
         if (job.ScriptVersion() > kHighestScriptVersion) {
             host.CloseForNewerFormat();
             idle.Set();
@@ -297,15 +399,17 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
     }
     AppLog("Update Screen saver - ok");
     outcome.ok = true;
-    outcome.changed = job.Changed();
+    outcome.changed = job.Compiled();
     outcome.versionFolder = job.WorkingFolder();
     if (!stop.IsSet()) {
-        std::string scenarioPath = platform::JoinPath(PlayableVersionFolder(saverName), saverName + ".zep");
-        // Only a scenario made by this update, or the first check of a saver
-        // that shows the status screen, is worth a reload: reloading what
-        // plays would only restart it.
+        const std::string playable = PlayableVersionFolder(saverName);
+        const std::string scenarioPath = playable.empty() ? std::string() : platform::JoinPath(playable, saverName + ".zep");
+        // A scenario made by this update, a newer playable one that another
+        // process made, or the first check of a saver that shows the status
+        // screen is worth a reload: reloading what plays would only restart it.
         bool firstCheck = host.FirstUpdate() && host.AlwaysCheck();
-        if (job.Compiled() || firstCheck) {
+        bool newerInStore = !scenarioPath.empty() && scenarioPath != host.PlayingScenario();
+        if (job.Compiled() || firstCheck || newerInStore) {
             host.ClearFirstUpdate();
             AppLog("scene changed");
             outcome.reloaded = host.ReloadScenario(scenarioPath);

@@ -32,11 +32,11 @@ enum UpdateStep : int {
     StepScriptPage = 1,   // neither the script page nor the default document
     StepNoScript = 2,     // the page holds no script
     StepStatements = 3,
-    StepObjects = 4,
+    StepObjects = 4,      // the objects could not be collected, or one could not be fetched
     StepVersion = 5,      // no version folder could be chosen
     StepScriptCopy = 6,   // the script could not be stored in the version folder
     StepStopped = 7,
-    StepCompile = 8,
+    StepCompile = 8,      // the script did not compile, or its scenario did not load
     StepRedirect = 9,     // the configuration moved the saver to another site
 };
 
@@ -48,6 +48,8 @@ enum UpdateStatusCode : int {
     StatusStatementsFailed = -3,
     StatusObjectsFailed = -4,
     StatusRedirect = -6,
+    // A failure the other codes do not name: the message line is the text.
+    StatusUpdateFailed = -20,
     StatusUpdatesOff = -100,
 };
 
@@ -77,6 +79,13 @@ public:
     // Plays the scenario at `path` in place of the playing one; false (and
     // the old one plays on) when it cannot be loaded.
     virtual bool ReloadScenario(const std::string& path) = 0;
+    // Loads the scenario at `path` in full, as start-up would, without
+    // playing it: whether it loads. Called on the update's thread; the
+    // messages the loader raises there are taken by the update.
+    virtual bool ScenarioLoads(const std::string& path) = 0;
+    // The path of the stored scenario that plays; empty when none does (the
+    // embedded scenario or the status screen).
+    virtual std::string PlayingScenario() = 0;
     // The script needs a newer engine: close the saver with the notice.
     virtual void CloseForNewerFormat() = 0;
     // The next timer tick starts an update at once.
@@ -97,21 +106,27 @@ public:
     void RunUpdate();
 
     bool Changed() const { return changed_; }
-    // Whether this update compiled a new scenario (it compiles only when
-    // the version changed or its scenario is missing, and only when every
-    // named file is present and current).
+    // Whether this update made a new playable scenario: it compiles when
+    // the version changed or its folder holds no scenario known to load,
+    // only when every named file is present and current, and the scenario
+    // counts only once it has loaded.
     bool Compiled() const { return compiled_; }
+    // Whether the update put a message on the status line.
+    bool Reported() const { return reported_; }
     int32_t ScriptVersion() const { return scriptVersion_; }
     const std::string& WorkingFolder() const { return workingFolder_; }
 
 private:
-    void SetUpDownloader(Downloader& downloader, const std::string& folder) const;
+    void SetUpDownloader(Downloader& downloader, const std::string& folder);
     bool FetchConfig(std::string& redirect);
     bool FetchScript(const std::string& name, const std::string& url);
     bool CheckTextSource(const std::string& url, size_t number);
     bool CheckSiteObject(const std::string& name, const std::string& url);
     bool CheckRemoteObject(const std::string& name, const std::string& url, int32_t declaredSize);
     bool FetchInto(Downloader& downloader, const std::string& name, const std::string& url);
+    void CompilePlayableScenario();
+    bool CandidateLoads(const std::string& path);
+    void Report(int code, const std::string& text);
     void ThrowIfStopped() const;
 
     UpdateHost& host_;
@@ -119,23 +134,29 @@ private:
     UpdateSite site_;
     bool changed_ = false;
     bool compiled_ = false;
+    bool reported_ = false;
     int32_t scriptVersion_ = 360;
     std::string workingFolder_;
     ScriptContainer script_;
     std::vector<std::string> textSources_;
 };
 
+// What failed at `step`, for the status line.
+std::string UpdateFailureText(int step);
+
 // How one run of the download thread ended.
 struct UpdateOutcome {
     bool ok = false;
     int step = -1;          // the failed step when not ok
-    bool changed = false;
+    bool changed = false;   // a new playable scenario was made
     bool reloaded = false;
     std::string versionFolder;
 };
 
 // The download thread's work: one update, then the reload of the scenario
-// when it changed, or the time of the check stored when it did not. On a
+// when it changed or the store holds a newer playable version than the one
+// that plays (another process may have made it), or the time of the check
+// stored when neither. On a
 // failure: the newer-format close, a 3 s pause, no further updates in this
 // run for steps 1–8, and an update with the new site at the next tick for a
 // redirect. `idle` is set when the thread may be replaced by a new one.

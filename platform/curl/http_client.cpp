@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace korv::platform {
@@ -40,6 +41,7 @@ struct Transfer {
     bool refused = false;
     bool stopped = false;
     uint64_t received = 0;
+    uint64_t limit = 0;  // the body limit once the headers are in
 };
 
 bool StopRequested(const Transfer& transfer) {
@@ -67,8 +69,14 @@ bool StartBody(Transfer& transfer) {
         transfer.skipBody = true;
         return false;
     }
-    if (transfer.request->method == HttpMethod::Get && transfer.head.contentLength &&
-        *transfer.head.contentLength > transfer.request->maxBodyBytes) {
+    const HttpRequest& request = *transfer.request;
+    // An announced length bounds the body by itself (libcurl never reads
+    // beyond it); without one the caller's guess of the size does.
+    transfer.limit = transfer.head.contentLength
+                         ? request.maxBodyBytes
+                         : std::min(request.maxBodyBytes, request.maxUnannouncedBodyBytes);
+    if (request.method == HttpMethod::Get && transfer.head.contentLength &&
+        *transfer.head.contentLength > request.maxBodyBytes) {
         transfer.tooLarge = true;
         return false;
     }
@@ -83,7 +91,7 @@ size_t OnWrite(char* data, size_t, size_t size, void* context) {
     }
     if (!StartBody(transfer)) return CURL_WRITEFUNC_ERROR;
     transfer.received += size;
-    if (transfer.received > transfer.request->maxBodyBytes) {
+    if (transfer.received > transfer.limit) {
         transfer.tooLarge = true;
         return CURL_WRITEFUNC_ERROR;
     }
@@ -254,7 +262,7 @@ HttpResponse PerformHttpRequest(const HttpRequest& request, const HttpHandlers& 
         response.message = "stopped";
     } else if (transfer.tooLarge) {
         response.error = HttpError::TooLarge;
-        response.message = "the body exceeds " + std::to_string(request.maxBodyBytes) + " bytes";
+        response.message = "the body exceeds " + std::to_string(transfer.limit ? transfer.limit : request.maxBodyBytes) + " bytes";
     } else if (transfer.refused) {
         response.error = HttpError::Cancelled;
         response.message = "the body was refused";

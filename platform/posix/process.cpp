@@ -374,4 +374,12 @@ std::optional<std::string> CaptureProgramOutput(const std::string& program, cons
     return std::nullopt;
 }
 
+int CurrentProcessId() { return static_cast<int>(::getpid()); }
+
+bool ProcessExists(int pid) {
+    if (pid <= 0) return false;
+    // EPERM: it exists but belongs to someone else.
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
 }  // namespace korv::platform

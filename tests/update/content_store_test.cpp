@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "platform/folders.h"
@@ -82,28 +83,58 @@ TEST_F(ContentStoreTest, AnIncompleteLatestVersionIsFilledAgainNotFailedForever)
     EXPECT_TRUE(changed);
 }
 
-TEST_F(ContentStoreTest, TheLastPlayableVersionSurvivesAnInterruptedUpdate) {
+TEST_F(ContentStoreTest, OnlyAVersionMarkedAsLoadingIsPlayableAndThePurgeKeepsIt) {
     WriteScript(Version(0), "Saver.zep", "old");
+    ASSERT_TRUE(MarkPlayable(Version(0).string()));
     WriteScript(Version(1), "Saver.zep", "played");
     WriteScript(Version(1), "picture.jpg", "x");
-    WriteScript(Version(2), "Saver.vel", "half");  // no scenario: cut short
+    ASSERT_TRUE(MarkPlayable(Version(1).string()));
+    WriteScript(Version(2), "Saver.zep", "compiled, but did not load");
+    WriteScript(Version(3), "Saver.vel", "half");  // cut short
     EXPECT_EQ(PlayableVersionFolder("Saver"), Version(1).string());
     ASSERT_TRUE(PurgeOldVersions("Saver"));
     EXPECT_TRUE(fs::is_empty(Version(0)));
     EXPECT_TRUE(fs::exists(Version(1) / "Saver.zep"));
     EXPECT_TRUE(fs::exists(Version(1) / "picture.jpg"));
-    EXPECT_TRUE(fs::exists(Version(2) / "Saver.vel"));
-    // Once the newest is complete, the older ones are emptied.
-    WriteScript(Version(2), "Saver.zep", "new");
+    EXPECT_TRUE(fs::is_empty(Version(2)));
+    EXPECT_TRUE(fs::exists(Version(3) / "Saver.vel"));  // the latest is being filled
+    // Once a newer one is marked, the older ones are emptied.
+    WriteScript(Version(3), "Saver.zep", "new");
+    ASSERT_TRUE(MarkPlayable(Version(3).string()));
     ASSERT_TRUE(PurgeOldVersions("Saver"));
     EXPECT_TRUE(fs::is_empty(Version(1)));
-    EXPECT_EQ(PlayableVersionFolder("Saver"), Version(2).string());
+    EXPECT_EQ(PlayableVersionFolder("Saver"), Version(3).string());
+    // The mark alone is not enough: the scenario must be there too.
+    fs::remove(Version(3) / "Saver.zep");
+    EXPECT_EQ(PlayableVersionFolder("Saver"), "");
+}
+
+TEST_F(ContentStoreTest, NineHundredNinetyEightVersionsAreListedQuickly) {
+    for (int n = 0; n < kMaxVersions - 1; ++n) fs::create_directories(Version(n));
+    WriteScript(Version(3), "Saver.zep", "played");
+    ASSERT_TRUE(MarkPlayable(Version(3).string()));
+    auto started = std::chrono::steady_clock::now();
+    std::string latest;
+    EXPECT_EQ(CountVersions("Saver", latest), kMaxVersions - 1);
+    EXPECT_EQ(PlayableVersionFolder("Saver"), Version(3).string());
+    EXPECT_TRUE(PurgeOldVersions("Saver"));
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    EXPECT_LT(took.count(), 500) << "listing 998 versions took " << took.count() << " ms";
+    EXPECT_TRUE(fs::exists(Version(3) / "Saver.zep"));
+}
+
+TEST_F(ContentStoreTest, SiteNamesCannotTakeTheStoresOwnFiles) {
+    for (const char* name : {"playable.mark", "Saver.zep", "saver.ZEP", "Saver.vel", "Saver.candidate.zep", ".download-x1y2z3"})
+        EXPECT_TRUE(IsStoreOwnName(name, "Saver")) << name;
+    for (const char* name : {"sky.jpg", "Saver.zep.jpg", "mark", "Other.zep"})
+        EXPECT_FALSE(IsStoreOwnName(name, "Saver")) << name;
 }
 
 TEST_F(ContentStoreTest, AtTheVersionLimitNumberingStartsAgainFromThePlayedVersion) {
     for (int n = 0; n < kMaxVersions; ++n) fs::create_directories(Version(n));
     WriteScript(Version(998), "Saver.vel", "A;");
     WriteScript(Version(998), "Saver.zep", "played");
+    ASSERT_TRUE(MarkPlayable(Version(998).string()));
     std::string folder;
     bool changed = false;
     ASSERT_TRUE(Choose("B;", folder, changed));

@@ -484,17 +484,22 @@ TEST_F(DownloadTest, BodyOverTheLimitFailsAndWritesNothing) {
     EXPECT_EQ(fs::file_size(target_ / "big.bin"), 5000u);
 }
 
-TEST_F(DownloadTest, UnwritableTargetIsNoError) {
+TEST_F(DownloadTest, ABodyThatCannotBeStoredIsAFailedFetch) {
     auto& server = Start();
     server.WriteFile("site/a.txt", "text");
     Downloader downloader = MakeDownloader(DownloadMode::SiteObject);
     downloader.SetTargetFolder((target_ / "missing" / "folder").string());
-    EXPECT_NO_THROW(downloader.Fetch("a.txt", SiteUrl() + "/a.txt", true));
+    try {
+        downloader.Fetch("a.txt", SiteUrl() + "/a.txt", true);
+        ADD_FAILURE() << "a file that cannot be written was taken as fetched";
+    } catch (const CDownloadException& failure) {
+        EXPECT_EQ(failure.kind, CDownloadException::kWrite);
+    }
     EXPECT_FALSE(fs::exists(target_ / "missing"));
-    EXPECT_TRUE(Logged("Download proc finished ok\n"));
+    EXPECT_FALSE(Logged("Download proc finished ok\n"));
     // A name that is not a plain file name is never written either.
     downloader.SetTargetFolder(target_.str());
-    EXPECT_NO_THROW(downloader.Fetch("../a.txt", SiteUrl() + "/a.txt", true));
+    EXPECT_THROW(downloader.Fetch("../a.txt", SiteUrl() + "/a.txt", true), CDownloadException);
     EXPECT_TRUE(FolderNames(target_.path()).empty());
     EXPECT_FALSE(fs::exists(target_.path().parent_path() / "a.txt"));
 }

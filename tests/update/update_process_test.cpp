@@ -9,7 +9,11 @@
 #include <filesystem>
 #include <thread>
 
+#include "media/image/image_layer.h"
+#include "platform/archive.h"
+#include "platform/file.h"
 #include "platform/settings_store.h"
+#include "scenario/scenario.h"
 #include "resources/string_table.h"
 #include "shell/log.h"
 #include "shell/saver_settings.h"
@@ -40,8 +44,23 @@ public:
     void ReportStatus(int code, const std::string& text) override { statuses.push_back({code, text}); }
     bool ReloadScenario(const std::string& path) override {
         reloads.push_back(path);
-        return fs::exists(path);
+        if (!ScenarioLoads(path)) return false;
+        playing = path;
+        return true;
     }
+    // Loads as start-up does: the whole file, every command prepared.
+    bool ScenarioLoads(const std::string& path) override {
+        platform::File file;
+        if (!file.Open(path, platform::File::Mode::Read)) return false;
+        try {
+            platform::ArchiveReader archive(file, platform::kArchiveBufferSize, UINT64_MAX);
+            Scenario scenario;
+            return scenario.Load(archive);
+        } catch (const Exception&) {
+            return false;
+        }
+    }
+    std::string PlayingScenario() override { return playing; }
     void CloseForNewerFormat() override { closedForNewerFormat = true; }
     void RequestDownloadAtStart() override { downloadAtStart = true; }
     bool FirstUpdate() override { return firstUpdate; }
@@ -53,6 +72,7 @@ public:
     DownloadProgress progress;
     std::vector<std::pair<int, std::string>> statuses;
     std::vector<std::string> reloads;
+    std::string playing;
     bool closedForNewerFormat = false;
     bool downloadAtStart = false;
     bool firstUpdate = false;
@@ -66,6 +86,7 @@ class UpdateProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!NginxServer::Available()) GTEST_SKIP() << "nginx is not installed";
+        InitImageLayer();  // texts are rendered when a scenario loads
         options_.stallLocation = "/slow/";
         server_ = std::make_unique<NginxServer>(options_);
         ASSERT_TRUE(server_->Running()) << server_->Failure();
@@ -74,7 +95,12 @@ protected:
         host_.site.saverName = "Saver";
         SetAppLogSink([this](const std::string& line) { log_.push_back(line); });
     }
-    void TearDown() override { SetAppLogSink(nullptr); }
+    void TearDown() override {
+        SetAppLogSink(nullptr);
+        // The update's own account of what went wrong.
+        if (HasFailure())
+            for (const std::string& line : log_) std::cout << "  log: " << line << "\n";
+    }
 
     // The script page: the statements inside the container, each ending
     // with a page line break.
@@ -241,17 +267,23 @@ TEST_F(UpdateProcessTest, MissingScriptPageFallsBackToTheDefaultDocument) {
     EXPECT_FALSE(idleAfter_);
 }
 
-TEST_F(UpdateProcessTest, MissingObjectIsReportedAndNothingIsCompiled) {
+TEST_F(UpdateProcessTest, MissingObjectFailsTheUpdateAndNamesTheObject) {
     PublishStandardSite();
     fs::remove(server_->Root() / "site" / "sky.jpg");
     UpdateOutcome outcome = Update();
-    EXPECT_TRUE(outcome.ok);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.step, StepObjects);
     EXPECT_FALSE(fs::exists(Version(0) / "Saver.zep"));
     EXPECT_TRUE(host_.reloads.empty());
     bool reported = false;
     for (auto& [code, text] : host_.statuses) reported = reported || (code == 404 && text == "/site/sky.jpg");
     EXPECT_TRUE(reported);
     EXPECT_TRUE(Logged("Fajl ne postoji, i nije uspesno skinut sa servera"));
+    EXPECT_TRUE(Logged("Object not fetched: sky.jpg"));
+    EXPECT_FALSE(Logged("Update Screen saver - ok"));
+    // A failure: no check time (the next run tries at once), no more tries in this run.
+    EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_LAST_UPDATE), 0), 0);
+    EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0), 1);
 }
 
 TEST_F(UpdateProcessTest, RedirectMovesTheSaverAndTheNextUpdateUsesTheNewSite) {
@@ -294,9 +326,11 @@ TEST_F(UpdateProcessTest, HostileNamesWriteNothingOutsideTheStore) {
     server_->WriteFile("site/evil.jpg", "EVIL", 1'700'000'000);
     PublishScript({"VERSION 500", "IMAGE e,../../../../escaped.jpg,4,NRM,0,0,,," + server_->Url("/site/evil.jpg") + ",",
                    "IMAGE f,\\047x.jpg,4,NRM,0,0,,," + server_->Url("/site/evil.jpg") + ",",
-                   "SHOWHTML v,0,0,10,10,,,ON,../page.html"});
+                   "SHOWHTML v,0,0,10,10,,,ON,../page.html", "IMAGE m,playable.mark,4,NRM,0,0,,," + server_->Url("/site/evil.jpg") + ","});
     UpdateOutcome outcome = Update();
-    EXPECT_TRUE(outcome.ok);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.step, StepObjects);
+    EXPECT_TRUE(Logged("Refused file name: playable.mark"));
     EXPECT_FALSE(fs::exists(Version(0) / "Saver.zep"));
     const std::string served = server_->Root().parent_path().string();
     for (const auto& entry : fs::recursive_directory_iterator(user_.root().path())) {
