@@ -1,18 +1,22 @@
-// korv-tool render: plays a scenario (or a saver's embedded scenario) on a
-// headless display with a virtual clock and writes the screen at chosen
-// virtual times as PNG files. Time passes only while the scenario waits, so
-// the frames are exactly repeatable.
+// korv-tool render: plays a scenario, or what a saver plays at start-up (its
+// newest playable stored version by its player type's rules; its embedded
+// scenario with --embedded), on a headless display with a virtual clock and
+// writes the screen at chosen virtual times as PNG files. Time passes only
+// while the scenario waits, so the frames are exactly repeatable. Messages
+// the saver would show go to stderr.
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <mutex>
 
 #include "media/image/image_layer.h"
 #include "media/image/png_writer.h"
 #include "platform/clock.h"
 #include "platform/display.h"
+#include "platform/message_box.h"
 #include "platform/painter.h"
 #include "scenario/scene_thread.h"
 #include "tools/commands.h"
@@ -86,8 +90,9 @@ class NullHandler : public platform::WindowHandler {};
 }  // namespace
 
 int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
-    ToolArguments args(arguments, {"--size", "--at", "--out"}, {});
-    if (args.Positional().size() != 1) throw UsageError("usage: korv-tool render FILE --size WxH --at T1,T2,... --out DIR");
+    ToolArguments args(arguments, {"--size", "--at", "--out"}, {"--embedded"});
+    if (args.Positional().size() != 1)
+        throw UsageError("usage: korv-tool render FILE [--embedded] --size WxH --at T1,T2,... --out DIR");
     const std::string& path = args.Positional()[0];
     Size size = ParseSize(args.Required("--size"));
     std::vector<Capture> captures = ParseTimes(args.Required("--at"));
@@ -101,8 +106,13 @@ int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
     if (!file.Open(path, platform::File::Mode::Read)) throw ToolError("cannot open " + path);
     ScenarioLocation location = LocateScenario(file, path);
     Scenario scenario;
-    if (location.HasScenario()) LoadScenarioAt(file, location, scenario, path);
+    if (location.isSaver && !args.Flag("--embedded"))
+        LoadStartUpScenario(file, location, scenario, path, std::cerr);
+    else if (location.HasScenario())
+        LoadScenarioAt(file, location, scenario, path);
     file.Close();
+    // What the scenario would show in a message box while it plays.
+    platform::SetMessageBoxSink([](const platform::MessageBoxRequest& box) { std::cerr << OneLine(box.text) << "\n"; });
 
     platform::VirtualClock clock(1'800'000'000);
     auto display = platform::CreateHeadlessDisplay(size.width, size.height, &clock);

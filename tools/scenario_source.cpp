@@ -4,8 +4,12 @@
 #include "platform/exception.h"
 #include "platform/message_box.h"
 #include "resources/string_table.h"
+#include "platform/folders.h"
+#include "shell/file_helpers.h"
+#include "shell/runtime_app.h"
 #include "shell/saver_file.h"
 #include "tools/commands.h"
+#include "update/content_store.h"
 
 namespace korv::tool {
 
@@ -68,6 +72,37 @@ void LoadScenarioAt(platform::File& file, const ScenarioLocation& location, Scen
         if (!messages.empty()) reason += ": " + messages;
         throw ToolError(path + " is damaged: " + OneLine(reason));
     }
+}
+
+std::string LoadStartUpScenario(platform::File& file, const ScenarioLocation& location, Scenario& scenario,
+                                const std::string& path, std::ostream& messages) {
+    const int32_t type = location.payload.playerType;
+    const bool embeddedOnly = type == PlayerClassic || type == PlayerClassicExitButton;
+    if (!embeddedOnly) {
+        const std::string saverName = ProgramSaverName(path);
+        VersionFolders versions = ListVersions(saverName);
+        for (auto folder = versions.folders.rbegin(); folder != versions.folders.rend(); ++folder) {
+            // Marked versions first of all; a scenario without the mark is
+            // tried as start-up tries it.
+            const std::string stored = platform::JoinPath(*folder, saverName + ".zep");
+            if (!IsMarkedPlayable(*folder, saverName) && !FileExists(stored)) continue;
+            platform::File storedFile;
+            if (!storedFile.Open(stored, platform::File::Mode::Read)) continue;
+            try {
+                scenario.Clear();
+                LoadScenarioAt(storedFile, ScenarioLocation{}, scenario, stored);
+                return stored;
+            } catch (const ToolError& error) {
+                scenario.Clear();
+                messages << error.what() << "\n";
+            }
+        }
+        if (type != PlayerBuiltIn)
+            throw ToolError(path + " has no playable version yet: the saver would show \"Please wait...\" and download");
+    }
+    if (!location.HasScenario()) throw ToolError(path + " embeds no scenario");
+    LoadScenarioAt(file, location, scenario, path);
+    return {};
 }
 
 }  // namespace korv::tool

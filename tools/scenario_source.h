@@ -4,6 +4,7 @@
 // payload).
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "platform/file.h"
@@ -26,5 +27,14 @@ ScenarioLocation LocateScenario(platform::File& file, const std::string& path);
 // Loads the scenario found there; throws ToolError with the reason when it
 // does not load. Message boxes of the loader become part of that reason.
 void LoadScenarioAt(platform::File& file, const ScenarioLocation& location, Scenario& scenario, const std::string& path);
+
+// Loads what the saver at `path` (located as `location`) plays at start-up,
+// by its player type: the newest stored version whose scenario loads, else
+// the embedded scenario where the type allows it. Stored versions that do
+// not load are reported to `messages` and passed over. Throws ToolError when
+// the saver would have nothing to play. Returns the path of what it loaded
+// ("" for the embedded scenario).
+std::string LoadStartUpScenario(platform::File& file, const ScenarioLocation& location, Scenario& scenario,
+                                const std::string& path, std::ostream& messages);
 
 }  // namespace korv::tool

@@ -53,6 +53,7 @@ void DownloadControl::StopDownload(bool force) {
             AppLog("Event setovan");
             thread_->Join();
             thread_.reset();
+            idle_.Set();  // no thread is left: the next start may run
         }
     }
     AppLog("Download tred zaustavljen");

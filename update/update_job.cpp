@@ -58,6 +58,7 @@ void UpdateJob::SetUpDownloader(Downloader& downloader, const std::string& folde
     downloader.SetSiteUrl(site_.siteUrl);
     downloader.SetTargetFolder(folder);
     downloader.SetStopEvent(&stop_);
+    downloader.SetTimeouts(15, site_.stallSeconds);
     downloader.SetProgressCounters(&host_.Progress());
     downloader.SetStatusReport([this](int code, const std::string& text) { Report(code, text); });
 }
@@ -218,9 +219,12 @@ void UpdateJob::RunUpdate() {
     AppLog("Pokupi podatke o objektima za download - ok");
 
     std::string tempFolder = workingFolder_;
+    // What a write cut short by a crash left in the latest folder (the one
+    // an update fills) is of no use to anyone.
+    std::string latest;
+    CountVersions(site_.saverName, latest);
+    RemoveInterruptedWrites(latest);
     if (!ChooseVersion(site_.saverName, tempFolder, workingFolder_, changed_)) throw CKorvException(StepVersion);
-    // What a write cut short by a crash left in the folder to fill.
-    RemoveInterruptedWrites(workingFolder_);
     std::error_code ignored;
     std::filesystem::remove(platform::JoinPath(workingFolder_, CandidateBaseName(site_.saverName) + ".zep"), ignored);
     if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, site_.saverName + ".vel")))

@@ -63,6 +63,8 @@ struct UpdateSite {
     std::string password;
     int32_t proxyStatus = 0;
     std::string proxyHostPort;
+    // A transfer that moves less than a byte a second for this long fails.
+    int stallSeconds = 60;
 };
 
 // What an update needs from the application around it.

@@ -379,7 +379,19 @@ int CurrentProcessId() { return static_cast<int>(::getpid()); }
 bool ProcessExists(int pid) {
     if (pid <= 0) return false;
     // EPERM: it exists but belongs to someone else.
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM) return false;
+    // A process that ended but was not reaped yet (a zombie) runs no more.
+    std::string stat = "/proc/" + std::to_string(pid) + "/stat";
+    int fd = ::open(stat.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true;
+    char buffer[512];
+    ssize_t got = ::read(fd, buffer, sizeof buffer - 1);
+    ::close(fd);
+    if (got <= 0) return true;
+    buffer[got] = '\0';
+    // "pid (name) S ...": the state follows the last ')'.
+    const char* close = std::strrchr(buffer, ')');
+    return !(close && close[1] == ' ' && (close[2] == 'Z' || close[2] == 'X'));
 }
 
 }  // namespace korv::platform

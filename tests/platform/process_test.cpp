@@ -253,3 +253,25 @@ TEST_F(StartProgramTest, UsesTheWorkingFolder) {
 
 }  // namespace
 }  // namespace korv::platform
+
+namespace korv::platform {
+namespace {
+
+// Temporary files carry their writer's process identifier; a writer that
+// ended (also one nobody has reaped yet) no longer runs.
+TEST(ProcessExistsTest, TellsARunningProcessFromOneThatEnded) {
+    EXPECT_TRUE(ProcessExists(CurrentProcessId()));
+    EXPECT_FALSE(ProcessExists(0));
+    EXPECT_FALSE(ProcessExists(2147483646));
+    pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    // Ended but not reaped: a zombie.
+    for (int i = 0; i < 200 && ProcessExists(child); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(ProcessExists(child));
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+}
+
+}  // namespace
+}  // namespace korv::platform

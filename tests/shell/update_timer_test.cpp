@@ -9,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "resources/string_table.h"
+#include "shell/download_status.h"
 #include "shell/log.h"
 #include "shell/saver_window.h"
 #include "tests/support/command_runner.h"
@@ -134,6 +135,55 @@ TEST_F(UpdateTimerTest, ASaverWithoutContentDownloadsItsFirstVersionAndPlaysIt) 
     }
     EXPECT_TRUE(red) << "the downloaded scenario never played";
     EXPECT_EQ(Count("scene changed"), 1u);
+}
+
+// No network when a saver without content starts: the status screen says
+// which step failed, and the saver tries again every five minutes while it
+// has nothing to play, even after a failure that ends updates for the run.
+TEST_F(UpdateTimerTest, ASaverWithNothingToPlayRetriesEveryFiveMinutes) {
+    PayloadRecord record;
+    record.playerType = PlayerRemote;
+    record.siteUrl = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/site";
+    record.sourceName = "index.html";
+    record.intervalUnit = UnitDays;
+    record.intervalCount = 1;
+    Settings().WriteInt(LoadString(IDS_PROXY_STATUS), 0);
+    // Without the status screen's drawing the virtual clock moves only here.
+    class NoSceneApp : public test::HeadlessApp {
+    public:
+        using HeadlessApp::HeadlessApp;
+
+    protected:
+        bool StartSceneThread(bool) override { return true; }
+    };
+    test::WriteSaver(user_.root() / "feed", record);
+    app_ = std::make_unique<NoSceneApp>(RuntimeApp::Options{{"/s"}, (user_.root() / "feed").string(), std::nullopt});
+    ASSERT_TRUE(app_->InitInstance());
+    ASSERT_NE(app_->MainWindow(), nullptr);
+    SSWnd& window = *app_->MainWindow();
+    auto failures = [this] { return Count("Update Screen saver - fail"); };
+    auto waitForFailures = [&](size_t count) {
+        for (int i = 0; i < 400 && failures() < count; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        return failures();
+    };
+
+    app_->OnUpdateTimer(window);
+    ASSERT_EQ(waitForFailures(1), 1u);
+    EXPECT_EQ(app_->Status().Message(), "Update failed (step 0): the site cannot be reached");
+    // As after a failure that ends this run's updates.
+    Settings().WriteInt(LoadString(IDS_SESSION_STATUS), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));  // the failed update's pause
+
+    clock_.Advance(4 * 60 * 1000);
+    app_->OnUpdateTimer(window);
+    EXPECT_EQ(Count("Nothing to play yet, trying the update again"), 0u);
+    clock_.Advance(61 * 1000);
+    app_->OnUpdateTimer(window);
+    EXPECT_EQ(Count("Nothing to play yet, trying the update again"), 1u);
+    EXPECT_EQ(waitForFailures(2), 2u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    app_->OnUpdateTimer(window);  // not again at once
+    EXPECT_EQ(Count("Nothing to play yet, trying the update again"), 1u);
 }
 
 }  // namespace

@@ -17,7 +17,9 @@
 #include "resources/string_table.h"
 #include "shell/log.h"
 #include "shell/saver_settings.h"
+#include "tests/support/fault_server.h"
 #include "tests/support/nginx_server.h"
+#include "update/content_store.h"
 #include "tests/support/test_environment.h"
 #include "update/download_control.h"
 
@@ -284,6 +286,157 @@ TEST_F(UpdateProcessTest, MissingObjectFailsTheUpdateAndNamesTheObject) {
     // A failure: no check time (the next run tries at once), no more tries in this run.
     EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_LAST_UPDATE), 0), 0);
     EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0), 1);
+}
+
+// A site edit that compiles but refers to an object it never declares: the
+// scenario does not load, so it never plays, now or at the next start.
+TEST_F(UpdateProcessTest, AScenarioThatDoesNotLoadIsNeverPlayedAndTheOldOneStays) {
+    PublishStandardSite();
+    ASSERT_TRUE(Update().ok);
+    host_.reloads.clear();
+    host_.Settings().WriteInt(LoadString(IDS_LAST_UPDATE), 0);
+    auto script = StandardScript();
+    script.push_back("SHOW ghost,CTR,CTR,0,0,0,100");
+    PublishScript(script);
+
+    UpdateOutcome outcome = Update();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.step, StepCompile);
+    EXPECT_TRUE(host_.reloads.empty());
+    EXPECT_FALSE(fs::exists(Version(1) / "Saver.zep"));
+    EXPECT_FALSE(fs::exists(Version(1) / "Saver.candidate.zep"));
+    ASSERT_FALSE(host_.statuses.empty());
+    EXPECT_EQ(host_.statuses.back().first, StatusUpdateFailed);
+    EXPECT_EQ(host_.statuses.back().second.rfind("The new content does not load: ", 0), 0u) << host_.statuses.back().second;
+    EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_LAST_UPDATE), 0), 0);
+    EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0), 1);
+    // What the next start plays, after its purge.
+    EXPECT_EQ(PlayableVersionFolder("Saver"), Version(0).string());
+    ASSERT_TRUE(PurgeOldVersions("Saver"));
+    EXPECT_TRUE(fs::exists(Version(0) / "Saver.zep"));
+    // The same edit fails again instead of passing as "unchanged".
+    EXPECT_EQ(Update().step, StepCompile);
+    EXPECT_EQ(PlayableVersionFolder("Saver"), Version(0).string());
+}
+
+// A newer version that another process (korv-tool update, a second
+// instance) made is played at the next check, although this update finds
+// nothing new itself.
+TEST_F(UpdateProcessTest, ANewerPlayableVersionFromAnotherProcessIsReloaded) {
+    PublishStandardSite();
+    ASSERT_TRUE(Update().ok);
+    const std::string first = (Version(0) / "Saver.zep").string();
+    EXPECT_EQ(host_.playing, first);
+    auto script = StandardScript();
+    script.push_back("WAIT ,1");
+    PublishScript(script);
+    RecordingHost other;  // the other process
+    other.site = host_.site;
+    platform::Event otherIdle(false);
+    ASSERT_TRUE(RunDownloadThreadBody(other, stop_, otherIdle).ok);
+
+    host_.reloads.clear();
+    UpdateOutcome outcome = Update();
+    ASSERT_TRUE(outcome.ok);
+    EXPECT_FALSE(outcome.changed);  // this update made nothing new
+    EXPECT_EQ(host_.reloads, std::vector<std::string>{(Version(1) / "Saver.zep").string()});
+    EXPECT_EQ(host_.playing, (Version(1) / "Saver.zep").string());
+    EXPECT_FALSE(Logged("scene not changed, continue. Writing check time anyway"));
+}
+
+// An update cut short after its objects arrived: the next one compiles them
+// and reports the new playable version as a change.
+TEST_F(UpdateProcessTest, CompilingWhatAnInterruptedUpdateFetchedCountsAsAChange) {
+    PublishStandardSite();
+    ASSERT_TRUE(Update().ok);
+    // As a crash between the fetches and the mark leaves the folder.
+    fs::remove(Version(0) / kPlayableMarkName);
+    fs::remove(Version(0) / "Saver.zep");
+    test::WriteFileBytes(Version(0) / ".download-2147483646-AbC123", "half a body");
+    test::WriteFileBytes(Version(0) / "Saver.zep.2147483646-XyZ789", "half a scenario");
+    host_.reloads.clear();
+    size_t before = server_->AccessLog().size();
+    UpdateOutcome outcome = Update();
+    ASSERT_TRUE(outcome.ok) << outcome.step;
+    EXPECT_TRUE(outcome.changed);
+    EXPECT_EQ(PlayableVersionFolder("Saver"), Version(0).string());
+    EXPECT_EQ(host_.reloads.size(), 1u);
+    EXPECT_FALSE(fs::exists(Version(0) / ".download-2147483646-AbC123"));
+    EXPECT_FALSE(fs::exists(Version(0) / "Saver.zep.2147483646-XyZ789"));
+    for (const AccessLogEntry& request : RequestsSince(before))
+        if (request.uri == "/site/sky.jpg") EXPECT_EQ(request.method, "HEAD");
+}
+
+// Objects that fail in the ways servers and networks fail: each update
+// fails with the objects step, names the object, and the version that
+// played before stays the one to play.
+TEST_F(UpdateProcessTest, AServerErrorAClosedOrAStalledBodyFailsTheUpdateAndKeepsTheOldContent) {
+    PublishStandardSite();
+    ASSERT_TRUE(Update().ok);
+    host_.site.stallSeconds = 2;
+    for (test::Fault fault : {test::Fault::ServerError, test::Fault::CloseMidBody, test::Fault::StallMidBody}) {
+        SCOPED_TRACE(static_cast<int>(fault));
+        test::FaultServer faulty(fault);
+        ASSERT_TRUE(faulty.Running());
+        auto script = StandardScript();
+        script.push_back("IMAGE bad,bad.jpg,100000,NRM,0,0,,," + faulty.Url("/bad.jpg") + ",");
+        script.push_back("WAIT ," + std::to_string(static_cast<int>(fault) + 1));  // a new version each time
+        PublishScript(script);
+        host_.reloads.clear();
+        host_.statuses.clear();
+        log_.clear();
+        auto started = std::chrono::steady_clock::now();
+        UpdateOutcome outcome = Update();
+        auto took = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.step, StepObjects);
+        EXPECT_GE(faulty.Requests(), 1);
+        EXPECT_TRUE(host_.reloads.empty());
+        EXPECT_TRUE(Logged("Object not fetched: bad.jpg"));
+        EXPECT_FALSE(Logged("Update Screen saver - ok"));
+        EXPECT_EQ(PlayableVersionFolder("Saver"), Version(0).string());
+        ASSERT_FALSE(host_.statuses.empty());
+        // The status line says what went wrong: the server's status or the object.
+        EXPECT_TRUE(host_.statuses.back().first == 500 || host_.statuses.back().first == StatusUpdateFailed)
+            << host_.statuses.back().first;
+        EXPECT_LT(took.count(), 20);
+        for (const auto& entry : fs::directory_iterator(host_.playing.empty() ? Version(0) : fs::path(outcome.versionFolder)))
+            EXPECT_NE(entry.path().filename().string().rfind(".download-", 0), 0u) << entry.path();
+        host_.Settings().WriteInt(LoadString(IDS_SESSION_STATUS), 0);
+    }
+}
+
+// The site's configuration may name its redirect target without a scheme.
+TEST_F(UpdateProcessTest, ARedirectWithoutASchemeIsFollowedOnceAndThenStays) {
+    PublishStandardSite();
+    const std::string hostAndPath = server_->Url("/site/index.html").substr(std::string("http://").size());
+    server_->WriteFile("site/index_config.html", "<KORVConfig><UpdateData Version=500><Redirect>" + hostAndPath +
+                                                     "</Redirect><Update TimeType=0>30</Update></UpdateData></KORVConfig>");
+    UpdateOutcome same = Update();
+    ASSERT_TRUE(same.ok) << same.step;  // the same site, written without "http://"
+    EXPECT_FALSE(host_.downloadAtStart);
+
+    server_->WriteFile("moved/main.html", "<html><KORV><br>VERSION 500;<br>WAIT ,1;<br></KORV></html>");
+    const std::string moved = server_->Url("/moved/main.html").substr(std::string("http://").size());
+    const std::string config = "<KORVConfig><UpdateData Version=500><Redirect>" + moved +
+                               "</Redirect><Update TimeType=0>30</Update></UpdateData></KORVConfig>";
+    server_->WriteFile("site/index_config.html", config);
+    server_->WriteFile("moved/main_config.html", config);
+    UpdateOutcome redirected = Update();
+    EXPECT_EQ(redirected.step, StepRedirect);
+    EXPECT_EQ(host_.site.siteUrl, server_->Url("/moved"));
+    UpdateOutcome settled = Update();
+    EXPECT_TRUE(settled.ok) << settled.step;
+}
+
+// A script that declares a size far below the real one: the server's
+// Content-Length decides, so the object is not refused for ever.
+TEST_F(UpdateProcessTest, TheAnnouncedLengthNotTheDeclaredSizeLimitsTheBody) {
+    server_->WriteFile("site/big.bin", std::string(3 << 20, 'b'), 1'700'000'000);
+    PublishScript({"VERSION 500", "MEDIA big,big.bin,10," + server_->Url("/site/big.bin")});
+    UpdateOutcome outcome = Update();
+    ASSERT_TRUE(outcome.ok) << outcome.step;
+    EXPECT_EQ(fs::file_size(Version(0) / "big.bin"), 3u << 20);
 }
 
 TEST_F(UpdateProcessTest, RedirectMovesTheSaverAndTheNextUpdateUsesTheNewSite) {
