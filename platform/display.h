@@ -43,6 +43,9 @@ public:
     virtual void OnSystemKeyDown(int vk) {}
     // The user or the system asks the window to close.
     virtual void OnCloseRequest() {}
+    // The program is asked to end (for example by its host): the window
+    // ends without asking anything. By default it is a close request.
+    virtual void OnTerminate() { OnCloseRequest(); }
     virtual void OnTimer(uint32_t id) {}
     // A message posted with EventLoop::Post.
     virtual void OnMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) {}

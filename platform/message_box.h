@@ -1,7 +1,10 @@
 #pragma once
-// Message boxes. With a display they are real dialogs; without one the text
-// goes to standard error. Tests install a sink to capture the texts instead.
+// Message boxes. No thread ever waits on one: with a display, each box is a
+// helper process of this program's own file that shows the dialog while the
+// caller goes on; without one (or in programs that do not use helpers) the
+// text goes to standard error. Tests install a sink to capture the texts.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -12,7 +15,7 @@ struct MessageBoxRequest {
     std::string caption;
 };
 
-// Shows the message and returns when the user dismissed it.
+// Shows the message and returns at once.
 void ShowMessageBox(const std::string& text, const std::string& caption = "");
 
 // Replaces the dialog and stderr output; pass an empty function to restore it.
@@ -21,8 +24,8 @@ void SetMessageBoxSink(MessageBoxSink sink);
 
 // Sends the message boxes raised on the calling thread to `sink` while this
 // object lives (it takes precedence over the process-wide sink): a worker
-// thread that must never wait on a dialog routes its messages elsewhere.
-// Routes nest; each restores the one before it.
+// thread routes its messages elsewhere. Routes nest; each restores the one
+// before it.
 class ThreadMessageRoute {
 public:
     explicit ThreadMessageRoute(MessageBoxSink sink);
@@ -36,5 +39,36 @@ private:
 
 // The caption of message boxes shown without one (the program's name).
 void SetDefaultMessageBoxCaption(const std::string& caption);
+
+// --- Dialogs in helper processes -------------------------------------------
+
+// The first argument that makes the program a message-box helper. It cannot
+// be taken for a screen-saver switch.
+inline constexpr const char* kMessageBoxHelperSwitch = "--korv-message-box";
+
+// Lets ShowMessageBox start helpers of this program's own file; only a
+// program whose main() runs RunMessageBoxHelper for the switch may call it.
+void UseMessageBoxHelpers();
+
+// The helper's main: reads one request from standard input, shows it and
+// returns the exit code. It ends early when the program that started it
+// ends without releasing it (see ReleaseMessageBoxes).
+int RunMessageBoxHelper();
+
+// At most this many boxes are up at once; a text that is already up is not
+// shown twice. Messages beyond that go to standard error.
+inline constexpr size_t kMaxOpenMessageBoxes = 4;
+
+// Takes down every box that is still up and waits (briefly) for its helper
+// to end: the saver is ending and its messages go with it.
+void CloseMessageBoxes();
+
+// Leaves the boxes that are still up to the user: they stay after this
+// program has ended. (A helper whose program ends without this, for example
+// killed, ends as well.)
+void ReleaseMessageBoxes();
+
+// How many helper boxes are up now.
+size_t OpenMessageBoxCount();
 
 }  // namespace korv::platform

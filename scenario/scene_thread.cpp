@@ -15,12 +15,13 @@ uint32_t CSceneThread::SpeedCalibration() const {
     return options_.speedCalibration ? options_.speedCalibration->load(std::memory_order_relaxed) : 0;
 }
 
-void CSceneThread::Kill() {
+bool CSceneThread::Kill(uint32_t timeoutMs) {
     stopEvent_.Set();
-    if (IsCreated()) {
-        Resume();
-        Join();
-    }
+    if (!IsCreated()) return true;
+    Resume();
+    if (!WaitForEnd(timeoutMs)) return false;
+    Join();
+    return true;
 }
 
 bool CSceneThread::InitInstance() {

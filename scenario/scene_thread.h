@@ -32,8 +32,10 @@ public:
     explicit CSceneThread(Options options);
     ~CSceneThread() override;
 
-    // Stops the thread and returns once it has ended; at once for an ended one.
-    void Kill();
+    // Stops the thread and returns once it has ended; at once for an ended
+    // one. With a time limit it returns false when the thread is still
+    // running then (the object must then be kept until it has ended).
+    bool Kill(uint32_t timeoutMs = platform::kInfinite);
     // Set when the play loop has run out of commands (or was stopped).
     const platform::Event& IdleEvent() const { return idleEvent_; }
     const platform::Event& FinishedEvent() const { return finishedEvent_; }

@@ -2,18 +2,40 @@
 // program file for the payload and the embedded scenario and obeys the
 // screen-saver switches.
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/message_box.h"
 #include "platform/process.h"
+#include "platform/process_end.h"
 #include "shell/runtime_app.h"
 
+namespace {
+
+// After a termination request the normal end has this long before the
+// process ends at once.
+constexpr uint32_t kTerminationGraceMs = 900;
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // A helper that shows one message box for a running engine.
+    if (argc > 1 && std::strcmp(argv[1], korv::platform::kMessageBoxHelperSwitch) == 0)
+        return korv::platform::RunMessageBoxHelper();
+
+    korv::platform::WatchTerminationRequests(kTerminationGraceMs);
+    korv::platform::UseMessageBoxHelpers();
+
     korv::RuntimeApp::Options options;
     options.arguments.assign(argv + 1, argv + argc);
     options.programPath = korv::platform::OwnProgramPath();
     korv::RuntimeApp app(std::move(options));
     int code = app.InitInstance() ? app.RunMessageLoop() : 0;
     app.ExitInstance();
+    // Boxes raised on the way out (a start that failed, the newer-format
+    // notice) stay for the user.
+    korv::platform::ReleaseMessageBoxes();
+    if (app.MustEndAtOnce()) korv::platform::EndProcessNow(code);
     return code;
 }

@@ -1,5 +1,6 @@
 #include "shell/runtime_app.h"
 
+#include <chrono>
 #include <filesystem>
 #include <new>
 
@@ -19,6 +20,7 @@
 #include "platform/message_box.h"
 #include "platform/password_service.h"
 #include "platform/process.h"
+#include "platform/process_end.h"
 #include "resources/string_table.h"
 #include "scenario/scenario.h"
 #include "scenario/visual_object.h"
@@ -137,6 +139,12 @@ bool RuntimeApp::InitInstance() {
 
     desktopBitmapPath = TempFilePath("desktop.bmp");
     wallpaperBitmapPath = TempFilePath("wallpaper.bmp");
+    // Even an end that cannot finish normally leaves no pictures behind.
+    platform::SetLastResortCleanUp([desktop = desktopBitmapPath, wallpaper = wallpaperBitmapPath] {
+        std::error_code ignored;
+        std::filesystem::remove(desktop, ignored);
+        std::filesystem::remove(wallpaper, ignored);
+    });
     WriteDesktopPictures();
     SetDesktopPicturePaths({desktopBitmapPath, wallpaperBitmapPath});
 
@@ -307,6 +315,9 @@ int RuntimeApp::StartScenario(const std::string& className, const std::string& r
         // file leaves the old scenario playing.
         auto fresh = std::make_unique<Scenario>();
         if (!LoadScenarioInto(*fresh, reloadPath, false)) return 0;
+        std::lock_guard lock(sceneMutex_);
+        // The window is ending: nothing new may start on it.
+        if (windowEnding_) return 0;
         AppLog("Thread kill");
         StopSceneThread();
         AppLog("Scenario kill");
@@ -315,6 +326,8 @@ int RuntimeApp::StartScenario(const std::string& className, const std::string& r
         nothingToPlay_ = false;
         AppLog("Scenario reload");
         settings_->WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
+        AppLog("Startuj scene tred");
+        return StartSceneThread(downloadAtStart) ? 1 : 0;
     }
     AppLog("Startuj scene tred");
     if (!StartSceneThread(downloadAtStart)) {
@@ -445,6 +458,22 @@ void RuntimeApp::StopSceneThread() {
     sceneThread_.reset();
 }
 
+bool RuntimeApp::StopSceneThreadWithin(uint32_t waitMs) {
+    std::unique_ptr<CSceneThread> thread;
+    {
+        std::unique_lock lock(sceneMutex_, std::defer_lock);
+        // A reload that cannot finish (its old thread does not stop) keeps
+        // the lock; the window's end does not wait for it.
+        if (!lock.try_lock_for(std::chrono::milliseconds(waitMs))) return false;
+        windowEnding_ = true;
+        thread = std::move(sceneThread_);
+    }
+    if (!thread || thread->Kill(waitMs)) return true;
+    // Still running: the object stays alive for it; the process ends at once.
+    (void)thread.release();
+    return false;
+}
+
 uint32_t RuntimeApp::MeasureSpeed() {
     CSceneThread::Options options;
     options.window = mainWindow_.get();
@@ -454,9 +483,11 @@ uint32_t RuntimeApp::MeasureSpeed() {
     if (!calibration.CreateThread(true)) return 0;
     calibration.SetPriorityNormal();
     calibration.Resume();
-    platform::SystemClock().Sleep(1000);
+    // A request to end the program cuts the measurement short; the figure
+    // is then worthless, and 0 makes the next start measure again.
+    const bool interrupted = platform::WaitForTerminationRequest(1000);
     calibration.Kill();
-    return speedCalibration.load();
+    return interrupted ? 0 : speedCalibration.load();
 }
 
 void RuntimeApp::CalibrateSpeedForWindow() {
@@ -481,8 +512,13 @@ RuntimeUpdateHost& RuntimeApp::Updates() {
 
 void RuntimeApp::ReportDownloadStatus(int code, const std::string& text) { Status().ReportStatus(code, text); }
 
-void RuntimeApp::StopDownloads() {
-    if (downloadControl_) downloadControl_->StopDownload(true);
+void RuntimeApp::EndSaverThreads() {
+    platform::CloseMessageBoxes();
+    // The download thread goes first: it may be reloading the scenario,
+    // which starts a new scene thread.
+    if (downloadControl_ && !downloadControl_->StopDownload(true, ThreadEndWaitMs())) strayThreads_ = true;
+    if (!StopSceneThreadWithin(ThreadEndWaitMs())) strayThreads_ = true;
+    if (strayThreads_) AppLog("A thread did not end in time; the program ends at once");
 }
 
 int RuntimeApp::RunMessageLoop() {
@@ -490,15 +526,22 @@ int RuntimeApp::RunMessageLoop() {
     return display_->Loop().Run();
 }
 
-void RuntimeApp::ExitInstance() {
-    if (exited_) return;
-    exited_ = true;
-    ResetGlobalScenario();
+void RuntimeApp::RemoveTemporaryPictures() {
     std::error_code ignored;
     if (!desktopBitmapPath.empty()) std::filesystem::remove(desktopBitmapPath, ignored);
     if (!wallpaperBitmapPath.empty()) std::filesystem::remove(wallpaperBitmapPath, ignored);
+}
+
+void RuntimeApp::ExitInstance() {
+    if (exited_) return;
+    exited_ = true;
+    RemoveTemporaryPictures();
     if (!exitUrl.empty()) OpenExitUrl();
+    // A thread left running still uses the scenario, the window and the
+    // display; they stay as they are for the moment the process has left.
+    if (strayThreads_) return;
     StopSceneThread();
+    ResetGlobalScenario();
     mainWindow_.reset();
     previewWindow_.reset();
     display_.reset();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,8 +77,14 @@ public:
     // belongs to this machine.
     void CalibrateSpeedForWindow();
     void StopSceneThreadNow() { StopSceneThread(); }
-    // Stops the download thread for good (the window is going away).
-    void StopDownloads();
+    // The window is going away: stops the scene thread, and the download
+    // thread for good, each within a bounded wait, and takes down the
+    // message boxes that are up. A thread that does not end in time is left
+    // running, and the program must then end at once (MustEndAtOnce).
+    void EndSaverThreads();
+    // Whether a thread was left running at the end: the program ends after
+    // the essential clean-up, without destroying what that thread uses.
+    bool MustEndAtOnce() const { return strayThreads_; }
     // The update timer: starts an update when the interval has passed or
     // the window asks for one at once.
     void OnUpdateTimer(SSWnd& window);
@@ -142,6 +149,8 @@ protected:
     virtual bool ReadSceneList(platform::ArchiveReader& archive, Scenario& target);
     // The OS-version code that the exit clean-up tests (Windows 2000 = 4).
     virtual int OsVersionCode() const;
+    // How long the window's end waits for each thread.
+    virtual uint32_t ThreadEndWaitMs() const { return kThreadEndWaitMs; }
 
 private:
     // 0: end the program; 1: a window is running; 2: a scenario is loaded.
@@ -155,7 +164,18 @@ private:
     void ReadAuthentication();
     void OpenExitUrl();
 
+    void RemoveTemporaryPictures();
+    // Stops the scene thread within `waitMs`; false when it still runs.
+    bool StopSceneThreadWithin(uint32_t waitMs);
+
+    static constexpr uint32_t kThreadEndWaitMs = 250;
+
     Options options_;
+    // Held while the scene thread is replaced or stopped; a reload on the
+    // download thread and the window's end take turns.
+    std::timed_mutex sceneMutex_;
+    bool windowEnding_ = false;  // guarded by sceneMutex_: no reload starts a thread
+    std::atomic<bool> strayThreads_{false};
     std::unique_ptr<platform::Display> display_;
     std::unique_ptr<SSWnd> mainWindow_;
     std::unique_ptr<PreviewWindow> previewWindow_;

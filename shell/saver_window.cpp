@@ -221,11 +221,10 @@ void SSWnd::OnMessage(uint32_t id, uintptr_t, intptr_t) {
 void SSWnd::Destroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    // Every wait here is bounded: the saver ends promptly whatever runs.
+    app_.EndSaverThreads();
+    // Shown after the other boxes went: this one is left to the user.
     if (newerFormat_) platform::ShowMessageBox(LoadString(IDS_NEWER_FORMAT));
-    // The download thread goes first: it may be reloading the scenario,
-    // which starts a new scene thread.
-    app_.StopDownloads();
-    app_.StopSceneThreadNow();
     AppLog("SSWnd destroyed");
     platform::SetScreenSaverRunning(false);
     if (display_) {

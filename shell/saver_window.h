@@ -60,6 +60,8 @@ public:
     void OnKeyDown(int vk) override;
     void OnSystemKeyDown(int vk) override;
     void OnCloseRequest() override;
+    // The host ends the saver: no password is asked.
+    void OnTerminate() override { Destroy(); }
     void OnTimer(uint32_t id) override;
     void OnMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override;
 

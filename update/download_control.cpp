@@ -1,5 +1,6 @@
 #include "update/download_control.h"
 
+#include "platform/message_box.h"
 #include "resources/string_table.h"
 #include "shell/log.h"
 #include "shell/saver_settings.h"
@@ -12,6 +13,12 @@ CDownloadThread::CDownloadThread(UpdateHost& host, const platform::Event& stop, 
 CDownloadThread::~CDownloadThread() { Join(); }
 
 bool CDownloadThread::InitInstance() {
+    // This thread never waits on a dialog: the messages raised during the
+    // update go to the log and to the status line.
+    platform::ThreadMessageRoute route([this](const platform::MessageBoxRequest& message) {
+        AppLog(message.text);
+        host_.ReportStatus(StatusUpdateFailed, message.text);
+    });
     outcome_ = RunDownloadThreadBody(host_, stop_, idle_);
     return false;  // no message loop: the thread ends with the update
 }
@@ -42,7 +49,7 @@ void DownloadControl::StartDownload(UpdateHost& host, bool despiteSessionStatus)
     }
 }
 
-void DownloadControl::StopDownload(bool force) {
+bool DownloadControl::StopDownload(bool force, uint32_t waitMs) {
     AppLog("Stopiram download tred");
     if (!idle_.IsSet() && !force) {
         AppLog("Tred nije zavrsio, preskacem ubijanje treda");
@@ -51,12 +58,14 @@ void DownloadControl::StopDownload(bool force) {
         if (thread_) {
             stop_.Set();
             AppLog("Event setovan");
+            if (!thread_->WaitForEnd(waitMs)) return false;
             thread_->Join();
             thread_.reset();
             idle_.Set();  // no thread is left: the next start may run
         }
     }
     AppLog("Download tred zaustavljen");
+    return true;
 }
 
 }  // namespace korv

@@ -41,8 +41,10 @@ public:
     // thread was not reaped yet.
     void StartDownload(UpdateHost& host, bool despiteSessionStatus = false);
     // Reaps a thread that finished well; with `force`, also stops a running
-    // or failed one and waits for it to end.
-    void StopDownload(bool force);
+    // or failed one and waits for it to end, at most `waitMs`. False when the
+    // thread is still running then: it stays held (with the events it uses)
+    // and the caller must not let it outlive this object.
+    bool StopDownload(bool force, uint32_t waitMs = platform::kInfinite);
 
     bool Busy() const { return !idle_.IsSet(); }
     bool HasThread() const { return thread_ != nullptr; }

@@ -1,10 +1,10 @@
 #include "platform/message_box.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+
+#include "platform/message_box_helpers.h"
 
 namespace korv::platform {
 
@@ -51,7 +51,7 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
         current(MessageBoxRequest{text, title});
         return;
     }
-    if (DisplayAvailable() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr) == 0)
+    if (MessageBoxHelpersEnabled() && DisplayAvailable() && StartMessageBoxHelper(MessageBoxRequest{text, title}))
         return;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);

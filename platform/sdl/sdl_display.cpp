@@ -19,6 +19,7 @@
 // software renderer, at most about 60 times a second and only after a change.
 
 #include "platform/display.h"
+#include "platform/process_end.h"
 #include "platform/window_composition.h"
 
 #include <SDL.h>
@@ -369,6 +370,8 @@ private:
 
     bool TakeQuit(int& code);
     bool QuitPending();
+    // Asks every window to end once a termination request has come.
+    void DeliverTermination();
     void DeliverPosted();
     void FireTimers(int& waitMs);
     void Handle(const SDL_Event& event);
@@ -379,6 +382,7 @@ private:
     WindowHandler* lastPressTarget_ = nullptr;
     MouseButton lastPressButton_ = MouseButton::Left;
     bool lastPressWasDouble_ = false;
+    bool terminationDelivered_ = false;
     std::atomic<bool> wakePending_{false};
     std::mutex mutex_;  // guards everything below
     std::deque<Posted> posted_;
@@ -432,6 +436,7 @@ private:
     SdlLoop loop_;
     bool videoStarted_ = false;
     bool handlerInstalled_ = false;
+    bool wakerSet_ = false;
     SDL_Window* helper_ = nullptr;
     ::Display* xdisplay_ = nullptr;
     SDL_Cursor* blankCursor_ = nullptr;
@@ -687,9 +692,24 @@ void SdlLoop::FireTimers(int& waitMs) {
     }
 }
 
+void SdlLoop::DeliverTermination() {
+    if (terminationDelivered_ || !TerminationRequested()) return;
+    terminationDelivered_ = true;
+    const std::vector<SdlWindow*> windows = display_.Windows();
+    if (windows.empty()) {
+        Quit(0);
+        return;
+    }
+    for (SdlWindow* window : windows) {
+        if (display_.Has(window) && window->Handler()) window->Handler()->OnTerminate();
+    }
+}
+
 int SdlLoop::Run() {
     for (;;) {
         int code = 0;
+        if (TakeQuit(code)) return code;
+        DeliverTermination();
         if (TakeQuit(code)) return code;
         DeliverPosted();
         int waitMs = kLongWaitMs;
@@ -813,14 +833,16 @@ bool SdlDisplay::Open() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // We may be the screen saver; the system's power saving goes on as usual.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    // SIGTERM and SIGINT keep ending the program (a screen-saver host ends
-    // its hacks with SIGTERM).
+    // SIGTERM and SIGINT are the program's own (see process_end.h): SDL
+    // installs no handlers for them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     videoStarted_ = true;
 
     const Uint32 wakeEvent = SDL_RegisterEvents(1);
     if (wakeEvent != static_cast<Uint32>(-1)) loop_.UseWakeEvent(wakeEvent);
+    SetTerminationWaker([this] { loop_.Wake(); });
+    wakerSet_ = true;
 
     helper_ = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
     if (!helper_) return false;
@@ -849,6 +871,7 @@ void SdlDisplay::RenewHelper() {
 }
 
 SdlDisplay::~SdlDisplay() {
+    if (wakerSet_) SetTerminationWaker({});
     if (blankCursor_) SDL_FreeCursor(blankCursor_);
     if (arrowCursor_) SDL_FreeCursor(arrowCursor_);
     if (helper_) SDL_DestroyWindow(helper_);
