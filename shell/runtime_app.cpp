@@ -251,29 +251,27 @@ bool RuntimeApp::RunFullScreen() {
 std::string RuntimeApp::ChoosePlayableVersion() {
     VersionFolders versions = ListVersions(saverName);
     RemoveInterruptedWrites(versions.Latest());
-    for (auto folder = versions.folders.rbegin(); folder != versions.folders.rend(); ++folder) {
-        if (IsMarkedPlayable(*folder, saverName)) return *folder;
-        const std::string scenario = platform::JoinPath(*folder, saverName + ".zep");
-        if (!FileExists(scenario)) continue;
-        // A scenario stored without the mark (by an older engine, or by an
-        // update that ended before it could mark it) plays only when it loads.
+    return FindPlayableVersion(versions, saverName, [this](const std::string& folder, bool marked) {
+        if (marked) return true;
+        const std::string scenario = platform::JoinPath(folder, saverName + ".zep");
         std::vector<std::string> messages;
         bool loads = false;
         {
+            // Checked without a dialog: a scenario that does not load is passed over.
             platform::ThreadMessageRoute route([&messages](const platform::MessageBoxRequest& box) { messages.push_back(box.text); });
             Scenario probe;
             loads = LoadScenarioInto(probe, scenario, false) != 0;
         }
         for (const std::string& message : messages) AppLog(message);
         if (loads) {
-            MarkPlayable(*folder);
-            return *folder;
+            MarkPlayable(folder);
+            return true;
         }
         AppLog("The stored scenario does not load, it is not played: " + scenario);
         ReportDownloadStatus(StatusUpdateFailed,
                              "The stored content does not load" + (messages.empty() ? std::string() : ": " + messages.front()));
-    }
-    return {};
+        return false;
+    });
 }
 
 int RuntimeApp::DecidePlayerBuiltIn(const std::string& scenarioPath, bool expired) {

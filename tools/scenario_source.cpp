@@ -80,23 +80,21 @@ std::string LoadStartUpScenario(platform::File& file, const ScenarioLocation& lo
     const bool embeddedOnly = type == PlayerClassic || type == PlayerClassicExitButton;
     if (!embeddedOnly) {
         const std::string saverName = ProgramSaverName(path);
-        VersionFolders versions = ListVersions(saverName);
-        for (auto folder = versions.folders.rbegin(); folder != versions.folders.rend(); ++folder) {
-            // Marked versions first of all; a scenario without the mark is
-            // tried as start-up tries it.
-            const std::string stored = platform::JoinPath(*folder, saverName + ".zep");
-            if (!IsMarkedPlayable(*folder, saverName) && !FileExists(stored)) continue;
+        std::string played = FindPlayableVersion(ListVersions(saverName), saverName, [&](const std::string& folder, bool) {
+            const std::string stored = platform::JoinPath(folder, saverName + ".zep");
             platform::File storedFile;
-            if (!storedFile.Open(stored, platform::File::Mode::Read)) continue;
+            if (!storedFile.Open(stored, platform::File::Mode::Read)) return false;
             try {
                 scenario.Clear();
                 LoadScenarioAt(storedFile, ScenarioLocation{}, scenario, stored);
-                return stored;
+                return true;
             } catch (const ToolError& error) {
                 scenario.Clear();
                 messages << error.what() << "\n";
+                return false;
             }
-        }
+        });
+        if (!played.empty()) return platform::JoinPath(played, saverName + ".zep");
         if (type != PlayerBuiltIn)
             throw ToolError(path + " has no playable version yet: the saver would show \"Please wait...\" and download");
     }

@@ -112,10 +112,17 @@ bool IsStoreOwnName(const std::string& name, const std::string& saverName) {
     return name.rfind(".download-", 0) == 0;
 }
 
-std::string PlayableVersionFolder(const VersionFolders& versions, const std::string& saverName) {
-    for (auto folder = versions.folders.rbegin(); folder != versions.folders.rend(); ++folder)
-        if (IsMarkedPlayable(*folder, saverName)) return *folder;
+std::string FindPlayableVersion(const VersionFolders& versions, const std::string& saverName,
+                                const VersionAcceptor& accept) {
+    for (auto folder = versions.folders.rbegin(); folder != versions.folders.rend(); ++folder) {
+        if (!FileExists(platform::JoinPath(*folder, saverName + ".zep"))) continue;
+        if (accept(*folder, FileExists(platform::JoinPath(*folder, kPlayableMarkName)))) return *folder;
+    }
     return {};
+}
+
+std::string PlayableVersionFolder(const VersionFolders& versions, const std::string& saverName) {
+    return FindPlayableVersion(versions, saverName, [](const std::string&, bool marked) { return marked; });
 }
 
 std::string PlayableVersionFolder(const std::string& saverName) {

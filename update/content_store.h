@@ -3,6 +3,7 @@
 // VersionNNN" folders, numbered from Version000, one per downloaded version
 // of a saver's site. Folder names compare without regard to case.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,15 @@ std::string CandidateBaseName(const std::string& saverName);
 // version before it.
 std::string PlayableVersionFolder(const std::string& saverName);
 std::string PlayableVersionFolder(const VersionFolders& versions, const std::string& saverName);
+
+// The newest version folder that `accept` takes, asked from the newest on
+// for every folder that is marked or at least holds the saver's scenario
+// (one without the mark comes from an older engine, or from an update that
+// ended before it could mark it: it may be played only once it loads).
+// Empty when it takes none.
+using VersionAcceptor = std::function<bool(const std::string& folder, bool marked)>;
+std::string FindPlayableVersion(const VersionFolders& versions, const std::string& saverName,
+                                const VersionAcceptor& accept);
 
 // Empties every version folder but the latest and the playable one; the
 // folders stay. Returns false at the first entry that cannot be deleted.
