@@ -16,6 +16,10 @@ int CurrentProcessId();
 // Whether a process with identifier `pid` exists (of any user).
 bool ProcessExists(int pid);
 
+// A write beyond the process's file size limit fails with an error, as on a
+// full disk, instead of ending the process (the default of SIGXFSZ).
+void FailWritesBeyondFileSizeLimit();
+
 // The value of an environment variable, or nothing when it is not set.
 std::optional<std::string> GetEnv(const char* name);
 

@@ -124,6 +124,8 @@ bool RuntimeApp::LoadSaverPayload() {
 }
 
 bool RuntimeApp::InitInstance() {
+    // A full file system or a file size limit fails a write, never the saver.
+    platform::FailWritesBeyondFileSizeLimit();
     // Diagnostic logs of an earlier run never survive a new start.
     std::string logFolder = LogFolder();
     std::error_code ignored;

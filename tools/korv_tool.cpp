@@ -6,6 +6,7 @@
 
 #include "platform/exception.h"
 #include "platform/message_box.h"
+#include "platform/process.h"
 #include "tools/commands.h"
 #include "tools/tool_arguments.h"
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     // No dialogs from a command-line tool: every failure's message is part of
     // the one-line reason printed below.
     korv::platform::SetMessageBoxSink([](const korv::platform::MessageBoxRequest&) {});
+    korv::platform::FailWritesBeyondFileSizeLimit();
     try {
         if (command == "build") return RunBuild(arguments, std::cout);
         if (command == "compile") return RunCompile(arguments, std::cout);

@@ -376,6 +376,8 @@ std::optional<std::string> CaptureProgramOutput(const std::string& program, cons
 
 int CurrentProcessId() { return static_cast<int>(::getpid()); }
 
+void FailWritesBeyondFileSizeLimit() { ::signal(SIGXFSZ, SIG_IGN); }
+
 bool ProcessExists(int pid) {
     if (pid <= 0) return false;
     // EPERM: it exists but belongs to someone else.

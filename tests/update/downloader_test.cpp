@@ -3,6 +3,10 @@
 
 #include "update/downloader.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +20,7 @@
 #include <thread>
 
 #include "platform/event.h"
+#include "platform/process.h"
 #include "shell/file_helpers.h"
 #include "shell/log.h"
 #include "tests/support/nginx_server.h"
@@ -482,6 +487,34 @@ TEST_F(DownloadTest, BodyOverTheLimitFailsAndWritesNothing) {
     downloader.SetBodyLimit(5000);
     downloader.Fetch("big.bin", server.Url("/media/big.bin"), true);
     EXPECT_EQ(fs::file_size(target_ / "big.bin"), 5000u);
+}
+
+// A body that runs into the file size limit (as into a full disk) is a
+// failed fetch that leaves nothing behind, and the process lives on. The
+// limit is set in a child process so that the test's own files are spared.
+TEST_F(DownloadTest, ABodyBeyondTheFileSizeLimitFailsTheFetchAndLeavesNoFile) {
+    auto& server = Start();
+    server.WriteFile("site/big.bin", std::string(64 * 1024, 'b'));
+    Downloader downloader = MakeDownloader(DownloadMode::RemoteObject);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        platform::FailWritesBeyondFileSizeLimit();
+        const rlimit limit{4096, 4096};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(100);
+        int kind = -1;
+        try {
+            downloader.Fetch("big.bin", SiteUrl() + "/big.bin", true);
+        } catch (const CDownloadException& failure) {
+            kind = failure.kind;
+        }
+        _exit(kind == CDownloadException::kWrite ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the write ended the process";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "not reported as a write failure";
+    EXPECT_TRUE(FolderNames(target_.path()).empty());
 }
 
 TEST_F(DownloadTest, ABodyThatCannotBeStoredIsAFailedFetch) {
