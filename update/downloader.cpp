@@ -233,11 +233,15 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
 
     bool raw = mode_ == DownloadMode::RemoteObject || mode_ == DownloadMode::SiteObject;
     BodyReading reading = raw ? BodyReading::Raw : BodyReading::Lines;
+    // Without a target folder (the store's folders could not be made)
+    // nothing is written, least of all beside the working directory.
     std::string target;
-    if (mode_ == DownloadMode::ScriptPage)
-        target = platform::JoinPath(targetFolder_, kScriptPageFileName);
-    else if (static_cast<int>(mode_) >= 1 && static_cast<int>(mode_) <= 4 && IsPlainFileName(name))
-        target = platform::JoinPath(targetFolder_, name);
+    if (!targetFolder_.empty()) {
+        if (mode_ == DownloadMode::ScriptPage)
+            target = platform::JoinPath(targetFolder_, kScriptPageFileName);
+        else if (static_cast<int>(mode_) >= 1 && static_cast<int>(mode_) <= 4 && IsPlainFileName(name))
+            target = platform::JoinPath(targetFolder_, name);
+    }
 
     std::optional<PartFile> part;
     std::optional<int64_t> stamp;

@@ -530,9 +530,13 @@ TEST_F(DownloadTest, ABodyThatCannotBeStoredIsAFailedFetch) {
     }
     EXPECT_FALSE(fs::exists(target_ / "missing"));
     EXPECT_FALSE(Logged("Download proc finished ok\n"));
-    // A name that is not a plain file name is never written either.
+    // A name that is not a plain file name is never written either, nor is
+    // anything without a folder (not beside the working directory).
     downloader.SetTargetFolder(target_.str());
     EXPECT_THROW(downloader.Fetch("../a.txt", SiteUrl() + "/a.txt", true), CDownloadException);
+    downloader.SetTargetFolder("");
+    EXPECT_THROW(downloader.Fetch("a.txt", SiteUrl() + "/a.txt", true), CDownloadException);
+    EXPECT_FALSE(fs::exists(fs::current_path() / "a.txt"));
     EXPECT_TRUE(FolderNames(target_.path()).empty());
     EXPECT_FALSE(fs::exists(target_.path().parent_path() / "a.txt"));
 }
