@@ -33,9 +33,10 @@ int main(int argc, char** argv) {
     korv::RuntimeApp app(std::move(options));
     int code = app.InitInstance() ? app.RunMessageLoop() : 0;
     app.ExitInstance();
+    // A thread left running may still raise boxes: none is left behind.
+    if (app.MustEndAtOnce()) korv::platform::EndProcessNow(code);
     // Boxes raised on the way out (a start that failed, the newer-format
     // notice) stay for the user.
     korv::platform::ReleaseMessageBoxes();
-    if (app.MustEndAtOnce()) korv::platform::EndProcessNow(code);
     return code;
 }

@@ -513,12 +513,13 @@ RuntimeUpdateHost& RuntimeApp::Updates() {
 void RuntimeApp::ReportDownloadStatus(int code, const std::string& text) { Status().ReportStatus(code, text); }
 
 void RuntimeApp::EndSaverThreads() {
-    platform::CloseMessageBoxes();
     // The download thread goes first: it may be reloading the scenario,
     // which starts a new scene thread.
     if (downloadControl_ && !downloadControl_->StopDownload(true, ThreadEndWaitMs())) strayThreads_ = true;
     if (!StopSceneThreadWithin(ThreadEndWaitMs())) strayThreads_ = true;
     if (strayThreads_) AppLog("A thread did not end in time; the program ends at once");
+    // Last, so that no box the threads raised on their way out stays.
+    platform::CloseMessageBoxes();
 }
 
 int RuntimeApp::RunMessageLoop() {

@@ -1,0 +1,235 @@
+// A built saver on a real X server always ends promptly: with message boxes
+// up, while an update works on a site whose object is an empty file, and
+// when its host sends SIGTERM, which also removes its temporary pictures.
+// And every start shows the saver's window.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "tests/support/command_runner.h"
+#include "tests/support/nginx_server.h"
+#include "tests/support/test_environment.h"
+#include "tests/support/xvfb_server.h"
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kExitLimit = 1000ms;
+
+class SaverExitTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(xvfb_.Running());
+        fs::create_directories(runtime_);
+        fs::permissions(runtime_, fs::perms::owner_all, fs::perm_options::replace);
+    }
+    void TearDown() override {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    std::vector<std::string> Env() const {
+        return {"DISPLAY=" + xvfb_.Display(), "XDG_DATA_HOME=" + user_.dataHome().string(),
+                "XDG_CONFIG_HOME=" + user_.configHome().string(), "XDG_STATE_HOME=" + user_.stateHome().string(),
+                "TMPDIR=" + user_.tempFolder().string(), "XDG_RUNTIME_DIR=" + runtime_.string(), "KORV_LOG=1"};
+    }
+    void Build(int playerType, const std::string& script, const std::string& site = "http://localhost/") {
+        fs::create_directories(user_.root() / "content");
+        test::WriteFileBytes(user_.root() / "s.vel", script);
+        std::vector<std::string> arguments{"build", "--engine", test::KorvRuntimePath(), "--player-type",
+                                           std::to_string(playerType), "--site", site, "--source", "index.html",
+                                           "-o", saver_.string()};
+        if (!script.empty()) {
+            auto zep = (user_.root() / "s.zep").string();
+            auto compiled = test::RunCommand(test::KorvToolPath(), {"compile", (user_.root() / "s.vel").string(),
+                                                                    "--content", (user_.root() / "content").string(), "-o", zep});
+            ASSERT_EQ(compiled.exitCode, 0) << compiled.err;
+            arguments.insert(arguments.begin() + 3, {"--scenario", zep});
+        }
+        auto built = test::RunCommand(test::KorvToolPath(), arguments);
+        ASSERT_EQ(built.exitCode, 0) << built.err;
+    }
+    void Start() {
+        pid_ = fork();
+        if (pid_ == 0) {
+            for (const auto& assignment : Env()) putenv(strdup(assignment.c_str()));
+            execl(saver_.c_str(), saver_.c_str(), "/s", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    // Whether the saver's own window is on the screen within `limit`.
+    bool WindowShown(std::chrono::milliseconds limit) {
+        const auto until = Clock::now() + limit;
+        while (Clock::now() < until) {
+            auto found = test::RunCommand("xdotool", {"search", "--onlyvisible", "--pid", std::to_string(pid_)},
+                                          {"DISPLAY=" + xvfb_.Display()});
+            if (found.exitCode == 0 && !found.out.empty()) return true;
+            if (!Running()) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
+    void Launch() {
+        Start();
+        ASSERT_TRUE(WindowShown(5000ms)) << "the saver window did not appear";
+        std::this_thread::sleep_for(300ms);  // let it take its first mouse position
+    }
+    bool Running() { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+    // How long the saver took to end after `since`; nothing when it did not
+    // end within two seconds.
+    std::optional<std::chrono::milliseconds> EndTime(Clock::time_point since, int* status = nullptr) {
+        while (Clock::now() < since + 2000ms) {
+            int raw = 0;
+            if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+                pid_ = -1;
+                if (status) *status = raw;
+                return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since);
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        return std::nullopt;
+    }
+    std::optional<std::chrono::milliseconds> EndByMouse() {
+        Xdotool({"mousemove", "300", "300"});
+        const auto moved = Clock::now();
+        Xdotool({"mousemove", "301", "300"});
+        return EndTime(moved);
+    }
+    void Xdotool(std::vector<std::string> arguments) {
+        test::RunCommand("xdotool", arguments, {"DISPLAY=" + xvfb_.Display()});
+    }
+    // The message boxes on the screen: windows named after the saver (its
+    // own windows have no name).
+    int BoxesShown() {
+        auto tree = test::RunCommand("xwininfo", {"-root", "-tree"}, {"DISPLAY=" + xvfb_.Display()});
+        const std::string named = "\"ExitSaver\": (";
+        int count = 0;
+        for (size_t at = tree.out.find(named); at != std::string::npos; at = tree.out.find(named, at + 1)) ++count;
+        return count;
+    }
+    bool WaitForBoxes(int atLeast, std::chrono::milliseconds limit) {
+        const auto until = Clock::now() + limit;
+        while (Clock::now() < until) {
+            if (BoxesShown() >= atLeast) return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+    std::string Log() { return test::ReadFileBytes(user_.stateHome() / "Halcyra" / "korv_log.txt"); }
+    // The temporary pictures of the saver, wherever its folders put them.
+    std::vector<fs::path> Pictures() {
+        std::vector<fs::path> found;
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(user_.root().path(), error), end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            if (name == "desktop.bmp" || name == "wallpaper.bmp") found.push_back(it->path());
+        }
+        return found;
+    }
+
+    test::XvfbServer xvfb_;
+    test::IsolatedUser user_;
+    fs::path runtime_ = user_.root() / "run";
+    fs::path saver_ = user_.root() / "ExitSaver";
+    pid_t pid_ = -1;
+};
+
+// A picture that cannot be shown raises its message on the scene thread at
+// every round of the loop: one box stands for it, the scenario goes on, and
+// the box goes with the saver.
+TEST_F(SaverExitTest, MessageBoxesNeitherHoldTheSaverNorOutliveIt) {
+    test::WriteFileBytes(user_.root() / "content" / "bad.jpg", "not a picture");
+    Build(2, "VERSION 500;IMAGE bad,bad.jpg,0,NRM;REPEAT;SHOW bad,CTR,CTR,0,0,0,100;WAIT ,0.1;UNTIL INF,0;");
+    Launch();
+    ASSERT_TRUE(WaitForBoxes(1, 5000ms));
+    std::this_thread::sleep_for(1000ms);  // ten more failing rounds
+    EXPECT_LE(BoxesShown(), 2);
+
+    auto ended = EndByMouse();
+    ASSERT_TRUE(ended) << "the saver did not end";
+    EXPECT_LT(*ended, kExitLimit);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(BoxesShown(), 0);
+}
+
+// An update whose object is an empty file: its messages go to the log and
+// the status line, never to a box, and the saver ends at once when asked.
+TEST_F(SaverExitTest, AnUpdateWithAnEmptyObjectShowsNoBoxAndEndsPromptly) {
+    if (!test::NginxServer::Available()) GTEST_SKIP() << "nginx is not installed";
+    test::NginxServer server;
+    ASSERT_TRUE(server.Running()) << server.Failure();
+    server.WriteFile("feed/empty.jpg", "");
+    server.WriteFile("feed/index.html", "<html><KORV><br>VERSION 500;<br>IMAGE e,empty.jpg,0,NRM," +
+                                            server.Url("/feed/empty.jpg") +
+                                            ";<br>SHOW e,CTR,CTR,0,0,0,100;<br>WAIT ,1000;<br></KORV></html>\r\n");
+    Build(1, "", server.Url("/feed"));
+    Launch();
+    // The first update starts at the first tick of the update timer.
+    const auto until = Clock::now() + 15s;
+    while (Clock::now() < until && Log().find("Update Screen saver - ") == std::string::npos)
+        std::this_thread::sleep_for(100ms);
+    ASSERT_NE(Log().find("Update Screen saver - "), std::string::npos) << Log();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(BoxesShown(), 0);
+
+    auto ended = EndByMouse();
+    ASSERT_TRUE(ended) << "the saver did not end";
+    EXPECT_LT(*ended, kExitLimit);
+}
+
+// A screen-saver host ends its saver with SIGTERM: the normal end runs and
+// the temporary pictures are gone.
+TEST_F(SaverExitTest, SigtermRunsTheNormalEnd) {
+    test::WriteFileBytes(user_.root() / "content" / "bad.jpg", "not a picture");
+    Build(2, "VERSION 500;IMAGE bad,bad.jpg,0,NRM;REPEAT;SHOW bad,CTR,CTR,0,0,0,100;WAIT ,0.1;UNTIL INF,0;");
+    Launch();
+    ASSERT_TRUE(WaitForBoxes(1, 5000ms));
+    EXPECT_EQ(Pictures().size(), 2u);
+
+    kill(pid_, SIGTERM);
+    const auto sent = Clock::now();
+    int status = 0;
+    auto ended = EndTime(sent, &status);
+    ASSERT_TRUE(ended) << "the saver did not end";
+    EXPECT_LT(*ended, kExitLimit);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_NE(Log().find("SSWnd destroyed"), std::string::npos);
+    EXPECT_TRUE(Pictures().empty());
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(BoxesShown(), 0);
+}
+
+// Start after start, each saver shows its window; each is ended by SIGTERM
+// as a host would, within the exit limit.
+TEST_F(SaverExitTest, EveryStartShowsTheSaver) {
+    Build(2, "VERSION 500;CLS ,000.128.000;WAIT ,600;");
+    const auto budget = Clock::now() + 30s;
+    int starts = 0;
+    while (starts < 60 && Clock::now() < budget) {
+        ++starts;
+        Start();
+        ASSERT_TRUE(WindowShown(3000ms)) << "start " << starts << " showed no window";
+        kill(pid_, SIGTERM);
+        auto ended = EndTime(Clock::now());
+        ASSERT_TRUE(ended) << "start " << starts << " did not end";
+        EXPECT_LT(*ended, kExitLimit) << "start " << starts;
+    }
+    EXPECT_GE(starts, 20);
+}
+
+}  // namespace
+}  // namespace korv
