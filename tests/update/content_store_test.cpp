@@ -126,13 +126,6 @@ TEST_F(ContentStoreTest, NineHundredNinetyEightVersionsAreListedQuickly) {
     EXPECT_TRUE(fs::exists(Version(3) / "Saver.zep"));
 }
 
-TEST_F(ContentStoreTest, SiteNamesCannotTakeTheStoresOwnFiles) {
-    for (const char* name : {"playable.mark", "Saver.zep", "saver.ZEP", "Saver.vel", "Saver.candidate.zep", ".download-x1y2z3"})
-        EXPECT_TRUE(IsStoreOwnName(name, "Saver")) << name;
-    for (const char* name : {"sky.jpg", "Saver.zep.jpg", "mark", "Other.zep"})
-        EXPECT_FALSE(IsStoreOwnName(name, "Saver")) << name;
-}
-
 TEST_F(ContentStoreTest, AtTheVersionLimitNumberingStartsAgainFromThePlayedVersion) {
     for (int n = 0; n < kMaxVersions; ++n) fs::create_directories(Version(n));
     WriteScript(Version(998), "Saver.vel", "A;");
