@@ -9,6 +9,7 @@
 #include "platform/atomic_file.h"
 #include "platform/folders.h"
 #include "scenario/script_values.h"
+#include "update/interrupted_writes.h"
 #include "shell/file_helpers.h"
 #include "shell/log.h"
 
@@ -108,8 +109,8 @@ bool IsStoreOwnName(const std::string& name, const std::string& saverName) {
     for (const std::string& own : {std::string(kPlayableMarkName), saverName + ".zep", saverName + ".vel",
                                    CandidateBaseName(saverName) + ".zep"})
         if (lower(name) == lower(own)) return true;
-    // The clean-up after a crash would take it for a body cut short.
-    return name.rfind(".download-", 0) == 0;
+    // The clean-up after a crash would take it for a write cut short.
+    return IsTemporaryWriteName(name);
 }
 
 std::string FindPlayableVersion(const VersionFolders& versions, const std::string& saverName,

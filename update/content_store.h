@@ -43,7 +43,7 @@ bool IsMarkedPlayable(const std::string& folder, const std::string& saverName);
 bool MarkPlayable(const std::string& folder);
 // Whether a name from a site would take the place of a file the store keeps
 // for itself in a version folder (the scenario, its script copy, its
-// candidate, the mark and the temporary files of fetched bodies).
+// candidate, the mark, and what has the form of a temporary file).
 bool IsStoreOwnName(const std::string& name, const std::string& saverName);
 // The name a freshly compiled scenario has until it has loaded.
 std::string CandidateBaseName(const std::string& saverName);

@@ -15,11 +15,11 @@ constexpr const char* kDownloadPrefix = ".download-";
 constexpr const char* kScenarioMark = ".zep.";
 constexpr const char* kSettingsMark = ".tmp.";
 
-// The number at `position` in `name` that ends at `terminator`; -1 when
-// there is none.
+// The process identifier at `position` in `name` that ends at `terminator`
+// (at most nine digits: identifiers stay far below); -1 when there is none.
 int ProcessIdAt(const std::string& name, size_t position, char terminator) {
     size_t end = position;
-    while (end < name.size() && std::isdigit(static_cast<unsigned char>(name[end])) && end - position < 10) ++end;
+    while (end < name.size() && std::isdigit(static_cast<unsigned char>(name[end])) && end - position < 9) ++end;
     if (end == position || end >= name.size() || name[end] != terminator) return -1;
     return std::stoi(name.substr(position, end - position));
 }
@@ -30,6 +30,17 @@ bool Abandoned(int pid) { return !platform::ProcessExists(pid); }
 
 std::string DownloadTempPrefix() {
     return kDownloadPrefix + std::to_string(platform::CurrentProcessId()) + "-";
+}
+
+bool IsTemporaryWriteName(const std::string& name) {
+    if (name.rfind(kDownloadPrefix, 0) == 0) return true;
+    size_t scenario = name.rfind(kScenarioMark);
+    if (scenario != std::string::npos && scenario > 0 &&
+        ProcessIdAt(name, scenario + std::char_traits<char>::length(kScenarioMark), '-') >= 0)
+        return true;
+    size_t settings = name.rfind(kSettingsMark);
+    return settings != std::string::npos && settings > 0 &&
+           ProcessIdAt(name, settings + std::char_traits<char>::length(kSettingsMark), '.') >= 0;
 }
 
 bool IsInterruptedWrite(const std::string& name) {

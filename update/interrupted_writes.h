@@ -13,6 +13,9 @@ namespace korv {
 // The prefix of a fetched body's temporary file for this process.
 std::string DownloadTempPrefix();
 
+// Whether `name` has the form of such a temporary file, whoever wrote it.
+bool IsTemporaryWriteName(const std::string& name);
+
 // Whether `name` is the temporary file of an interrupted write: one of the
 // forms above whose process no longer runs (or a body's temporary file of
 // an older build, which carries no process identifier).

@@ -72,16 +72,16 @@ TEST_F(StartUpVersionTest, AnUnmarkedScenarioThatLoadsIsPlayedAndMarked) {
     Store(Version(0), "VERSION 500;CLS ,255.000.000;WAIT ,1000;");
     // A store an older engine wrote, with the litter of a killed write.
     Store(Version(1), "VERSION 500;CLS ,000.000.255;WAIT ,1000;");
-    test::WriteFileBytes(Version(1) / ".download-2147483646-AbC123", "half");
+    test::WriteFileBytes(Version(1) / ".download-999999999-AbC123", "half");
     const fs::path settingsKey = user_.configHome() / "Halcyra";
     fs::create_directories(settingsKey);
-    test::WriteFileBytes(settingsKey / "@values.reg.tmp.2147483646.4", "half");
+    test::WriteFileBytes(settingsKey / "@values.reg.tmp.999999999.4", "half");
     Start();
     EXPECT_EQ(app_->PlayingScenarioPath(), (Version(1) / "feed.zep").string());
     EXPECT_TRUE(IsMarkedPlayable(Version(1).string(), "feed"));
     EXPECT_TRUE(fs::is_empty(Version(0)));
-    EXPECT_FALSE(fs::exists(Version(1) / ".download-2147483646-AbC123"));
-    EXPECT_FALSE(fs::exists(settingsKey / "@values.reg.tmp.2147483646.4"));
+    EXPECT_FALSE(fs::exists(Version(1) / ".download-999999999-AbC123"));
+    EXPECT_FALSE(fs::exists(settingsKey / "@values.reg.tmp.999999999.4"));
 }
 
 TEST_F(StartUpVersionTest, NothingThatLoadsMeansTheStatusScreen) {

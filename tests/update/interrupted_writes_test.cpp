@@ -14,8 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// No process ever has this identifier (it is beyond any pid_max).
-const std::string kGone = "2147483646";
+// No process ever has this identifier (Linux's pid_max is at most 4194304).
+const std::string kGone = "999999999";
 
 TEST(InterruptedWrites, FilesOfProcessesThatAreGoneAreRemovedAndLiveOnesStay) {
     test::TempDir folder;
@@ -31,6 +31,8 @@ TEST(InterruptedWrites, FilesOfProcessesThatAreGoneAreRemovedAndLiveOnesStay) {
         "Saver.zep." + alive + "-Zz9yX8",
         "@values.reg.tmp." + alive + ".3",
         "Saver.zep", "@values.reg", "picture.jpg", "notes.tmp.txt", "x.zep.backup",
+        "x.zep.99999999999-a",  // a site's name, not an identifier
+
     };
     for (const auto& name : litter) test::WriteFileBytes(folder.path() / name, "x");
     for (const auto& name : kept) test::WriteFileBytes(folder.path() / name, "x");
@@ -43,6 +45,10 @@ TEST(InterruptedWrites, FilesOfProcessesThatAreGoneAreRemovedAndLiveOnesStay) {
     // Sub-folders only when asked.
     EXPECT_TRUE(fs::exists(folder.path() / "Settings" / ("@values.reg.tmp." + kGone + ".1")));
     EXPECT_EQ(RemoveInterruptedWrites(folder.path().string(), true), 1);
+    // Such names are the store's own, whoever wrote them.
+    EXPECT_TRUE(IsTemporaryWriteName(".download-" + alive + "-a1B2c3"));
+    EXPECT_TRUE(IsTemporaryWriteName("Saver.zep." + alive + "-Zz9yX8"));
+    EXPECT_FALSE(IsTemporaryWriteName("x.zep.backup"));
 }
 
 }  // namespace

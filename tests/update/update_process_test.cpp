@@ -352,8 +352,8 @@ TEST_F(UpdateProcessTest, CompilingWhatAnInterruptedUpdateFetchedCountsAsAChange
     // As a crash between the fetches and the mark leaves the folder.
     fs::remove(Version(0) / kPlayableMarkName);
     fs::remove(Version(0) / "Saver.zep");
-    test::WriteFileBytes(Version(0) / ".download-2147483646-AbC123", "half a body");
-    test::WriteFileBytes(Version(0) / "Saver.zep.2147483646-XyZ789", "half a scenario");
+    test::WriteFileBytes(Version(0) / ".download-999999999-AbC123", "half a body");
+    test::WriteFileBytes(Version(0) / "Saver.zep.999999999-XyZ789", "half a scenario");
     host_.reloads.clear();
     size_t before = server_->AccessLog().size();
     UpdateOutcome outcome = Update();
@@ -361,8 +361,8 @@ TEST_F(UpdateProcessTest, CompilingWhatAnInterruptedUpdateFetchedCountsAsAChange
     EXPECT_TRUE(outcome.changed);
     EXPECT_EQ(PlayableVersionFolder("Saver"), Version(0).string());
     EXPECT_EQ(host_.reloads.size(), 1u);
-    EXPECT_FALSE(fs::exists(Version(0) / ".download-2147483646-AbC123"));
-    EXPECT_FALSE(fs::exists(Version(0) / "Saver.zep.2147483646-XyZ789"));
+    EXPECT_FALSE(fs::exists(Version(0) / ".download-999999999-AbC123"));
+    EXPECT_FALSE(fs::exists(Version(0) / "Saver.zep.999999999-XyZ789"));
     for (const AccessLogEntry& request : RequestsSince(before))
         if (request.uri == "/site/sky.jpg") EXPECT_EQ(request.method, "HEAD");
 }
