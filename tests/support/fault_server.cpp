@@ -86,6 +86,10 @@ void FaultServer::Answer(int connection) {
                                 std::string(head ? "" : "error"));
         return;
     }
+    if (fault_ == Fault::NoLength) {
+        SendAll(connection, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + std::string(head ? 0 : kAnnounced, 'n'));
+        return;
+    }
     SendAll(connection, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kAnnounced) +
                             "\r\nLast-Modified: Tue, 14 Nov 2023 22:13:20 GMT\r\nConnection: close\r\n\r\n");
     if (!head) SendAll(connection, std::string(kSent, 'p'));

@@ -1,7 +1,8 @@
 #pragma once
 // An HTTP server on the loopback interface that answers every request with
 // one fault a real server or network shows now and then: a server error, a
-// connection closed in the middle of the body, or a body that stops coming.
+// connection closed in the middle of the body, or a body that stops coming;
+// or with a body whose length it does not announce.
 
 #include <atomic>
 #include <string>
@@ -13,6 +14,7 @@ enum class Fault {
     ServerError,   // "500 Internal Server Error"
     CloseMidBody,  // 200 with a length of 100000, 1000 bytes, then the connection is closed
     StallMidBody,  // 200 with a length of 100000, 1000 bytes, then nothing until the server ends
+    NoLength,      // 200 without a length: 100000 bytes, then the connection is closed (not a fault as such)
 };
 
 class FaultServer {

@@ -23,6 +23,7 @@
 #include "platform/process.h"
 #include "shell/file_helpers.h"
 #include "shell/log.h"
+#include "tests/support/fault_server.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/test_environment.h"
 #include "update/base64.h"
@@ -515,6 +516,32 @@ TEST_F(DownloadTest, ABodyBeyondTheFileSizeLimitFailsTheFetchAndLeavesNoFile) {
     ASSERT_TRUE(WIFEXITED(status)) << "the write ended the process";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "not reported as a write failure";
     EXPECT_TRUE(FolderNames(target_.path()).empty());
+}
+
+// Without an announced length the caller's expected size (with its margin)
+// bounds the body; an announced length is trusted up to the overall cap.
+TEST_F(DownloadTest, TheExpectedSizeLimitsOnlyABodyWhoseLengthIsNotAnnounced) {
+    auto& server = Start();
+    server.WriteFile("site/big.bin", std::string(100000, 'b'));
+    test::FaultServer unannounced(test::Fault::NoLength);
+    ASSERT_TRUE(unannounced.Running());
+    Downloader downloader = MakeDownloader(DownloadMode::RemoteObject);
+    downloader.SetUnannouncedBodyLimit(50000);
+    downloader.Fetch("announced.bin", SiteUrl() + "/big.bin", true);
+    EXPECT_EQ(fs::file_size(target_ / "announced.bin"), 100000u);
+    try {
+        downloader.Fetch("unannounced.bin", unannounced.Url("/big.bin"), true);
+        ADD_FAILURE() << "a body beyond the expected size was taken";
+    } catch (const CDownloadException& failure) {
+        EXPECT_EQ(failure.kind, CDownloadException::kConnection);
+    }
+    EXPECT_FALSE(fs::exists(target_ / "unannounced.bin"));
+    downloader.SetUnannouncedBodyLimit(200000);
+    downloader.Fetch("unannounced.bin", unannounced.Url("/big.bin"), true);
+    EXPECT_EQ(fs::file_size(target_ / "unannounced.bin"), 100000u);
+    // The overall cap holds for announced lengths too.
+    downloader.SetBodyLimit(50000);
+    EXPECT_THROW(downloader.Fetch("capped.bin", SiteUrl() + "/big.bin", true), CDownloadException);
 }
 
 TEST_F(DownloadTest, ABodyThatCannotBeStoredIsAFailedFetch) {
