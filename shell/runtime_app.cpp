@@ -392,7 +392,10 @@ void RuntimeApp::WriteDesktopPictures() {
     MakeWallpaperImage(wallpaperBitmapPath, DesktopSettingsSources{&*options_.settingsStore});
 }
 
-std::unique_ptr<platform::Display> RuntimeApp::OpenDisplay() { return platform::OpenSystemDisplay(); }
+std::unique_ptr<platform::Display> RuntimeApp::OpenDisplay() {
+    onScreen_ = true;
+    return platform::OpenSystemDisplay();
+}
 
 bool RuntimeApp::CreateMainWindow(bool downloadAtStart) {
     if (!display_) display_ = OpenDisplay();
@@ -483,11 +486,38 @@ uint32_t RuntimeApp::MeasureSpeed() {
     if (!calibration.CreateThread(true)) return 0;
     calibration.SetPriorityNormal();
     calibration.Resume();
-    // A request to end the program cuts the measurement short; the figure
-    // is then worthless, and 0 makes the next start measure again.
-    const bool interrupted = platform::WaitForTerminationRequest(1000);
+    // An end of the saver cuts the measurement short; the figure is then
+    // worthless, and 0 makes the next start measure again.
+    const bool interrupted = WaitWhileMeasuring(1000);
     calibration.Kill();
     return interrupted ? 0 : speedCalibration.load();
+}
+
+namespace {
+
+// Ends the event loop after the measuring time.
+class MeasuringTime : public platform::WindowHandler {
+public:
+    static constexpr int kOver = -7001;
+    explicit MeasuringTime(platform::EventLoop& loop) : loop_(loop) {}
+    void OnTimer(uint32_t) override { loop_.Quit(kOver); }
+
+private:
+    platform::EventLoop& loop_;
+};
+
+}  // namespace
+
+bool RuntimeApp::WaitWhileMeasuring(uint32_t ms) {
+    // Without a user (the headless display of tests and offline rendering)
+    // there is no input to answer.
+    if (!onScreen_ || !display_) return platform::WaitForTerminationRequest(ms);
+    platform::EventLoop& loop = display_->Loop();
+    MeasuringTime time(loop);
+    loop.SetTimer(&time, 1, ms);
+    const int code = loop.Run();
+    loop.Forget(&time);
+    return code != MeasuringTime::kOver;
 }
 
 void RuntimeApp::CalibrateSpeedForWindow() {

@@ -143,6 +143,9 @@ protected:
     virtual std::unique_ptr<platform::Display> OpenDisplay();
     // The speed measurement: a calibration scene thread for one second.
     virtual uint32_t MeasureSpeed();
+    // Waits `ms` while the calibration measures; on the screen the windows
+    // answer their input meanwhile. True when the saver is to end.
+    bool WaitWhileMeasuring(uint32_t ms);
     virtual void ReportDownloadStatus(int code, const std::string& text);
     // Reads the scene object list into `target`; false when it is damaged or
     // cannot be prepared.
@@ -176,6 +179,7 @@ private:
     std::timed_mutex sceneMutex_;
     bool windowEnding_ = false;  // guarded by sceneMutex_: no reload starts a thread
     std::atomic<bool> strayThreads_{false};
+    bool onScreen_ = false;  // the display is the machine's screen, with a user
     std::unique_ptr<platform::Display> display_;
     std::unique_ptr<SSWnd> mainWindow_;
     std::unique_ptr<PreviewWindow> previewWindow_;

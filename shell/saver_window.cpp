@@ -55,6 +55,9 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
     }
     window_->MoveCursor({0, 0});
     app_.CalibrateSpeedForWindow();
+    // The window answers input while the machine is measured: an exit input
+    // may already have ended it.
+    if (destroyed_) return false;
     platform::SetScreenSaverRunning(true);
     mute_ = app_.Settings().ReadInt(LoadString(IDS_MUTE), 0) != 0;
 
