@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/painter.h"
+#include "platform/sdl/sdl_video.h"
 #include "platform/text_drawing.h"
 
 namespace korv::platform {
@@ -107,10 +108,9 @@ bool ShowDialogAndWait(const MessageBoxRequest& request) {
     const Layout layout = Arrange(*font, request.text);
     const Surface frame = Paint(*font, request.text, layout);
 
-    // SIGTERM keeps ending the helper at once.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // SIGTERM keeps ending the helper at once.
+    if (!StartSdlVideo()) return false;
     SDL_Window* window = SDL_CreateWindow(request.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                           layout.window.width, layout.window.height,
                                           SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR);

@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include "platform/sdl/sdl_video.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
@@ -47,10 +49,7 @@ Screens OneScreen(int width, int height) {
 bool VideoReady() {
     if (!gVideoTried) {
         gVideoTried = true;
-        // A screen-saver host ends its hacks with SIGTERM: SDL must not turn
-        // that signal into an event nobody may be reading.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        gVideoReady = HasDisplay() && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        gVideoReady = HasDisplay() && StartSdlVideo();
     }
     return gVideoReady;
 }

@@ -20,6 +20,7 @@
 
 #include "platform/display.h"
 #include "platform/process_end.h"
+#include "platform/sdl/sdl_video.h"
 #include "platform/window_composition.h"
 
 #include <SDL.h>
@@ -833,10 +834,7 @@ bool SdlDisplay::Open() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // We may be the screen saver; the system's power saving goes on as usual.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    // SIGTERM and SIGINT are the program's own (see process_end.h): SDL
-    // installs no handlers for them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (!StartSdlVideo()) return false;
     videoStarted_ = true;
 
     const Uint32 wakeEvent = SDL_RegisterEvents(1);
