@@ -306,37 +306,37 @@ int RuntimeApp::DecidePlayerRemote(const std::string& scenarioPath, bool expired
 
 int RuntimeApp::StartScenario(const std::string& className, const std::string& reloadPath, bool downloadAtStart) {
     AppLog("Interpretiraj");
-    if (reloadPath.empty()) {
-        AppLog("Kreiraj SSWnd");
-        if (!CreateMainWindow(downloadAtStart)) return 0;
-        nothingToPlay_ = downloadAtStart;
-    } else {
-        // The new file is loaded beside the playing scenario first: a damaged
-        // file leaves the old scenario playing.
-        auto fresh = std::make_unique<Scenario>();
-        if (!LoadScenarioInto(*fresh, reloadPath, false)) return 0;
-        std::lock_guard lock(sceneMutex_);
-        // The window is ending: nothing new may start on it.
-        if (windowEnding_) return 0;
-        AppLog("Thread kill");
-        StopSceneThread();
-        AppLog("Scenario kill");
-        ReplaceGlobalScenario(std::move(fresh));
-        playingScenarioPath_ = reloadPath;
-        nothingToPlay_ = false;
-        AppLog("Scenario reload");
-        settings_->WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
-        AppLog("Startuj scene tred");
-        return StartSceneThread(downloadAtStart) ? 1 : 0;
-    }
+    if (!reloadPath.empty()) return ReloadScenario(reloadPath, true);
+    AppLog("Kreiraj SSWnd");
+    if (!CreateMainWindow(downloadAtStart)) return 0;
+    nothingToPlay_ = downloadAtStart;
     AppLog("Startuj scene tred");
     if (!StartSceneThread(downloadAtStart)) {
-        // A reload runs on the download thread, which must not take the
-        // window down (the window's end waits for that very thread).
-        if (reloadPath.empty()) DestroyMainWindow();
+        DestroyMainWindow();
         return 0;
     }
     return 1;
+}
+
+int RuntimeApp::ReloadScenario(const std::string& path, bool countsAsCheck) {
+    // The new file is loaded beside the playing scenario first: a damaged
+    // file leaves the old scenario playing.
+    auto fresh = std::make_unique<Scenario>();
+    if (!LoadScenarioInto(*fresh, path, false)) return 0;
+    std::lock_guard lock(sceneMutex_);
+    // The window is ending: nothing new may start on it.
+    if (windowEnding_) return 0;
+    AppLog("Thread kill");
+    StopSceneThread();
+    AppLog("Scenario kill");
+    ReplaceGlobalScenario(std::move(fresh));
+    playingScenarioPath_ = path;
+    nothingToPlay_ = false;
+    AppLog("Scenario reload");
+    if (countsAsCheck)
+        settings_->WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
+    AppLog("Startuj scene tred");
+    return StartSceneThread(false) ? 1 : 0;
 }
 
 int RuntimeApp::LoadScenario(const std::string& path, bool fromBody) {

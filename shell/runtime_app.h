@@ -61,6 +61,10 @@ public:
     // from `reloadPath` into the running window, then starts a scene thread.
     // Returns 1 on success, 0 on failure.
     int StartScenario(const std::string& windowClassName, const std::string& reloadPath, bool downloadAtStart);
+    // Plays the scenario at `path` in the running window in place of what
+    // plays; the time of the check is stored when `countsAsCheck`. Returns 1
+    // on success, 0 (and what played plays on) on failure.
+    int ReloadScenario(const std::string& path, bool countsAsCheck);
     // Replaces the global scenario with the one in `path`, or with the one
     // embedded in the program file when `fromBody`. Non-zero on success.
     int LoadScenario(const std::string& path, bool fromBody);

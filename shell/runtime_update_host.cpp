@@ -47,6 +47,10 @@ bool RuntimeUpdateHost::ReloadScenario(const std::string& path) {
     return app_.StartScenario(app_.windowClassName, path, false) == 1;
 }
 
+bool RuntimeUpdateHost::NothingPlays() { return app_.NothingToPlay(); }
+
+bool RuntimeUpdateHost::PlayStoredScenario(const std::string& path) { return app_.ReloadScenario(path, false) == 1; }
+
 bool RuntimeUpdateHost::ScenarioLoads(const std::string& path) {
     Scenario probe;
     return app_.LoadScenarioInto(probe, path, false) != 0;

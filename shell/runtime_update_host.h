@@ -32,6 +32,8 @@ public:
     bool FirstUpdate() override;
     void ClearFirstUpdate() override;
     bool AlwaysCheck() override;
+    bool NothingPlays() override;
+    bool PlayStoredScenario(const std::string& path) override;
 
     int32_t RefreshMinutes();
 

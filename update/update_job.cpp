@@ -398,6 +398,12 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
         if (failure.step == StepRedirect) {
             idle.Set();
             host.RequestDownloadAtStart();
+        } else if (!stop.IsSet() && host.NothingPlays()) {
+            // The first check of a saver that checks before it plays failed:
+            // what the user had keeps playing instead of the status screen.
+            const std::string playable = PlayableVersionFolder(saverName);
+            if (!playable.empty() && host.PlayStoredScenario(platform::JoinPath(playable, saverName + ".zep")))
+                AppLog("Check failed: playing the stored version");
         }
         return outcome;
     }

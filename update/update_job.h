@@ -96,6 +96,11 @@ public:
     virtual bool FirstUpdate() = 0;
     virtual void ClearFirstUpdate() = 0;
     virtual bool AlwaysCheck() = 0;
+    // Whether the saver shows the status screen for want of anything to play.
+    virtual bool NothingPlays() { return false; }
+    // Plays the stored scenario at `path` after a check that failed, without
+    // counting the check as done; false when it cannot be loaded.
+    virtual bool PlayStoredScenario(const std::string& path) { return false; }
 };
 
 class UpdateJob {

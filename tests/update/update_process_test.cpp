@@ -68,6 +68,12 @@ public:
     bool FirstUpdate() override { return firstUpdate; }
     void ClearFirstUpdate() override { firstUpdate = false; }
     bool AlwaysCheck() override { return alwaysCheck; }
+    bool NothingPlays() override { return playing.empty() && showsStatusScreen; }
+    bool PlayStoredScenario(const std::string& path) override {
+        storedPlays.push_back(path);
+        playing = path;
+        return true;
+    }
 
     UpdateSite site;
     int32_t refreshMinutes = 0;
@@ -79,6 +85,8 @@ public:
     bool downloadAtStart = false;
     bool firstUpdate = false;
     bool alwaysCheck = false;
+    bool showsStatusScreen = false;
+    std::vector<std::string> storedPlays;
 
 private:
     SaverSettings settings_;
@@ -286,6 +294,29 @@ TEST_F(UpdateProcessTest, MissingObjectFailsTheUpdateAndNamesTheObject) {
     // A failure: no check time (the next run tries at once), no more tries in this run.
     EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_LAST_UPDATE), 0), 0);
     EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0), 1);
+}
+
+// A saver that checks its site before it plays shows the status screen; when
+// that check fails, the version it has plays instead, and the failed check
+// is not recorded as one done.
+TEST_F(UpdateProcessTest, AFailedFirstCheckPlaysTheStoredVersionInsteadOfTheStatusScreen) {
+    PublishStandardSite();
+    ASSERT_TRUE(Update().ok);
+    host_.Settings().WriteInt(LoadString(IDS_LAST_UPDATE), 0);
+    host_.playing.clear();
+    host_.showsStatusScreen = true;
+    fs::remove(server_->Root() / "site" / "index.html");
+
+    EXPECT_EQ(Update().step, StepScriptPage);
+    EXPECT_EQ(host_.storedPlays, std::vector<std::string>{(Version(0) / "Saver.zep").string()});
+    EXPECT_TRUE(Logged("Check failed: playing the stored version"));
+    EXPECT_EQ(host_.Settings().ReadInt(LoadString(IDS_LAST_UPDATE), 0), 0);
+
+    // A saver that plays something keeps playing it.
+    host_.storedPlays.clear();
+    host_.Settings().WriteInt(LoadString(IDS_SESSION_STATUS), 0);
+    EXPECT_EQ(Update().step, StepScriptPage);
+    EXPECT_TRUE(host_.storedPlays.empty());
 }
 
 // A site edit that compiles but refers to an object it never declares: the
