@@ -68,7 +68,4 @@ void CloseMessageBoxes();
 // killed, ends as well.)
 void ReleaseMessageBoxes();
 
-// How many helper boxes are up now.
-size_t OpenMessageBoxCount();
-
 }  // namespace korv::platform

@@ -196,12 +196,6 @@ void ReleaseMessageBoxes() {
     boxes.clear();
 }
 
-size_t OpenMessageBoxCount() {
-    std::lock_guard lock(boxesMutex);
-    ForgetEndedBoxes();
-    return boxes.size();
-}
-
 int RunMessageBoxHelper() {
     MessageBoxRequest request;
     if (!ReadField(STDIN_FILENO, request.caption, kMaxCaptionBytes) ||
