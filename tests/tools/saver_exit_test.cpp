@@ -175,9 +175,9 @@ TEST_F(SaverExitTest, AnUpdateWithAnEmptyObjectShowsNoBoxAndEndsPromptly) {
     test::NginxServer server;
     ASSERT_TRUE(server.Running()) << server.Failure();
     server.WriteFile("feed/empty.jpg", "");
-    server.WriteFile("feed/index.html", "<html><KORV><br>VERSION 500;<br>IMAGE e,empty.jpg,0,NRM," +
+    server.WriteFile("feed/index.html", "<html><KORV><br>VERSION 500;<br>IMAGE e,empty.jpg,0,NRM,0,0,,," +
                                             server.Url("/feed/empty.jpg") +
-                                            ";<br>SHOW e,CTR,CTR,0,0,0,100;<br>WAIT ,1000;<br></KORV></html>\r\n");
+                                            ",;<br>SHOW e,CTR,CTR,0,0,0,100;<br>WAIT ,1000;<br></KORV></html>\r\n");
     Build(1, "", server.Url("/feed"));
     Launch();
     // The first update starts at the first tick of the update timer.
@@ -185,6 +185,8 @@ TEST_F(SaverExitTest, AnUpdateWithAnEmptyObjectShowsNoBoxAndEndsPromptly) {
     while (Clock::now() < until && Log().find("Update Screen saver - ") == std::string::npos)
         std::this_thread::sleep_for(100ms);
     ASSERT_NE(Log().find("Update Screen saver - "), std::string::npos) << Log();
+    // The message the empty file raised on the download thread went to the log.
+    EXPECT_NE(Log().find("Cannot be read data."), std::string::npos) << Log();
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(BoxesShown(), 0);
 
