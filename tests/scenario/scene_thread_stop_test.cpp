@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 
 #include "platform/event.h"
@@ -29,45 +30,54 @@ public:
     platform::Event reached, release;
 };
 
+// A scene thread playing an empty scenario into `window`, started.
+class RunningSceneThread {
+public:
+    explicit RunningSceneThread(HoldingWindow& window) : thread_(Options(window)) {
+        started = thread_.CreateThread(true);
+        if (started) thread_.Resume();
+    }
+    CSceneThread* operator->() { return &thread_; }
+    bool started = false;
+
+private:
+    CSceneThread::Options Options(HoldingWindow& window) {
+        CSceneThread::Options options;
+        options.window = &window;
+        options.speedCalibration = &speed_;
+        options.scenario = &scenario_;
+        return options;
+    }
+    Scenario scenario_;
+    std::atomic<uint32_t> speed_{1000};
+    CSceneThread thread_;
+};
+
 TEST(SceneThreadStopTest, ATimedKillGivesUpOnAHeldThreadAndALaterOneEndsIt) {
     HoldingWindow window;
-    Scenario scenario;
-    std::atomic<uint32_t> speed{1000};
-    CSceneThread::Options options;
-    options.window = &window;
-    options.speedCalibration = &speed;
-    options.scenario = &scenario;
-    CSceneThread thread(std::move(options));
-    ASSERT_TRUE(thread.CreateThread(true));
-    thread.Resume();
+    RunningSceneThread thread(window);
+    ASSERT_TRUE(thread.started);
     ASSERT_TRUE(window.reached.Wait(5000));
 
     auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(thread.Kill(100));
+    EXPECT_FALSE(thread->Kill(100));
     auto waited = std::chrono::steady_clock::now() - started;
     EXPECT_GE(waited, std::chrono::milliseconds(100));
     EXPECT_LT(waited, std::chrono::milliseconds(1000));
-    EXPECT_FALSE(thread.FinishedEvent().IsSet());
+    EXPECT_FALSE(thread->FinishedEvent().IsSet());
 
     window.release.Set();
-    EXPECT_TRUE(thread.Kill(5000));
-    EXPECT_TRUE(thread.FinishedEvent().IsSet());
+    EXPECT_TRUE(thread->Kill(5000));
+    EXPECT_TRUE(thread->FinishedEvent().IsSet());
 }
 
 TEST(SceneThreadStopTest, AnIdleThreadStopsWellWithinTheLimit) {
     HoldingWindow window;
     window.release.Set();
-    Scenario scenario;
-    std::atomic<uint32_t> speed{1000};
-    CSceneThread::Options options;
-    options.window = &window;
-    options.speedCalibration = &speed;
-    options.scenario = &scenario;
-    CSceneThread thread(std::move(options));
-    ASSERT_TRUE(thread.CreateThread(true));
-    thread.Resume();
-    ASSERT_TRUE(thread.IdleEvent().Wait(5000));
-    EXPECT_TRUE(thread.Kill(250));
+    RunningSceneThread thread(window);
+    ASSERT_TRUE(thread.started);
+    ASSERT_TRUE(thread->IdleEvent().Wait(5000));
+    EXPECT_TRUE(thread->Kill(250));
 }
 
 }  // namespace

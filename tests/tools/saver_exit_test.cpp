@@ -17,108 +17,23 @@
 
 #include "tests/support/command_runner.h"
 #include "tests/support/nginx_server.h"
-#include "tests/support/test_environment.h"
-#include "tests/support/xvfb_server.h"
+#include "tests/support/real_saver_test.h"
 
 namespace korv {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 constexpr auto kExitLimit = 1000ms;
 
-class SaverExitTest : public ::testing::Test {
+class SaverExitTest : public test::RealSaverTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(xvfb_.Running());
-        fs::create_directories(runtime_);
-        fs::permissions(runtime_, fs::perms::owner_all, fs::perm_options::replace);
-    }
-    void TearDown() override {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    std::vector<std::string> Env() const {
-        return {"DISPLAY=" + xvfb_.Display(), "XDG_DATA_HOME=" + user_.dataHome().string(),
-                "XDG_CONFIG_HOME=" + user_.configHome().string(), "XDG_STATE_HOME=" + user_.stateHome().string(),
-                "TMPDIR=" + user_.tempFolder().string(), "XDG_RUNTIME_DIR=" + runtime_.string(), "KORV_LOG=1"};
-    }
-    void Build(int playerType, const std::string& script, const std::string& site = "http://localhost/") {
-        fs::create_directories(user_.root() / "content");
-        test::WriteFileBytes(user_.root() / "s.vel", script);
-        std::vector<std::string> arguments{"build", "--engine", test::KorvRuntimePath(), "--player-type",
-                                           std::to_string(playerType), "--site", site, "--source", "index.html",
-                                           "-o", saver_.string()};
-        if (!script.empty()) {
-            auto zep = (user_.root() / "s.zep").string();
-            auto compiled = test::RunCommand(test::KorvToolPath(), {"compile", (user_.root() / "s.vel").string(),
-                                                                    "--content", (user_.root() / "content").string(), "-o", zep});
-            ASSERT_EQ(compiled.exitCode, 0) << compiled.err;
-            arguments.insert(arguments.begin() + 3, {"--scenario", zep});
-        }
-        auto built = test::RunCommand(test::KorvToolPath(), arguments);
-        ASSERT_EQ(built.exitCode, 0) << built.err;
-    }
-    void Start() {
-        pid_ = fork();
-        if (pid_ == 0) {
-            for (const auto& assignment : Env()) putenv(strdup(assignment.c_str()));
-            execl(saver_.c_str(), saver_.c_str(), "/s", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    // Whether the saver's own window is on the screen within `limit`.
-    bool WindowShown(std::chrono::milliseconds limit) {
-        const auto until = Clock::now() + limit;
-        while (Clock::now() < until) {
-            auto found = test::RunCommand("xdotool", {"search", "--onlyvisible", "--pid", std::to_string(pid_)},
-                                          {"DISPLAY=" + xvfb_.Display()});
-            if (found.exitCode == 0 && !found.out.empty()) return true;
-            if (!Running()) return false;
-            std::this_thread::sleep_for(20ms);
-        }
-        return false;
-    }
-    void Launch() {
-        Start();
-        ASSERT_TRUE(WindowShown(5000ms)) << "the saver window did not appear";
-        std::this_thread::sleep_for(300ms);  // let it take its first mouse position
-    }
-    bool Running() { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
-    // How long the saver took to end after `since`; nothing when it did not
-    // end within two seconds.
-    std::optional<std::chrono::milliseconds> EndTime(Clock::time_point since, int* status = nullptr) {
-        while (Clock::now() < since + 2000ms) {
-            int raw = 0;
-            if (waitpid(pid_, &raw, WNOHANG) == pid_) {
-                pid_ = -1;
-                if (status) *status = raw;
-                auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since);
-                RecordProperty("endMs", static_cast<int>(took.count()));
-                return took;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        return std::nullopt;
-    }
-    std::optional<std::chrono::milliseconds> EndByMouse() {
-        Xdotool({"mousemove", "300", "300"});
-        const auto moved = Clock::now();
-        Xdotool({"mousemove", "301", "300"});
-        return EndTime(moved);
-    }
-    void Xdotool(std::vector<std::string> arguments) {
-        test::RunCommand("xdotool", arguments, {"DISPLAY=" + xvfb_.Display()});
-    }
     // The message boxes on the screen: windows named after the saver (its
     // own windows have no name).
     int BoxesShown() {
         auto tree = test::RunCommand("xwininfo", {"-root", "-tree"}, {"DISPLAY=" + xvfb_.Display()});
-        const std::string named = "\"ExitSaver\": (";
+        const std::string named = "\"" + saver_.filename().string() + "\": (";
         int count = 0;
         for (size_t at = tree.out.find(named); at != std::string::npos; at = tree.out.find(named, at + 1)) ++count;
         return count;
@@ -131,7 +46,6 @@ protected:
         }
         return false;
     }
-    std::string Log() { return test::ReadFileBytes(user_.stateHome() / "Halcyra" / "korv_log.txt"); }
     // The temporary pictures of the saver, wherever its folders put them.
     std::vector<fs::path> Pictures() {
         std::vector<fs::path> found;
@@ -142,12 +56,6 @@ protected:
         }
         return found;
     }
-
-    test::XvfbServer xvfb_;
-    test::IsolatedUser user_;
-    fs::path runtime_ = user_.root() / "run";
-    fs::path saver_ = user_.root() / "ExitSaver";
-    pid_t pid_ = -1;
 };
 
 // A picture that cannot be shown raises its message on the scene thread at
