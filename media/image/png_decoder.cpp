@@ -45,7 +45,9 @@ void Release(png_structp, png_voidp block) { std::free(block); }
 void OnWarning(png_structp, png_const_charp) {}
 
 // Reads the header and sets the transforms that turn every colour type and
-// depth into 8-bit RGB; alpha and transparency are ignored.
+// depth into 8-bit RGB. Transparency is dropped the same way for every colour
+// type: an alpha channel, or a tRNS chunk (which libpng turns into alpha when
+// it expands a palette), leaves each pixel with the colour it stores.
 bool ReadHeader(png_structp png, png_infop info, MemoryReader* reader, png_uint_32* width, png_uint_32* height,
                 int* sampleBytes) {
     if (setjmp(png_jmpbuf(png))) return false;
@@ -63,7 +65,7 @@ bool ReadHeader(png_structp png, png_infop info, MemoryReader* reader, png_uint_
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
-    if (colourType & PNG_COLOR_MASK_ALPHA) png_set_strip_alpha(png);
+    if ((colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS)) png_set_strip_alpha(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     // 16-bit samples are kept and reduced afterwards (v / 257, the exact linear map).

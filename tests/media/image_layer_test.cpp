@@ -87,14 +87,56 @@ TEST_F(ImageLayerTest, PngOfEveryColourTypeAndDepthMatchesTheReference) {
         ASSERT_TRUE(decoded) << path;
         EXPECT_EQ(MaxDifference(*decoded, Reference(path)), 0) << path;
     }
-    // With alpha: the colour channels are kept as stored, the alpha ignored.
-    fs::path alpha = dir_ / "alpha.png";
-    ASSERT_EQ(test::RunCommand("convert", {"-size", "4x4", "xc:rgba(10,20,30,0.5)", "PNG32:" + alpha.string()}).exitCode, 0);
-    auto decoded = DecodePng(Read(alpha));
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->bytes[0], 10);
-    EXPECT_EQ(decoded->bytes[1], 20);
-    EXPECT_EQ(decoded->bytes[2], 30);
+}
+
+// Transparency, whether an alpha channel or a tRNS chunk, is dropped the same
+// way for every colour type: each pixel keeps the colour it stores (for a
+// palette, its entry), as ImageMagick's colour channels show.
+TEST_F(ImageLayerTest, PngTransparencyOfEveryColourTypeKeepsTheStoredColours) {
+    auto convert = [&](const std::string& name, const std::vector<std::string>& arguments,
+                       const std::string& prefix = "") {
+        fs::path path = dir_ / name;
+        std::vector<std::string> all = arguments;
+        all.insert(all.end(), {"-strip", prefix + path.string()});
+        auto result = test::RunCommand("convert", all);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return path;
+    };
+    // Fully transparent columns on the left, as pngquant and GIMP's indexed
+    // mode leave them: the palette gets a tRNS chunk.
+    const std::vector<std::string> clearLeft = {"-alpha", "set", "-channel", "A", "-fx", "i<30?0:1", "+channel"};
+    auto join = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<fs::path> files = {
+        convert("palette8.png", join({"-size", "97x61", "gradient:red-blue", "-type", "palette", "-colors", "30"}, clearLeft)),
+        convert("palette4.png", join({"-size", "37x23", "gradient:red-blue", "-type", "palette", "-colors", "6"}, clearLeft)),
+        convert("rgb8.png", {"-size", "37x23", "gradient:red-blue", "-fill", "red", "-draw", "rectangle 0,0 5,4",
+                             "-transparent", "red", "-define", "png:color-type=2", "-depth", "8"}),
+        convert("rgb16.png", {"-size", "37x23", "gradient:red-blue", "-depth", "16", "-transparent", "blue",
+                              "-define", "png:color-type=2"}),
+        convert("grey8.png", {"-size", "37x23", "gradient:white-black", "-fill", "black", "-draw", "rectangle 0,0 5,4",
+                              "-transparent", "black", "-define", "png:color-type=0", "-define", "png:bit-depth=8"}),
+        convert("grey2.png", {"-size", "37x23", "gradient:white-black", "-colorspace", "gray", "-colors", "4", "-fill",
+                              "black", "-draw", "rectangle 0,0 5,4", "-transparent", "black", "-define",
+                              "png:color-type=0", "-define", "png:bit-depth=2"}),
+        convert("alpha.png", {"-size", "37x23", "gradient:red-blue", "-alpha", "set", "-channel", "A", "-evaluate",
+                              "set", "50%", "+channel"},
+                "PNG32:"),
+    };
+    for (const fs::path& path : files) {
+        const std::string data = test::ReadFileBytes(path);
+        ASSERT_GT(data.size(), 25u);
+        ASSERT_TRUE((data[25] & 4) != 0 || data.find("tRNS") != std::string::npos) << path << " is opaque";
+        auto decoded = DecodePng(Read(path));
+        ASSERT_TRUE(decoded) << path << ": " << ImageErrorText(GetImageError());
+        EXPECT_EQ(MaxDifference(*decoded, Reference(path)), 0) << path;
+    }
+    // The palette's first entry, under a transparent pixel, is not black.
+    auto palette = DecodePng(Read(files[0]));
+    ASSERT_TRUE(palette);
+    EXPECT_GT(palette->bytes[0] + palette->bytes[1] + palette->bytes[2], 0);
 }
 
 TEST_F(ImageLayerTest, JpegBaselineProgressiveGreyAndExifDecodeWithinTwo) {
