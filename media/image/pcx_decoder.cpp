@@ -90,8 +90,9 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
     if (compressed ? (total + 62) / 63 * 2 > available + 1 : total > available) return Fail();
 
     // The colours: grey for 8 bits until the end palette is found, the header's
-    // 16 otherwise. One bit on one plane is always black and white, set bits
-    // being black.
+    // 16 otherwise. One bit on one plane takes the header's first two entries
+    // too, unless they are the same colour (an empty header palette): then 0
+    // is black and 1 white.
     uint8_t palette[256][3];
     bool endPalette = false;
     if (bits == 8 && planes == 1) {
@@ -101,11 +102,12 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
         } else {
             for (int i = 0; i < 256; ++i) palette[i][0] = palette[i][1] = palette[i][2] = static_cast<uint8_t>(i);
         }
-    } else if (bits == 1 && planes == 1) {
-        std::fill_n(&palette[0][0], 3, 255);
-        std::fill_n(&palette[1][0], 3, 0);
     } else {
         std::copy_n(d + 16, 48, &palette[0][0]);
+        if (bits == 1 && planes == 1 && std::equal(palette[0], palette[0] + 3, palette[1])) {
+            std::fill_n(&palette[0][0], 3, 0);
+            std::fill_n(&palette[1][0], 3, 255);
+        }
     }
 
     PixelBuffer out(width, height);

@@ -482,9 +482,15 @@ TEST_F(ImageMagickReference, BmpRunLengthCoding) {
 }
 
 TEST_F(ImageMagickReference, PcxWrittenByImageMagick) {
-    // One bit: ImageMagick reads set bits as black whatever the header palette.
-    ExpectAsImageMagick(DecodePcx, Make("1.pcx", {"-colors", "2", "-remap", Path("mono.png").string()}));
-    ASSERT_EQ(ReadBytes(Path("1.pcx"))[3], 1);
+    // One bit: ImageMagick writes 0 = black, 1 = white in the header but reads
+    // set bits as black whatever the header says; the header is what counts.
+    const fs::path mono = Make("1.pcx", {"-colors", "2", "-remap", Path("mono.png").string()});
+    const Bytes oneBit = ReadBytes(mono);
+    ASSERT_EQ(oneBit[3], 1);
+    ASSERT_EQ(Bytes(oneBit.begin() + 16, oneBit.begin() + 22), Bytes({0, 0, 0, 255, 255, 255}));
+    PixelBuffer inverted = Reference(mono, false);
+    for (auto& v : inverted.bytes) v = static_cast<uint8_t>(255 - v);
+    EXPECT_EQ(Difference(Decoded(DecodePcx, oneBit), inverted), "");
     ExpectAsImageMagick(DecodePcx, Make("8.pcx", {"-colors", "200"}));
     ExpectAsImageMagick(DecodePcx, Make("24.pcx", {"-type", "truecolor"}));
     ExpectAsImageMagick(DecodePcx, Make("32.pcx", {"-alpha", "set", "-channel", "A", "-evaluate", "set", "50%"}));
@@ -503,7 +509,7 @@ TEST_F(ImageMagickReference, PcxPlaneLayoutsMadeByHand) {
     };
     for (const Layout& l : {Layout{"p2x1.pcx", 1, 2, 2, true, 0, 0}, Layout{"p3x1.pcx", 1, 3, 4, true, 0, 0},
                             Layout{"p4x1.pcx", 1, 4, 4, true, 3, 5}, Layout{"p1x2.pcx", 2, 1, 4, true, 0, 0},
-                            Layout{"p1x4.pcx", 4, 1, 8, false, 0, 0}, Layout{"p1x1.pcx", 1, 1, 2, true, 0, 0},
+                            Layout{"p1x4.pcx", 4, 1, 8, false, 0, 0},
                             Layout{"p3x8.pcx", 8, 3, 14, true, 100, 200}}) {
         // Few values, so that there are runs, some of them across lines.
         Bytes lines = noise.Take(static_cast<size_t>(l.planes) * l.bytesPerLine * height);
@@ -828,6 +834,28 @@ TEST(PcxDecoder, EightBitPalette) {
     // A palette marker with too little behind it.
     Bytes cut(withPalette.begin(), withPalette.end() - 1);
     ExpectFails(DecodePcx, cut, ImageBadPcx);
+}
+
+TEST(PcxDecoder, OneBitPicturesTakeTheHeaderPalette) {
+    // 10 × 2 pixels, 2 bytes a line: 1011000001 / 0100111110.
+    const Bytes lines = {0xB0, 0x40, 0x4F, 0x80};
+    auto decode = [&](const Bytes& palette) {
+        Bytes header(48, 0);
+        std::copy(palette.begin(), palette.end(), header.begin());
+        return Decoded(DecodePcx, MakePcx(1, 1, 10, 2, 2, lines, true, header));
+    };
+    auto expect = [](uint32_t zero, uint32_t one) {
+        std::vector<uint32_t> colours;
+        for (int bit : {1, 0, 1, 1, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 0}) colours.push_back(bit ? one : zero);
+        return Picture(10, colours);
+    };
+    EXPECT_EQ(Difference(decode({0, 0, 0, 255, 255, 255}), expect(0x000000, 0xFFFFFF)), "");
+    EXPECT_EQ(Difference(decode({255, 255, 255, 0, 0, 0}), expect(0xFFFFFF, 0x000000)), "");
+    EXPECT_EQ(Difference(decode({10, 20, 30, 200, 100, 50}), expect(0x0A141E, 0xC86432)), "");
+    // No palette, or one colour for both entries: 0 is black, 1 white.
+    EXPECT_EQ(Difference(decode({}), expect(0x000000, 0xFFFFFF)), "");
+    EXPECT_EQ(Difference(decode({255, 255, 255, 255, 255, 255}), expect(0x000000, 0xFFFFFF)), "");
+    EXPECT_EQ(Difference(decode({7, 7, 7, 7, 7, 7, 1, 2, 3}), expect(0x000000, 0xFFFFFF)), "");
 }
 
 TEST(PcxDecoder, RunsBeyondThePictureAreIgnoredButMissingDataFails) {
