@@ -104,6 +104,11 @@ void MoveObject(VisualObject& object, SceneContext& context, const PlacementBloc
             // The screen where the object will stop, before it arrives there.
             object.savedUnder = platform::CopyRect(surface, Rect::FromSize(placement.x2, placement.y2, size.width, size.height));
             object.saveUnderActive = true;
+        } else {
+            // A screen saved by an earlier SHOW or MOVE belongs to the old
+            // place; HIDE must erase the object where it stops instead.
+            object.saveUnderActive = false;
+            object.savedUnder = platform::Surface();
         }
     });
     ColourBlock colours = colour;

@@ -1,0 +1,97 @@
+// MOVE on a plain canvas: what the screen keeps and shows around a moving
+// object, moves at the ends of the coordinate range, and pictures taken from
+// the desktop.
+
+#include "scenario/object_motion.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "scenario/object_drawing.h"
+#include "tests/support/canvas_scene.h"
+#include "tests/support/test_environment.h"
+
+namespace korv {
+namespace {
+
+using test::CanvasScene;
+using test::PatternSurface;
+using test::SameSurface;
+
+constexpr platform::Pixel kGreen = 0x0000FF00;
+
+// A picture's bitmap is a pattern seeded by its byte count, so a picture
+// made from other bytes is told apart.
+class ObjectMotionTest : public ::testing::Test {
+protected:
+    ObjectMotionTest() {
+        SetScenePictureServices({[](std::span<const uint8_t> bytes, int32_t& w, int32_t& h) {
+                                     w = 64;
+                                     h = static_cast<int32_t>(bytes.size());
+                                     return !bytes.empty();
+                                 },
+                                 nullptr,
+                                 [](VisualObject& object, Size size) -> std::optional<platform::Surface> {
+                                     return PatternSurface(size.width, size.height,
+                                                           static_cast<uint32_t>(object.data.size()));
+                                 },
+                                 nullptr});
+        scene.window.background = platform::Rgb(0, 255, 0);
+    }
+    ~ObjectMotionTest() override { SetScenePictureServices({}); }
+
+    static VisualObject Picture(int width, int height) {
+        VisualObject picture;
+        picture.data.assign(7, 1);
+        picture.naturalWidth = width;
+        picture.naturalHeight = height;
+        return picture;
+    }
+    static PlacementBlock Move(int x1, int y1, int x2, int y2, int step) {
+        PlacementBlock p;
+        p.x1 = x1;
+        p.y1 = y1;
+        p.x2 = x2;
+        p.y2 = y2;
+        p.stepX = step;
+        p.stepY = 1;
+        return p;
+    }
+    // Whether `screen` shows the pattern of `seed` whole at `at`.
+    static bool PictureAt(const platform::Surface& screen, Point at, Size size, uint32_t seed = 7) {
+        platform::Surface picture = PatternSurface(size.width, size.height, seed);
+        for (int y = 0; y < size.height; ++y)
+            for (int x = 0; x < size.width; ++x)
+                if (screen.At(at.x + x, at.y + y) != picture.At(x, y)) return false;
+        return true;
+    }
+    static bool AreaIs(const platform::Surface& screen, Rect area, platform::Pixel pixel) {
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (screen.At(x, y) != pixel) return false;
+        return true;
+    }
+
+    CanvasScene scene{{320, 240}};
+};
+
+TEST_F(ObjectMotionTest, AMoveWithoutSaveUnderDropsTheScreenSavedByTheShow) {
+    const platform::Surface backdrop = PatternSurface(320, 240, 11);
+
+    // Shown with the screen saved under it, then moved without: the saved
+    // screen belongs to the old place, so HIDE erases the object instead.
+    scene.window.screen = backdrop;
+    VisualObject picture = Picture(30, 30);
+    PlacementBlock shown = Move(10, 10, 10, 10, 1);
+    shown.saveUnder = 1;
+    ASSERT_TRUE(ShowObject(picture, scene, shown, {}));
+    MoveObject(picture, scene, Move(10, 10, 200, 150, 10), {});
+    ASSERT_TRUE(PictureAt(scene.window.screen, {200, 150}, {30, 30}));
+    HideObject(picture, scene);
+    EXPECT_TRUE(AreaIs(scene.window.screen, Rect::FromSize(200, 150, 30, 30), kGreen));
+    EXPECT_EQ(scene.window.screen.At(300, 10), backdrop.At(300, 10));  // away from the path
+}
+
+}  // namespace
+}  // namespace korv
