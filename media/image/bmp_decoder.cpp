@@ -229,10 +229,12 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
 
     // The palette: as many entries as declared, but never past the pixel data
     // when the header says where that starts. Pictures beyond 8 bits may still
-    // carry one, which is skipped.
+    // carry one, which is skipped. Pixel data said to start at or past the end
+    // of the file is missing; an offset inside the headers is ignored.
+    if (offBits >= size) return Fail(ImageBadBmp);
     const size_t entrySize = core ? 3 : 4;
     const uint64_t declared = bmp.bits <= 8 && (core || colorsUsed == 0) ? 1u << bmp.bits : colorsUsed;
-    const bool offBitsSane = offBits >= paletteStart && offBits < size;
+    const bool offBitsSane = offBits >= paletteStart;
     uint64_t entries = bmp.bits <= 8 ? std::min<uint64_t>(declared, 1u << bmp.bits) : 0;
     size_t dataStart;
     if (offBitsSane) {

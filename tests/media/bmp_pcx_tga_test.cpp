@@ -692,19 +692,23 @@ TEST(BmpDecoder, PaletteSizeAndPixelDataOffset) {
     Bytes huge = eight;
     Put32(huge, 46, 0xFFFFFFFF);
     EXPECT_EQ(Difference(Decoded(DecodeBmp, huge), Picture(3, {0x405060, 0, 0x102030})), "");
-    // ... unless the pixel offset is useless too.
-    Put32(huge, 10, 0xFFFFFFF0);
-    ExpectFails(DecodeBmp, huge, ImageBadBmp);
-    // An offset past the end or inside the palette: the pixels follow the palette.
-    for (uint32_t offset : {0xFFFFFFF0u, static_cast<uint32_t>(eight.size()), 20u, 0u}) {
+    // An offset inside the headers or the palette: the pixels follow the palette.
+    for (uint32_t offset : {20u, 0u}) {
         Bytes moved = eight;
         Put32(moved, 10, offset);
         EXPECT_EQ(Difference(Decoded(DecodeBmp, moved), Picture(3, {0x405060, 0, 0x102030})), "") << offset;
     }
-    // An offset past the end with nothing after the palette.
-    Bytes noPixels(eight.begin(), eight.end() - 4);
-    Put32(noPixels, 10, 0x7FFFFFFF);
-    ExpectFails(DecodeBmp, noPixels, ImageBadBmp);
+    // An offset at or past the end of the file has no pixels to give, whatever
+    // bytes follow the palette, with or without run-length coding.
+    Bytes rle = MakeBmp(3, 1, 8, kBiRle8, BmpPalette({0x102030, 0x405060}), {3, 1, 0, 1}, 2);
+    ASSERT_EQ(Difference(Decoded(DecodeBmp, rle), Picture(3, {0x405060, 0x405060, 0x405060})), "");
+    for (const Bytes& picture : {eight, rle})
+        for (uint32_t offset : {0xFFFFFFF0u, 0x7FFFFFFFu, static_cast<uint32_t>(picture.size()),
+                                static_cast<uint32_t>(picture.size() + 1)}) {
+            Bytes moved = picture;
+            Put32(moved, 10, offset);
+            ExpectFails(DecodeBmp, moved, ImageBadBmp);
+        }
     // The last row may lack its padding; the row before it may not.
     Bytes unpadded = MakeBmp(1, 2, 24, kBiRgb, {}, {1, 2, 3, 0, 4, 5, 6});
     EXPECT_EQ(Difference(Decoded(DecodeBmp, unpadded), Picture(1, {0x060504, 0x030201})), "");
