@@ -86,24 +86,29 @@ ClippedArea ClipToScreen(Size size, Point at, Size screen) {
     return {Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)}, position};
 }
 
-void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at) {
+void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at,
+                   const std::function<void(platform::Surface&)>& underneath) {
     SceneWindow& window = context.Window();
     const int32_t effect = object.shownEffect;
     const bool keyed = object.isText && !object.opaque;
     const Rect box = Rect::FromSize(at.x, at.y, bitmap.Width(), bitmap.Height());
-    if (keyed && effect == 0) {
+    auto prepare = [&](platform::Surface& surface) {
+        if (underneath) underneath(surface);
+        // A transparent text that enters with an effect brings the screen
+        // under it along: the effect runs on the text merged with that screen.
+        if (keyed && effect != 0) bitmap = ComposeOverScreen(surface, bitmap, box);
+    };
+    if (effect <= 2) {
         window.Draw([&](platform::Surface& surface) {
-            platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), kTextKey);
+            prepare(surface);
+            if (keyed && effect == 0)
+                platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), kTextKey);
+            else
+                platform::Painter(surface).Copy(at, bitmap, bitmap.Bounds());
         });
         return;
     }
-    // A transparent text that enters with an effect brings the screen under
-    // it along: the effect runs on the text merged with that screen.
-    if (keyed) window.Draw([&](platform::Surface& surface) { bitmap = ComposeOverScreen(surface, bitmap, box); });
-    if (effect <= 2) {
-        window.Draw([&](platform::Surface& surface) { platform::Painter(surface).Copy(at, bitmap, bitmap.Bounds()); });
-        return;
-    }
+    if (underneath || keyed) window.Draw(prepare);
     EffectRun run;
     run.effectNumber = effect;
     run.picture = &bitmap;
@@ -152,9 +157,10 @@ bool ShowObject(VisualObject& object, SceneContext& context, const PlacementBloc
     object.position = {placement.curX, placement.curY};
     object.shownEffect = placement.effect;
 
-    const bool keyed = object.isText && !object.opaque;
     const bool typed = object.isText && placement.label;
-    object.saveUnderActive = placement.saveUnder != 0 || (keyed && typed);
+    // Only a SHOW that asks for it saves the screen: HIDE of any other object
+    // erases it, typed or not (the typewriter keeps its own copy while it types).
+    object.saveUnderActive = placement.saveUnder != 0;
     if (object.saveUnderActive) {
         Rect area = Rect::FromSize(object.position.x, object.position.y, size.width, size.height);
         window.Draw([&](platform::Surface& surface) { object.savedUnder = platform::CopyRect(surface, area); });

@@ -3,6 +3,7 @@
 // take, SHOW with its plain, full-screen and transition effects, and HIDE
 // with or without the screen saved under the object.
 
+#include <functional>
 #include <optional>
 
 #include "platform/geometry.h"
@@ -31,8 +32,11 @@ bool DrawObject(VisualObject& object, SceneContext& context);
 
 // Draws `bitmap` (the object's, or a part of a typed text) at `at` with the
 // object's effect: keyed for a transparent text, merged with the screen
-// under it when an effect brings it in.
-void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at);
+// under it when an effect brings it in. `underneath`, when given, paints the
+// screen under the bitmap first, in the same frame as the bitmap (or, with a
+// transition effect, before the effect starts).
+void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at,
+                   const std::function<void(platform::Surface&)>& underneath = {});
 
 // HIDE: puts the saved screen back, or erases the object.
 void HideObject(VisualObject& object, SceneContext& context);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/painter.h"
+#include "platform/text_encoding.h"
 #include "scenario/object_motion.h"
 #include "scenario/object_typing.h"
 #include "tests/support/canvas_scene.h"
@@ -33,8 +34,14 @@ platform::Surface TextBitmap(const VisualObject& text, int width, int height) {
     return bitmap;
 }
 
+// The number of characters of a text as its font decodes it.
+int CharacterCount(const VisualObject& text, const std::string& part) {
+    return static_cast<int>(platform::DecodeText(part, text.font.charSet).size());
+}
+
 // Picture services that need no decoder: a picture is a pattern seeded by
-// its byte count; a text is 10 pixels per character and 20 high.
+// its byte count; a text is 10 pixels per character (or `partWidth`) and 20
+// high.
 class ObjectDrawingTest : public ::testing::Test {
 protected:
     ObjectDrawingTest() {
@@ -53,7 +60,7 @@ protected:
              },
              [this](VisualObject& text, const std::string& part) -> std::optional<platform::Surface> {
                  typed.push_back(part);
-                 return TextBitmap(text, static_cast<int>(part.size()) * 10, 20);
+                 return TextBitmap(text, partWidth ? partWidth(part) : CharacterCount(text, part) * 10, 20);
              }});
         FillSurface(scene.window.screen, kOldScreen);
     }
@@ -71,7 +78,7 @@ protected:
         text.isText = 1;
         text.opaque = opaque;
         text.text = content;
-        text.naturalWidth = static_cast<int32_t>(content.size()) * 10;
+        text.naturalWidth = CharacterCount(text, content) * 10;
         text.naturalHeight = 20;
         return text;
     }
@@ -85,6 +92,7 @@ protected:
 
     CanvasScene scene{{320, 240}};
     std::vector<std::string> typed;
+    std::function<int(const std::string&)> partWidth;
     int bitmapsMade = 0;
     bool failBitmaps = false;
 };
@@ -107,6 +115,20 @@ TEST_F(ObjectDrawingTest, FullScreenEffectsStretchThePictureOverTheScreen) {
     VisualObject picture = Picture(40, 30);
     ASSERT_TRUE(ShowObject(picture, scene, At(100, 100, 1), {}));
     EXPECT_TRUE(SameSurface(scene.window.screen, PatternSurface(320, 240, 7)));
+}
+
+TEST_F(ObjectDrawingTest, EffectNumbersBeyondTheCatalogueDrawNothing) {
+    for (int effect : {-1, -2, -87, -2147483647 - 1, 88, 1000}) {
+        SCOPED_TRACE(effect);
+        FillSurface(scene.window.screen, kOldScreen);
+        const platform::Surface before = scene.window.screen;
+        VisualObject picture = Picture(120, 90);
+        EXPECT_TRUE(ShowObject(picture, scene, At(10, 20, effect), {}));
+        EXPECT_TRUE(SameSurface(scene.window.screen, before));
+        VisualObject text = Text("Hello", false);
+        EXPECT_TRUE(ShowObject(text, scene, At(10, 20, effect), {}));
+        EXPECT_TRUE(SameSurface(scene.window.screen, before));
+    }
 }
 
 TEST_F(ObjectDrawingTest, ABitmapThatCannotBeMadeIsReportedAndSkipped) {
@@ -183,28 +205,96 @@ TEST_F(ObjectDrawingTest, TypewriterPassesOverLineBreaksAndPausesBetweenCharacte
     EXPECT_TRUE(text.shown);
 }
 
+TEST_F(ObjectDrawingTest, TypewriterStepsByCharacterAndDecodesEachPartLikeTheWholeText) {
+    // A UTF-8 text, and a text in the font's code page whose first two bytes
+    // alone would read as UTF-8.
+    for (const std::string& content : {std::string("Gr\xC3\xBC\xC3\x9F" "e"), std::string("\xC3\xBC\xE9")}) {
+        SCOPED_TRACE(content);
+        typed.clear();
+        VisualObject text = Text(content, false);
+        PlacementBlock p = At(10, 10);
+        p.label = 1;
+        ASSERT_TRUE(ShowObject(text, scene, p, {}));
+        const std::u32string whole = platform::DecodeText(content, text.font.charSet);
+        ASSERT_EQ(typed.size(), whole.size());
+        for (size_t i = 0; i < typed.size(); ++i)
+            EXPECT_EQ(platform::EncodeUtf8(platform::DecodeText(typed[i], text.font.charSet)),
+                      platform::EncodeUtf8(whole.substr(0, i + 1)))
+                << "step " << i;
+    }
+}
+
+TEST_F(ObjectDrawingTest, TypewriterTakesOffWhatAWiderEarlierStepDrew) {
+    scene.window.background = platform::Rgb(0, 0, 255);
+    // The middle step is twice as wide as the whole text's 30 × 20 box.
+    partWidth = [](const std::string& part) { return part == "AB" ? 60 : static_cast<int>(part.size()) * 10; };
+    for (int align : {AlignLeft, AlignCentre})
+        for (bool opaque : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "align " << align << " opaque " << opaque);
+            const platform::Surface before = PatternSurface(320, 240, 5);
+            scene.window.screen = before;
+            VisualObject text = Text("ABC", opaque);
+            text.align = align;
+            PlacementBlock p = At(100, 50);
+            p.label = 1;
+            ASSERT_TRUE(ShowObject(text, scene, p, {}));
+            const Rect box = Rect::FromSize(100, 50, 30, 20);
+            auto outsideIsAsBefore = [&] {
+                for (int y = 0; y < 240; ++y)
+                    for (int x = 0; x < 320; ++x)
+                        if (!box.Contains(x, y) && scene.window.screen.At(x, y) != before.At(x, y)) return false;
+                return true;
+            };
+            EXPECT_TRUE(outsideIsAsBefore());
+            HideObject(text, scene);
+            EXPECT_TRUE(outsideIsAsBefore());
+        }
+}
+
+TEST_F(ObjectDrawingTest, HideOfATypedTransparentTextErasesItUnlessTheScreenWasSaved) {
+    scene.window.background = platform::Rgb(0, 0, 255);
+    const platform::Pixel blue = 0x000000FF;
+    for (int saveUnder : {0, 1}) {
+        SCOPED_TRACE(saveUnder);
+        const platform::Surface before = PatternSurface(320, 240, 9);
+        scene.window.screen = before;
+        VisualObject text = Text("ABC", false);
+        text.align = AlignRight;
+        PlacementBlock p = At(100, 50);
+        p.label = 1;
+        p.saveUnder = saveUnder;
+        ASSERT_TRUE(ShowObject(text, scene, p, {}));
+        HideObject(text, scene);
+        const Rect box = Rect::FromSize(100, 50, 30, 20);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                platform::Pixel expected = box.Contains(x, y) && !saveUnder ? blue : before.At(x, y);
+                ASSERT_EQ(scene.window.screen.At(x, y), expected) << x << "," << y;
+            }
+    }
+}
+
 TEST_F(ObjectDrawingTest, TypewriterAlignsEachPartWithinTheFullBox) {
     VisualObject text = Text("ABCD", false);
     text.align = AlignRight;
     text.placement = At(100, 50);
     text.position = {100, 50};
-    text.saveUnderActive = true;
     FillSurface(scene.window.screen, kOldScreen);
-    text.savedUnder = platform::CopyRect(scene.window.screen, Rect::FromSize(100, 50, 40, 20));
+    Typewriter typewriter(text, scene);
     size_t counter = 0;
-    ASSERT_TRUE(ShowLabelStep(text, scene, counter));
+    ASSERT_TRUE(typewriter.ShowLabelStep(counter));
     // "A" is 10 wide and ends where the full box ends.
     EXPECT_EQ(scene.window.screen.At(130, 50), kInk);
     EXPECT_EQ(scene.window.screen.At(129, 50), kOldScreen);
     counter = 1;
-    ASSERT_TRUE(ShowLabelStep(text, scene, counter));
+    ASSERT_TRUE(typewriter.ShowLabelStep(counter));
     // "AB" starts at 120; the earlier "A" at 130 was taken away first, so
     // only the new part's own ink shows there.
     platform::Surface ab = TextBitmap(text, 20, 20);
     for (int x = 0; x < 20; ++x)
         EXPECT_EQ(scene.window.screen.At(120 + x, 51), ab.At(x, 1) == kKeyPixel ? kOldScreen : kInk) << x;
     counter = 3;
-    EXPECT_FALSE(ShowLabelStep(text, scene, counter));
+    EXPECT_FALSE(typewriter.ShowLabelStep(counter));
 }
 
 TEST_F(ObjectDrawingTest, AStopEndsTheTypewriterAtOnce) {
