@@ -98,7 +98,9 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
         // under it along: the effect runs on the text merged with that screen.
         if (keyed && effect != 0) bitmap = ComposeOverScreen(surface, bitmap, box);
     };
-    if (effect <= 2) {
+    // 0, 1 and 2 are plain copies; every other number is the renderer's,
+    // which draws nothing for one it does not know (negative ones included).
+    if (effect >= 0 && effect <= 2) {
         window.Draw([&](platform::Surface& surface) {
             prepare(surface);
             if (keyed && effect == 0)
