@@ -50,7 +50,7 @@ bool CImageBuffer::Scale(int width, int height) {
         scaled_.bytes.clear();
         return false;
     }
-    if (!ResizePixels(base_, scaled_)) {
+    if (!(keyed_ ? ResizeKeyedPixels(base_, scaled_, kKeyColour) : ResizePixels(base_, scaled_))) {
         Diagnose(GetImageError());
         return false;
     }
@@ -105,6 +105,7 @@ void CImageBuffer::Release(bool keepBase) {
         width_ = 0;
         height_ = 0;
         capturedBytes_ = 0;
+        keyed_ = false;
     }
     scaled_ = PixelBuffer{};
 }

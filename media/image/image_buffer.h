@@ -27,6 +27,8 @@ public:
     int ScaledWidth() const { return scaled_.width; }
     int ScaledHeight() const { return scaled_.height; }
     // Makes the scaled copy; false without a base picture or for a zero size.
+    // A keyed base (a text on a transparent background) is scaled without
+    // blending the key colour into anything.
     bool Scale(int width, int height);
     // A bitmap of the base picture or of the scaled copy; nothing when absent.
     std::optional<platform::Surface> CreateBitmap(bool useBase) const;
@@ -42,7 +44,8 @@ public:
     // Takes a bitmap's pixels as the base picture.
     bool CaptureBitmap(const platform::Surface& bitmap);
     // Renders the text object's text (or `text` when not empty) with its font
-    // and colours into the base picture; false for an empty text.
+    // and colours into the base picture; false for an empty text. A text on
+    // a transparent background makes a keyed base.
     bool RenderText(VisualObject& textObject, const std::string& text);
     // Frees the scaled copy, and the base too unless `keepBase`.
     void Release(bool keepBase);
@@ -57,6 +60,8 @@ private:
     PixelBuffer base_;
     PixelBuffer scaled_;
     uint32_t capturedBytes_ = 0;
+    // Whether key-coloured pixels of the base are transparent.
+    bool keyed_ = false;
 };
 
 }  // namespace korv

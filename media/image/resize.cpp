@@ -30,9 +30,8 @@ std::vector<Tap> Taps(int sourceSize, int destinationSize) {
     return taps;
 }
 
-}  // namespace
-
-bool ResizePixels(const PixelBuffer& source, PixelBuffer& destination) {
+// Checks the sizes and makes room for the destination's pixels.
+bool PrepareResize(const PixelBuffer& source, PixelBuffer& destination) {
     ClearImageError();
     if (source.Empty() || destination.width <= 0 || destination.height <= 0 ||
         source.bytes.size() < static_cast<size_t>(source.width) * source.height * 3) {
@@ -40,6 +39,13 @@ bool ResizePixels(const PixelBuffer& source, PixelBuffer& destination) {
         return false;
     }
     destination.bytes.assign(static_cast<size_t>(destination.width) * destination.height * 3, 0);
+    return true;
+}
+
+}  // namespace
+
+bool ResizePixels(const PixelBuffer& source, PixelBuffer& destination) {
+    if (!PrepareResize(source, destination)) return false;
     const std::vector<Tap> columns = Taps(source.width, destination.width);
     const std::vector<Tap> rows = Taps(source.height, destination.height);
     std::vector<double> upper(static_cast<size_t>(destination.width) * 3), lower(upper.size());
@@ -60,6 +66,46 @@ bool ResizePixels(const PixelBuffer& source, PixelBuffer& destination) {
         for (size_t k = 0; k < upper.size(); ++k) {
             double value = upper[k] * tap.firstWeight + lower[k] * tap.weight;
             out[k] = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
+        }
+    }
+    return true;
+}
+
+bool ResizeKeyedPixels(const PixelBuffer& source, PixelBuffer& destination, platform::ColourRef key) {
+    if (!PrepareResize(source, destination)) return false;
+    const uint8_t keyBytes[3] = {platform::RedOf(key), platform::GreenOf(key), platform::BlueOf(key)};
+    auto isKey = [&](const uint8_t* pixel) { return std::equal(keyBytes, keyBytes + 3, pixel); };
+    const std::vector<Tap> columns = Taps(source.width, destination.width);
+    const std::vector<Tap> rows = Taps(source.height, destination.height);
+    for (int j = 0; j < destination.height; ++j) {
+        const Tap& row = rows[static_cast<size_t>(j)];
+        const uint8_t* upper = source.Row(row.first);
+        const uint8_t* lower = source.Row(row.second);
+        uint8_t* out = destination.Row(j);
+        for (int i = 0; i < destination.width; ++i, out += 3) {
+            const Tap& column = columns[static_cast<size_t>(i)];
+            const struct {
+                const uint8_t* pixel;
+                double weight;
+            } taps[4] = {{upper + column.first * 3, row.firstWeight * column.firstWeight},
+                         {upper + column.second * 3, row.firstWeight * column.weight},
+                         {lower + column.first * 3, row.weight * column.firstWeight},
+                         {lower + column.second * 3, row.weight * column.weight}};
+            double keyWeight = 0, inkWeight = 0, sums[3] = {0, 0, 0};
+            for (const auto& tap : taps) {
+                if (isKey(tap.pixel)) {
+                    keyWeight += tap.weight;
+                    continue;
+                }
+                inkWeight += tap.weight;
+                for (int c = 0; c < 3; ++c) sums[c] += tap.pixel[c] * tap.weight;
+            }
+            if (keyWeight > inkWeight || inkWeight <= 0) {
+                std::copy(keyBytes, keyBytes + 3, out);
+                continue;
+            }
+            for (int c = 0; c < 3; ++c)
+                out[c] = static_cast<uint8_t>(std::clamp(std::lround(sums[c] / inkWeight), 0L, 255L));
         }
     }
     return true;

@@ -72,7 +72,9 @@ bool CImageBuffer::RenderText(VisualObject& textObject, const std::string& text)
     platform::DrawText(bitmap, *font, content, bitmap.Bounds(), static_cast<platform::TextFormat>(textObject.align),
                        textObject.textColour, background,
                        textObject.opaque ? platform::BackgroundMode::Opaque : platform::BackgroundMode::Transparent);
-    return CaptureBitmap(bitmap);
+    if (!CaptureBitmap(bitmap)) return false;
+    keyed_ = !textObject.opaque;
+    return true;
 }
 
 void InitImageLayer() {

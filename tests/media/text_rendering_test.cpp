@@ -11,9 +11,11 @@
 #include "platform/font.h"
 #include "platform/text_drawing.h"
 #include "scenario/object_commands.h"
+#include "scenario/object_drawing.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_compiler.h"
 #include "scenario/visual_object.h"
+#include "tests/support/canvas_scene.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/test_environment.h"
 #include "update/script_container.h"
@@ -63,6 +65,52 @@ TEST(TextRendering, SizeFollowsTheWidestLineTimesTheLineCount) {
     EXPECT_GT(buffer.GetSize().width, 100);
     VisualObject empty = TextObject("", true);
     EXPECT_FALSE(buffer.RenderText(empty, ""));
+}
+
+PlacementBlock PlacedAt(int x, int y, int effect) {
+    PlacementBlock placement;
+    placement.x1 = placement.x2 = x;
+    placement.y1 = placement.y2 = y;
+    placement.effect = effect;
+    return placement;
+}
+
+std::set<platform::Pixel> ScreenColours(const platform::Surface& screen) {
+    return {screen.Pixels().begin(), screen.Pixels().end()};
+}
+
+TEST(TextRendering, ATypedTextEndsAsTheSameTextShownAtOnce) {
+    InitImageLayer();
+    for (bool opaque : {false, true})
+        for (int align : {AlignLeft, AlignCentre, AlignRight}) {
+            SCOPED_TRACE(testing::Message() << "opaque " << opaque << " align " << align);
+            VisualObject text = TextObject("Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln", opaque);
+            text.align = align;
+            ASSERT_TRUE(text.Prepare());
+            test::CanvasScene atOnce({320, 120}), typed({320, 120});
+            atOnce.window.screen = typed.window.screen = test::PatternSurface(320, 120, 4);
+            ASSERT_TRUE(ShowObject(text, atOnce, PlacedAt(20, 30, 0), {}));
+            PlacementBlock typing = PlacedAt(20, 30, 0);
+            typing.label = 1;
+            typing.labelPeriod = 2000;
+            ASSERT_TRUE(ShowObject(text, typed, typing, {}));
+            EXPECT_TRUE(test::SameSurface(typed.window.screen, atOnce.window.screen));
+        }
+}
+
+TEST(TextRendering, ATransparentTextStretchedOverTheScreenKeepsItsInkFreeOfTheKeyColour) {
+    InitImageLayer();
+    const platform::Pixel ink = platform::ColourToPixel(platform::Rgb(255, 0, 0));
+    const platform::Pixel green = platform::ColourToPixel(platform::Rgb(0, 128, 0));
+    for (int effect : {1, 2}) {
+        SCOPED_TRACE(effect);
+        VisualObject text = TextObject("Halo?", false);
+        ASSERT_TRUE(text.Prepare());
+        test::CanvasScene scene({317, 203});
+        test::FillSurface(scene.window.screen, green);
+        ASSERT_TRUE(ShowObject(text, scene, PlacedAt(0, 0, effect), {}));
+        EXPECT_EQ(ScreenColours(scene.window.screen), (std::set<platform::Pixel>{ink, green}));
+    }
 }
 
 TEST(TextRendering, ScenariosWithTextsAndPicturesLoadThroughTheImageLayer) {
