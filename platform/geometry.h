@@ -2,6 +2,7 @@
 // Points, sizes and rectangles in pixels.
 
 #include <algorithm>
+#include <limits>
 
 namespace korv {
 
@@ -24,7 +25,11 @@ struct Rect {
     int right = 0;
     int bottom = 0;
 
-    static Rect FromSize(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
+    // Right and bottom stop at the largest int for a rectangle that would
+    // reach beyond it (an object moved far off the screen).
+    static Rect FromSize(int x, int y, int width, int height) {
+        return {x, y, Saturated(static_cast<long long>(x) + width), Saturated(static_cast<long long>(y) + height)};
+    }
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     bool IsEmpty() const { return right <= left || bottom <= top; }
@@ -36,6 +41,11 @@ struct Rect {
     }
     Rect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
     bool operator==(const Rect&) const = default;
+
+private:
+    static int Saturated(long long value) {
+        return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    }
 };
 
 }  // namespace korv

@@ -1,6 +1,8 @@
 #include "scenario/movement.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "scenario/flow_commands.h"
 #include "scenario/scene_context.h"
@@ -18,6 +20,24 @@ bool Holds(int32_t c, int32_t type, int32_t b) {
         case 3: return c != b;
         default: return false;
     }
+}
+
+// A coordinate kept inside the range of int32_t: a move that runs into
+// either end stops there instead of wrapping round.
+int32_t Saturate(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// The coordinate on the line through (from, fromOther) and (to, toOther)
+// at `along`, truncated toward zero. The product of two coordinate
+// differences needs more than 64 bits.
+int32_t OnLine(int32_t along, int32_t from, int32_t to, int32_t fromOther, int32_t toOther) {
+    __extension__ using Wide = __int128;
+    Wide value = static_cast<Wide>(int64_t{toOther} - fromOther) * (int64_t{along} - to) / (int64_t{to} - from) + toOther;
+    return value < std::numeric_limits<int32_t>::min()   ? std::numeric_limits<int32_t>::min()
+           : value > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
+                                                         : static_cast<int32_t>(value);
 }
 
 int32_t Modulo(int64_t value, int64_t divisor) { return divisor == 0 ? 0 : static_cast<int32_t>(value % divisor); }
@@ -68,30 +88,35 @@ void ResolvePlacement(PlacementBlock& p, Size objectSize, Size screen, const See
         p.y2 = Resolve(p.anchorY2, p.y2, true, objectSize.height, screen.height, random);
     }
     p.alongX = p.x1 != p.x2 ? 1 : 0;
-    if ((p.x2 < p.x1 && p.stepX > 0) || (p.x1 < p.x2 && p.stepX < 0)) p.stepX = -p.stepX;
-    if ((p.y2 < p.y1 && p.stepY > 0) || (p.y1 < p.y2 && p.stepY < 0)) p.stepY = -p.stepY;
+    // A step left out moves one pixel a step towards the end point.
+    if (p.stepX == 0 && !p.freeMove) p.stepX = p.alongX ? 1 : (p.y2 < p.y1 ? -1 : 1);
+    if ((p.x2 < p.x1 && p.stepX > 0) || (p.x1 < p.x2 && p.stepX < 0)) p.stepX = Saturate(-int64_t{p.stepX});
+    if ((p.y2 < p.y1 && p.stepY > 0) || (p.y1 < p.y2 && p.stepY < 0)) p.stepY = Saturate(-int64_t{p.stepY});
     p.curX = p.x1;
     p.curY = p.y1;
 }
 
 bool StepPlacement(PlacementBlock& p) {
     if (p.freeMove) {
-        p.curX += p.stepX;
-        p.curY += p.stepY;
+        const Point before{p.curX, p.curY};
+        p.curX = Saturate(int64_t{p.curX} + p.stepX);
+        p.curY = Saturate(int64_t{p.curY} + p.stepY);
         bool x = Holds(p.curX, p.boundMode, p.boundX);
         bool y = Holds(p.curY, p.boundLimit, p.boundY);
+        // A move that no longer gets anywhere ends, whatever its stop tests say.
+        if (Point{p.curX, p.curY} == before) return true;
         return p.boundFlag ? (x && y) : (x || y);
     }
     if (p.alongX) {
-        p.curX += p.stepX;
+        p.curX = Saturate(int64_t{p.curX} + p.stepX);
         if (p.x1 == p.x2) return true;
-        p.curY = static_cast<int32_t>(int64_t{p.y2 - p.y1} * (p.curX - p.x2) / (p.x2 - p.x1) + p.y2);
+        p.curY = OnLine(p.curX, p.x1, p.x2, p.y1, p.y2);
         if (p.curX == p.x2) return true;
         return p.stepX >= 1 ? p.curX > p.x2 : p.curX < p.x2;
     }
-    p.curY += p.stepX;
+    p.curY = Saturate(int64_t{p.curY} + p.stepX);
     if (p.y1 == p.y2) return true;
-    p.curX = static_cast<int32_t>(int64_t{p.x2 - p.x1} * (p.curY - p.y2) / (p.y2 - p.y1) + p.x2);
+    p.curX = OnLine(p.curY, p.y1, p.y2, p.x1, p.x2);
     if (p.curY == p.y2) return true;
     return p.stepX >= 1 ? p.curY > p.y2 : p.curY < p.y2;
 }

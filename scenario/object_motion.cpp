@@ -49,6 +49,11 @@ void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Su
     const Rect oldRect = Rect::FromSize(from.x, from.y, bitmap.Width(), bitmap.Height());
     const Rect newRect = Rect::FromSize(to.x, to.y, bitmap.Width(), bitmap.Height());
     platform::ColourRef background = window.GetBackground();
+    const Size screenSize = window.ClientSize();
+    const Rect screenRect{0, 0, screenSize.width, screenSize.height};
+    object.position = to;
+    // A step wholly off the screen changes nothing there.
+    if (oldRect.Intersect(screenRect).IsEmpty() && newRect.Intersect(screenRect).IsEmpty()) return;
     window.Draw([&](platform::Surface& surface) {
         platform::Painter screen(surface);
         auto drawObject = [&](platform::Painter& painter, Point at) {
@@ -79,7 +84,6 @@ void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Su
         drawObject(off, {to.x - unite.left, to.y - unite.top});
         screen.Copy({unite.left, unite.top}, composed, composed.Bounds());
     });
-    object.position = to;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <set>
 
 #include "scenario/flow_commands.h"
@@ -67,6 +68,51 @@ TEST(Movement, DiagonalMovesComputeTheOtherCoordinateFromTheLine) {
     EXPECT_EQ(path[0], (Point{10, 5}));
     EXPECT_EQ(path[4], (Point{50, 25}));
     EXPECT_EQ(path.back(), (Point{100, 50}));
+}
+
+TEST(Movement, AStepLeftOutMovesByOnePixelTowardsTheEnd) {
+    for (auto [from, to] : {std::pair{Point{20, 5}, Point{10, 5}}, {Point{10, 5}, Point{20, 5}},
+                            {Point{5, 20}, Point{5, 10}}, {Point{5, 10}, Point{5, 20}}}) {
+        SCOPED_TRACE(testing::Message() << from.x << "," << from.y << " to " << to.x << "," << to.y);
+        auto path = Walk(Move(from.x, from.y, to.x, to.y, 0));
+        ASSERT_EQ(path.size(), 10u);
+        EXPECT_EQ(std::abs(path[0].x - from.x) + std::abs(path[0].y - from.y), 1);
+        EXPECT_EQ(path.back(), to);
+    }
+}
+
+TEST(Movement, MovesAtTheEndsOfTheCoordinateRangeNeitherWrapNorRunOn) {
+    // Steps that would carry a coordinate beyond the range stop at its end.
+    EXPECT_EQ(Walk(Move(INT_MAX - 10, 0, INT_MAX, 0, 7)), (std::vector<Point>{{INT_MAX - 3, 0}, {INT_MAX, 0}}));
+    EXPECT_EQ(Walk(Move(INT_MIN + 10, 0, INT_MIN, 0, 7)), (std::vector<Point>{{INT_MIN + 3, 0}, {INT_MIN, 0}}));
+    EXPECT_EQ(Walk(Move(5, INT_MIN, 5, INT_MAX, 1 << 30)),
+              (std::vector<Point>{{5, -(1 << 30)}, {5, 0}, {5, 1 << 30}, {5, INT_MAX}}));
+    // The most negative step turns round to the largest positive one.
+    EXPECT_EQ(Walk(Move(0, 0, 100, 0, INT_MIN)), (std::vector<Point>{{INT_MAX, 0}}));
+
+    // The other coordinate follows the line even when the points are far apart.
+    auto steep = Walk(Move(0, -2'000'000'000, 10, 2'000'000'000, 1));
+    ASSERT_EQ(steep.size(), 10u);
+    EXPECT_EQ(steep[4], (Point{5, 0}));
+    EXPECT_EQ(steep.back(), (Point{10, 2'000'000'000}));
+    for (size_t i = 1; i < steep.size(); ++i) EXPECT_GT(steep[i].y, steep[i - 1].y);
+}
+
+TEST(Movement, AFreeMoveThatCanNoLongerAdvanceEnds) {
+    PlacementBlock still;
+    still.freeMove = 1;
+    still.stepX = still.stepY = 0;
+    still.boundMode = still.boundLimit = 9;  // tests that never hold
+    EXPECT_EQ(Walk(still).size(), 1u);
+
+    PlacementBlock edge = still;
+    edge.x1 = INT_MAX - 100;
+    edge.x2 = INT_MAX;
+    edge.stepX = 1 << 30;
+    edge.stepY = 0;
+    auto path = Walk(edge);
+    EXPECT_EQ(path.back(), (Point{INT_MAX, 0}));
+    EXPECT_LE(path.size(), 2u);
 }
 
 TEST(Placement, AnchorsResolveAgainstTheScreenAndTheObject) {

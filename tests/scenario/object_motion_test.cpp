@@ -8,6 +8,7 @@
 
 #include <climits>
 
+#include "platform/painter.h"
 #include "scenario/object_drawing.h"
 #include "tests/support/canvas_scene.h"
 #include "tests/support/test_environment.h"
@@ -91,6 +92,41 @@ TEST_F(ObjectMotionTest, AMoveWithoutSaveUnderDropsTheScreenSavedByTheShow) {
     HideObject(picture, scene);
     EXPECT_TRUE(AreaIs(scene.window.screen, Rect::FromSize(200, 150, 30, 30), kGreen));
     EXPECT_EQ(scene.window.screen.At(300, 10), backdrop.At(300, 10));  // away from the path
+}
+
+TEST_F(ObjectMotionTest, MovesLeftOutOrFarOffTheScreenEnd) {
+    // A move that never ended would be stopped here; it must end long before.
+    scene.window.onDraw = [&](const platform::Surface&) {
+        if (scene.window.draws == 1000) scene.stop.Set();
+    };
+    const platform::Surface backdrop = PatternSurface(320, 240, 5);
+    scene.window.screen = backdrop;
+
+    // No step given: one pixel a step, towards the left too.
+    VisualObject picture = Picture(20, 20);
+    MoveObject(picture, scene, Move(100, 50, 90, 50, 0), {});
+    EXPECT_EQ(picture.position, (Point{90, 50}));
+    EXPECT_TRUE(PictureAt(scene.window.screen, {90, 50}, {20, 20}));
+    EXPECT_LE(scene.window.draws, 12);  // the read, the start and ten steps
+
+    // Off the screen towards the end of the coordinate range, with the
+    // screen at the end point saved: the first jump erases the start, and
+    // nothing else on the screen changes, nor at HIDE.
+    scene.stop.Reset();
+    scene.window.draws = 0;
+    scene.window.screen = backdrop;
+    VisualObject far = Picture(20, 20);
+    PlacementBlock away = Move(300, 100, INT_MAX, 100, 1 << 28);
+    away.saveUnder = 1;
+    away.keepBackground = 1;
+    MoveObject(far, scene, away, {});
+    EXPECT_EQ(far.position, (Point{INT_MAX, 100}));
+    platform::Surface expected = backdrop;
+    platform::Painter(expected).Fill(Rect::FromSize(300, 100, 20, 20), scene.window.background);
+    EXPECT_TRUE(SameSurface(scene.window.screen, expected));
+    HideObject(far, scene);
+    EXPECT_TRUE(SameSurface(scene.window.screen, expected));
+    EXPECT_FALSE(scene.stop.IsSet());
 }
 
 }  // namespace
