@@ -5,18 +5,29 @@
 // text goes to standard error. Tests install a sink to capture the texts.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
 namespace korv::platform {
 
+// The symbol beside a box's text: most boxes inform; a stop box says that
+// something could not go on, a warning that something went wrong.
+enum class MessageBoxIcon : uint8_t {
+    Information = 0,
+    Stop = 1,
+    Warning = 2,
+};
+
 struct MessageBoxRequest {
     std::string text;
     std::string caption;
+    MessageBoxIcon icon = MessageBoxIcon::Information;
 };
 
 // Shows the message and returns at once.
 void ShowMessageBox(const std::string& text, const std::string& caption = "");
+void ShowMessageBox(const std::string& text, MessageBoxIcon icon, const std::string& caption = "");
 
 // Replaces the dialog and stderr output; pass an empty function to restore it.
 using MessageBoxSink = std::function<void(const MessageBoxRequest&)>;

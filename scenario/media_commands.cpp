@@ -72,7 +72,7 @@ void CMedia::DescribeFields(FieldSink& sink) const {
 bool CMedia::Prepare() {
     if (UnusedWhileDisabled(*this, referrers_)) return true;
     if (data.empty()) {
-        platform::ShowMessageBox(LoadString(IDS_CHOOSE_MEDIA));
+        platform::ShowMessageBox(LoadString(IDS_CHOOSE_MEDIA), platform::MessageBoxIcon::Stop);
         return false;
     }
     return true;
@@ -84,7 +84,7 @@ void MediaCommand::SetTarget(SceneCommand* target) {
 
 bool MediaCommand::PrepareFields() {
     if (target_) return true;
-    platform::ShowMessageBox(LoadString(IDS_CHOOSE_MEDIA));
+    platform::ShowMessageBox(LoadString(IDS_CHOOSE_MEDIA), platform::MessageBoxIcon::Stop);
     return false;
 }
 

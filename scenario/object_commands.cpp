@@ -24,7 +24,7 @@ void ObjectCommand::WriteFields(platform::ArchiveWriter& archive) const {
 
 bool ObjectCommand::PrepareFields() {
     if (!target_) {
-        platform::ShowMessageBox(LoadString(IDS_CHOOSE_IMAGE));
+        platform::ShowMessageBox(LoadString(IDS_CHOOSE_IMAGE), platform::MessageBoxIcon::Stop);
         return false;
     }
     return placement.Prepare() && colour.Prepare();

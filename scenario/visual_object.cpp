@@ -134,7 +134,7 @@ bool VisualObject::Prepare() {
     if (isText) {
         int32_t w = 0, h = 0;
         if (!current.renderText || !current.renderText(*this, w, h)) {
-            platform::ShowMessageBox(text + LoadString(IDS_TEXT_BITMAP_FAILED));
+            platform::ShowMessageBox(text + LoadString(IDS_TEXT_BITMAP_FAILED), platform::MessageBoxIcon::Stop);
             return false;
         }
         naturalWidth = w;
@@ -142,7 +142,7 @@ bool VisualObject::Prepare() {
         return true;
     }
     if (data.empty()) {
-        platform::ShowMessageBox(LoadString(IDS_CHOOSE_IMAGE));
+        platform::ShowMessageBox(LoadString(IDS_CHOOSE_IMAGE), platform::MessageBoxIcon::Stop);
         return false;
     }
     int32_t w = 0, h = 0;

@@ -33,8 +33,9 @@ namespace korv::platform {
 
 namespace {
 
-// Both fields and their lengths fit in one page, the smallest buffer a pipe
-// may have, so the request is written whole without waiting.
+// Both fields with their lengths, and the icon's byte, fit in one page, the
+// smallest buffer a pipe may have, so the request is written whole without
+// waiting.
 constexpr size_t kMaxCaptionBytes = 256;
 constexpr size_t kMaxTextBytes = 3072;
 constexpr char kReleaseByte = 'K';
@@ -92,6 +93,15 @@ bool ReadField(int fd, std::string& field, size_t limit) {
     if (size > limit) return false;
     field.resize(size);
     return size == 0 || ReadExactly(fd, field.data(), size);
+}
+
+// An icon byte from a newer or damaged sender shows as information.
+MessageBoxIcon ReadIcon(uint8_t byte) {
+    switch (static_cast<MessageBoxIcon>(byte)) {
+    case MessageBoxIcon::Stop: return MessageBoxIcon::Stop;
+    case MessageBoxIcon::Warning: return MessageBoxIcon::Warning;
+    default: return MessageBoxIcon::Information;
+    }
 }
 
 // Starts a helper whose standard input is `readEnd`.
@@ -168,6 +178,7 @@ bool StartMessageBoxHelper(const MessageBoxRequest& request) {
     std::string message;
     AppendField(message, request.caption, kMaxCaptionBytes);
     AppendField(message, request.text, kMaxTextBytes);
+    message.push_back(static_cast<char>(request.icon));
     fcntl(ends[1], F_SETFL, O_NONBLOCK);
     ssize_t written;
     do {
@@ -198,9 +209,11 @@ void ReleaseMessageBoxes() {
 
 int RunMessageBoxHelper() {
     MessageBoxRequest request;
+    uint8_t icon = 0;
     if (!ReadField(STDIN_FILENO, request.caption, kMaxCaptionBytes) ||
-        !ReadField(STDIN_FILENO, request.text, kMaxTextBytes))
+        !ReadField(STDIN_FILENO, request.text, kMaxTextBytes) || !ReadExactly(STDIN_FILENO, &icon, 1))
         return 2;
+    request.icon = ReadIcon(icon);
     // The end of our input means that the program that wanted the box has
     // gone without leaving it to the user: the box goes too.
     std::thread([] {

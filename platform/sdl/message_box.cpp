@@ -40,6 +40,10 @@ void SetDefaultMessageBoxCaption(const std::string& caption) {
 }
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
+    ShowMessageBox(text, MessageBoxIcon::Information, caption);
+}
+
+void ShowMessageBox(const std::string& text, MessageBoxIcon icon, const std::string& caption) {
     MessageBoxSink current = threadSink;
     std::string title;
     {
@@ -47,12 +51,12 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
         if (!current) current = sink;
         title = caption.empty() ? defaultCaption : caption;
     }
+    const MessageBoxRequest request{text, title, icon};
     if (current) {
-        current(MessageBoxRequest{text, title});
+        current(request);
         return;
     }
-    if (MessageBoxHelpersEnabled() && DisplayAvailable() && StartMessageBoxHelper(MessageBoxRequest{text, title}))
-        return;
+    if (MessageBoxHelpersEnabled() && DisplayAvailable() && StartMessageBoxHelper(request)) return;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
 }

@@ -1,5 +1,5 @@
 // The dialog a message-box helper shows: a small window, titled with the
-// caption, that holds the text and an "OK" button, drawn with our own fonts
+// caption, that holds the request's icon, the text and an "OK" button, drawn with our own fonts
 // (the X server need not have any). It stays above other windows, a full-
 // screen saver included, and ends on the button, Enter, Space, Escape or
 // the window's close.
@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/message_box_icon.h"
 #include "platform/painter.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/text_drawing.h"
@@ -32,6 +33,7 @@ const ColourRef kInk = Rgb(0, 0, 0);
 
 struct Layout {
     Size window;
+    Point icon;
     Rect text;
     Rect button;
 };
@@ -52,19 +54,25 @@ Layout Arrange(const Font& font, std::string_view text) {
     int widest = 0;
     const std::vector<std::string_view> lines = Lines(text);
     for (std::string_view line : lines) widest = std::max(widest, TextWidth8(font, line));
-    const int width = std::clamp(widest + 2 * kMargin, kMinimumWidth, kMaximumWidth);
+    // The icon sits at the top left, the text to its right, centred on the
+    // icon when it is shorter.
+    const int textLeft = kMargin + kMessageBoxIconSize + kMargin;
+    const int width = std::clamp(textLeft + widest + kMargin, kMinimumWidth, kMaximumWidth);
     const int textHeight = static_cast<int>(lines.size()) * font.Height();
+    const int bodyHeight = std::max(textHeight, kMessageBoxIconSize);
     Layout layout;
-    layout.window = {width, kMargin + textHeight + kMargin + kButtonHeight + kMargin};
-    layout.text = Rect::FromSize(kMargin, kMargin, width - 2 * kMargin, textHeight);
-    layout.button = Rect::FromSize((width - kButtonWidth) / 2, kMargin + textHeight + kMargin, kButtonWidth, kButtonHeight);
+    layout.window = {width, kMargin + bodyHeight + kMargin + kButtonHeight + kMargin};
+    layout.icon = {kMargin, kMargin};
+    layout.text = Rect::FromSize(textLeft, kMargin + (bodyHeight - textHeight) / 2, width - textLeft - kMargin, textHeight);
+    layout.button = Rect::FromSize((width - kButtonWidth) / 2, kMargin + bodyHeight + kMargin, kButtonWidth, kButtonHeight);
     return layout;
 }
 
-Surface Paint(const Font& font, std::string_view text, const Layout& layout) {
+Surface Paint(const Font& font, std::string_view text, MessageBoxIcon icon, const Layout& layout) {
     Surface surface(layout.window.width, layout.window.height);
     Painter painter(surface);
     painter.Fill(surface.Bounds(), kFace);
+    DrawMessageBoxIcon(surface, layout.icon, icon);
     DrawText(surface, font, text, layout.text, TextFormat::Left, kInk, kFace, BackgroundMode::Transparent);
     painter.RaisedEdge(layout.button);
     Rect caption = layout.button;
@@ -106,7 +114,7 @@ bool ShowDialogAndWait(const MessageBoxRequest& request) {
     std::shared_ptr<Font> font = Font::Create(description);
     if (!font) return false;
     const Layout layout = Arrange(*font, request.text);
-    const Surface frame = Paint(*font, request.text, layout);
+    const Surface frame = Paint(*font, request.text, request.icon, layout);
 
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // SIGTERM keeps ending the helper at once.

@@ -299,6 +299,33 @@ TEST_F(ScenarioFileTest, CommandsNamingNothingCompileButDoNotLoad) {
     EXPECT_EQ(messages_.texts().back(), "You have to choose the media.");
 }
 
+// Whatever stops a scenario from loading is reported with the stop icon.
+TEST_F(ScenarioFileTest, WhatCannotBePreparedIsReportedWithTheStopIcon) {
+    auto expectStop = [&](const std::string& text) {
+        ASSERT_FALSE(messages_.all().empty());
+        EXPECT_EQ(messages_.all().back().text, text);
+        EXPECT_EQ(messages_.all().back().icon, platform::MessageBoxIcon::Stop) << text;
+    };
+    ASSERT_EQ(Compile("SHOW ghost,LFT,TOP;"), CompileResult::Ok);
+    EXPECT_FALSE(Load());
+    expectStop("You have to choose the image.");
+    ASSERT_EQ(Compile("STOP ghost;"), CompileResult::Ok);
+    EXPECT_FALSE(Load());
+    expectStop("You have to choose the media.");
+
+    SetScenePictureServices({nullptr, [](VisualObject&, int32_t&, int32_t&) { return false; }, nullptr, nullptr});
+    ASSERT_EQ(Compile("TEXT t,Hello,Arial,NRM,10;SHOW t;"), CompileResult::Ok);
+    EXPECT_FALSE(Load());
+    expectStop("Hello\ntext bitmap cannot be made.");
+
+    VisualObject picture;
+    EXPECT_FALSE(picture.Prepare());
+    expectStop("You have to choose the image.");
+    CMedia media;
+    EXPECT_FALSE(media.Prepare());
+    expectStop("You have to choose the media.");
+}
+
 TEST_F(ScenarioFileTest, LoopsFindTheirRepeatAndNest) {
     ASSERT_EQ(Compile("REPEAT;REPEAT;WAIT ,1;UNTIL ,3;UNTIL ,2;"), CompileResult::Ok);
     ASSERT_TRUE(Load());
