@@ -1,5 +1,8 @@
 #include "scenario/flow_commands.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "scenario/movement.h"
 #include "scenario/record_io.h"
 #include "scenario/scenario.h"
@@ -23,6 +26,9 @@ void WaitCommand::DescribeFields(FieldSink& sink) const {
 }
 
 namespace {
+
+// The shortest pass of a loop that goes round again: one display frame.
+constexpr uint32_t kFrameMilliseconds = 16;
 
 uint32_t RasterOpOfMode(int32_t mode) {
     if (mode == 0) return kRasterCopy;
@@ -67,19 +73,35 @@ void UntilCommand::DescribeFields(FieldSink& sink) const {
     sink.Int("infinite", infinite);
 }
 
+int RepeatCommand::Execute(SceneContext& context, int&) {
+    enteredAt_ = context.Clock().TickCount();
+    return 0;
+}
+
 bool UntilCommand::PrepareFields() {
     const Scenario* scenario = Owner();
     int32_t repeat = scenario ? scenario->MatchingRepeat(Index()) : -1;
     if (repeat < 0) return false;  // no REPEAT opens this loop: the scenario cannot play
     bodyStart_ = repeat + 1;
+    repeat_ = static_cast<const RepeatCommand*>(&scenario->At(static_cast<size_t>(repeat)));
     return true;
 }
 
-int UntilCommand::Execute(SceneContext&, int& index) {
+int UntilCommand::Execute(SceneContext& context, int& index) {
     if (!infinite && ++runs_ >= count) {
         runs_ = 0;  // an enclosing loop runs this one again in full
+        passStart_.reset();
         return 0;
     }
+    // The pass began at the later of the loop's entry and its last going
+    // round (a pass cut short by a stop leaves the latter behind). Without
+    // either (a disabled REPEAT) the first pass goes unpaced.
+    const uint32_t now = context.Clock().TickCount();
+    std::optional<uint32_t> took;
+    for (const std::optional<uint32_t>& start : {repeat_ ? repeat_->EnteredAt() : std::nullopt, passStart_})
+        if (start) took = std::min(took.value_or(UINT32_MAX), now - *start);  // wraps like the tick count
+    if (took && *took < kFrameMilliseconds) context.Clock().WaitFor(context.StopEvent(), kFrameMilliseconds - *took);
+    passStart_ = context.Clock().TickCount();
     index = bodyStart_ - 1;
     return 0;
 }

@@ -2,6 +2,8 @@
 // Commands that pace and shape playback: WAIT, CLS, REPEAT, UNTIL, COMMENT
 // and URL (record codes 4–7, 12, 13).
 
+#include <optional>
+
 #include "scenario/parameter_blocks.h"
 #include "scenario/scene_command.h"
 
@@ -39,7 +41,13 @@ protected:
 class RepeatCommand : public SceneCommandOf<RepeatCommand> {
 public:
     RepeatCommand() : SceneCommandOf(CodeRepeat) {}
-    int Execute(SceneContext&, int&) override { return 0; }
+    // Notes when the loop was entered: the start of its first pass.
+    int Execute(SceneContext& context, int& index) override;
+    // The scene clock's tick at that moment; none before the loop ran.
+    std::optional<uint32_t> EnteredAt() const { return enteredAt_; }
+
+private:
+    std::optional<uint32_t> enteredAt_;
 };
 
 class UntilCommand : public SceneCommandOf<UntilCommand> {
@@ -50,8 +58,11 @@ public:
 
     // The first command of the loop's body (after the matching REPEAT).
     int32_t BodyStart() const { return bodyStart_; }
-    // Loop control: back to the body until it ran `count` times (or forever).
-    int Execute(SceneContext&, int& index) override;
+    // Loop control: back to the body until it ran `count` times (or
+    // forever). A pass that took less than a display frame waits out the
+    // rest of it first, so a loop that never waits neither holds a
+    // processor nor keeps the scene's clock from moving on.
+    int Execute(SceneContext& context, int& index) override;
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override;
@@ -62,6 +73,10 @@ protected:
 private:
     int32_t bodyStart_ = -1;
     int32_t runs_ = 0;
+    const RepeatCommand* repeat_ = nullptr;
+    // The start of the running pass after the loop went round; none on the
+    // first pass, which starts at the REPEAT.
+    std::optional<uint32_t> passStart_;
 };
 
 class CommentCommand : public SceneCommandOf<CommentCommand> {

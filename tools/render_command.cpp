@@ -27,8 +27,8 @@ namespace korv::tool {
 
 namespace {
 
-// How long (in real time) a render may take before it is given up: a
-// scenario that loops without ever waiting never reaches later times.
+// How long (in real time) a render may take before it is given up, should
+// a scenario draw for that long without letting virtual time pass.
 constexpr uint32_t kRealTimeLimitMs = 120000;
 
 // The saver window as a scene thread sees it, on a headless window.

@@ -116,6 +116,24 @@ TEST_F(SceneThreadTest, LoopsRunTheirBodyCountTimesAndNest) {
     EXPECT_EQ(Colours(), (ColourList{0, kBlue}));
 }
 
+TEST_F(SceneThreadTest, ALoopPassShorterThanAFrameIsDrawnOutToOne) {
+    auto playTime = [&](const std::string& script) {
+        uint64_t before = clock_.Elapsed();
+        Load(script);
+        return PlayToEnd() - before;
+    };
+    // Passes that never wait: each pass before a loop goes round lasts one
+    // frame (16 ms), the last one nothing.
+    EXPECT_EQ(playTime("REPEAT;CLS ,255.000.000;UNTIL ,50;"), 49u * 16u);
+    // Nested: the inner loop goes round four times; the outer pass already
+    // lasts two frames then.
+    EXPECT_EQ(playTime("REPEAT;REPEAT;CLS ,000.000.255;UNTIL ,3;UNTIL ,2;"), 4u * 16u);
+    // A pass that waits less than a frame waits out the rest; a longer one
+    // is left as it is (the loop of WAIT 1 above takes exactly 3 s).
+    EXPECT_EQ(playTime("REPEAT;WAIT ,0.01;UNTIL ,3;"), 16u + 16u + 10u);
+    EXPECT_EQ(playTime("CLS ,255.000.000;WAIT ,1;REPEAT;WAIT ,0.01;UNTIL ,2;"), 1000u + 16u + 10u);
+}
+
 TEST_F(SceneThreadTest, DisabledCommandsAreSkipped) {
     Load("REPEAT;CLS ,255.000.000;CLS ,000.000.255;UNTIL ,3;");
     scenario_.At(2).SetDisabled(1);

@@ -59,6 +59,13 @@ TEST_F(RenderTest, FramesShowTheScreenAtEachVirtualTime) {
     EXPECT_EQ(test::ReadFileBytes(dir_ / "frames" / "frame-1.5.png"), first);
 }
 
+TEST_F(RenderTest, ALoopThatNeverWaitsStillLetsTimePass) {
+    std::string scenario = Compile("VERSION 500;CLS ,255.000.000;REPEAT;CLS ,000.000.255;CLS ,000.255.000;UNTIL INF,0;");
+    auto result = Render(scenario, "5");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(PixelOf("5", 5, 5), 0x00FF00u);
+}
+
 TEST_F(RenderTest, AFinishedScenarioKeepsItsLastScreenAndBadRequestsAreRefused) {
     std::string scenario = Compile("CLS ,010.020.030;");
     ASSERT_EQ(Render(scenario, "0,60").exitCode, 0);
