@@ -6,12 +6,12 @@
 
 #include "platform/message_box.h"
 #include "platform/painter.h"
+#include "scenario/desktop_picture.h"
 #include "scenario/effect_renderer.h"
 #include "scenario/movement.h"
 #include "scenario/object_typing.h"
 #include "scenario/scene_context.h"
 #include "scenario/script_values.h"
-#include "shell/file_helpers.h"
 
 namespace korv {
 
@@ -26,25 +26,6 @@ platform::Surface ComposeOverScreen(const platform::Surface& screen, const platf
     platform::Surface merged = platform::CopyRect(screen, box);
     platform::Painter(merged).KeyedCopy({0, 0}, bitmap, bitmap.Bounds(), kTextKey);
     return merged;
-}
-
-// Pictures of the desktop and of the wallpaper take the bytes of the file
-// written at start-up and from then on behave as embedded pictures.
-void LoadDesktopPicture(VisualObject& object) {
-    if (object.isText || (object.mode != PictureDesktop && object.mode != PictureWallpaper)) return;
-    DesktopPicturePaths paths = CurrentDesktopPicturePaths();
-    const std::string& path = object.mode == PictureDesktop ? paths.desktop : paths.wallpaper;
-    std::vector<uint8_t> bytes;
-    if (path.empty() || !ReadWholeFile(path, bytes)) return;
-    object.data = std::move(bytes);
-    object.fileName = path.substr(path.find_last_of('/') + 1);
-    object.mode = PictureEmbedded;
-    ScenePictureServices services = CurrentScenePictureServices();
-    int32_t width = 0, height = 0;
-    if (services.measurePicture && services.measurePicture(object.data, width, height)) {
-        object.naturalWidth = width;
-        object.naturalHeight = height;
-    }
 }
 
 // The speed value of the renderer, kept far from the ends of int.

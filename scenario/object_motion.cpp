@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "platform/painter.h"
 #include "scenario/calibrated_delay.h"
+#include "scenario/desktop_picture.h"
 #include "scenario/movement.h"
 #include "scenario/object_drawing.h"
 #include "scenario/scene_context.h"
@@ -91,6 +92,7 @@ void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Su
 void MoveObject(VisualObject& object, SceneContext& context, const PlacementBlock& move, const ColourBlock& colour) {
     SceneWindow& window = context.Window();
     Size screen = window.ClientSize();
+    LoadDesktopPicture(object);  // a desktop or wallpaper picture moved before any SHOW
     Size size = DisplaySize(object, screen);
     PlacementBlock placement = move;
     ResolvePlacement(placement, size, screen, SeedSourcesOf(context));

@@ -1,6 +1,6 @@
 // MOVE on a plain canvas: what the screen keeps and shows around a moving
 // object, moves at the ends of the coordinate range, and pictures taken from
-// the desktop.
+// the desktop or the wallpaper.
 
 #include "scenario/object_motion.h"
 
@@ -127,6 +127,22 @@ TEST_F(ObjectMotionTest, MovesLeftOutOrFarOffTheScreenEnd) {
     HideObject(far, scene);
     EXPECT_TRUE(SameSurface(scene.window.screen, expected));
     EXPECT_FALSE(scene.stop.IsSet());
+}
+
+TEST_F(ObjectMotionTest, ADesktopPictureMovedBeforeItWasShownTakesTheFileWrittenAtStartUp) {
+    test::TempDir dir;
+    std::string path = (dir.path() / "wallpaper.bmp").string();
+    test::WriteFileBytes(path, std::string(30, 'x'));
+    SetDesktopPicturePaths({"", path});
+    VisualObject wallpaper = Picture(0, 0);
+    wallpaper.data.clear();
+    wallpaper.mode = PictureWallpaper;
+    MoveObject(wallpaper, scene, Move(0, 10, 40, 10, 20), {});
+    SetDesktopPicturePaths({});
+    EXPECT_EQ(wallpaper.mode, PictureEmbedded);
+    EXPECT_EQ(wallpaper.fileName, "wallpaper.bmp");
+    // The file's 30 bytes make a 64 × 30 picture of their own pattern.
+    EXPECT_TRUE(PictureAt(scene.window.screen, {40, 10}, {64, 30}, 30));
 }
 
 }  // namespace
