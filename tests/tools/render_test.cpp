@@ -106,6 +106,16 @@ TEST_F(RenderTest, PicturesAndTextsAreShownAndHidden) {
     EXPECT_TRUE(yellow);
 }
 
+TEST_F(RenderTest, ATypedUtf8TextEndsAsTheSameFrameAsTheTextShownAtOnce) {
+    const std::string declare =
+        "VERSION 400;TEXT t,Gr\xC3\xBC\xC3\x9F" "e K\xC3\xB6ln,Arial,BLD,-14,,255.255.000,,000.000.000,0;CLS ,000.000.128;";
+    ASSERT_EQ(Render(Compile(declare + "SHOW t,LFT,TOP,2,2,0,100;WAIT ,9;"), "5").exitCode, 0);
+    const std::string atOnce = test::ReadFileBytes(dir_ / "frames" / "frame-5.png");
+    ASSERT_EQ(Render(Compile(declare + "SHOW t,LFT,TOP,2,2,0,100,,LBL,1900;WAIT ,9;"), "0.15,5").exitCode, 0);
+    EXPECT_NE(test::ReadFileBytes(dir_ / "frames" / "frame-0.15.png"), atOnce);  // still typing
+    EXPECT_EQ(test::ReadFileBytes(dir_ / "frames" / "frame-5.png"), atOnce);
+}
+
 TEST_F(RenderTest, MovesStepAtTheirSpeedAndRedrawTheirPath) {
     fs::create_directories(dir_ / "content");
     ASSERT_EQ(test::RunCommand("convert", {"-size", "8x8", "xc:#ff8000", (dir_ / "content" / "p.png").string()}).exitCode, 0);
