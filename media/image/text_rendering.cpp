@@ -36,15 +36,15 @@ platform::FontDescription DescriptionOf(const LogFont& font) {
     return description;
 }
 
-// The widest line (each measured without the character in front of its line
-// feed; the last line whole) and the number of lines.
+// The widest line (each measured without the carriage return in front of its
+// line feed, which is not drawn) and the number of lines.
 Size MeasureLines(const platform::Font& font, const std::string& text) {
     int widest = 0, lines = 0;
     size_t start = 0;
     for (;;) {
         size_t feed = text.find('\n', start);
         std::string line = text.substr(start, feed == std::string::npos ? std::string::npos : feed - start);
-        if (feed != std::string::npos && !line.empty()) line.pop_back();
+        if (feed != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
         widest = std::max(widest, platform::TextWidth8(font, line));
         ++lines;
         if (feed == std::string::npos) break;

@@ -52,6 +52,14 @@ TEST(TextRendering, SizeFollowsTheWidestLineTimesTheLineCount) {
     EXPECT_EQ(buffer.GetSize().height, 2 * font->Height());
     EXPECT_EQ(text.font.quality & 3, 3);  // asked for glyphs without anti-aliasing
 
+    // Lines ended by a line feed alone lose none of their characters.
+    for (const char* content : {"Hello\nWorld wide", "World wide\nHi"}) {
+        VisualObject feeds = TextObject(content, true);
+        CImageBuffer lines;
+        ASSERT_TRUE(lines.RenderText(feeds, ""));
+        EXPECT_EQ(lines.GetSize().width, static_cast<int>(widest * 1.02)) << content;
+    }
+
     // Opaque: text colour on the background colour and nothing in between.
     EXPECT_EQ(Colours(buffer.Base()), (std::set<uint32_t>{0xFF0000, 0x0000FF}));
 
