@@ -2,6 +2,7 @@
 // Points, sizes and rectangles in pixels.
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace korv {
@@ -40,6 +41,15 @@ struct Rect {
         return r.IsEmpty() ? Rect{} : r;
     }
     Rect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    // What of this rectangle `hole` leaves uncovered, as four strips (above,
+    // below, left and right of the hole; a strip may be empty). The whole
+    // rectangle when the hole misses it.
+    std::array<Rect, 4> StripsAround(const Rect& hole) const {
+        const Rect inner = Intersect(hole);
+        if (inner.IsEmpty()) return {*this, Rect{}, Rect{}, Rect{}};
+        return {Rect{left, top, right, inner.top}, Rect{left, inner.bottom, right, bottom},
+                Rect{left, inner.top, inner.left, inner.bottom}, Rect{inner.right, inner.top, right, inner.bottom}};
+    }
     bool operator==(const Rect&) const = default;
 
 private:

@@ -45,15 +45,7 @@ void Typewriter::PutBack(platform::Surface& surface, Rect area, Rect spared) con
         if (strip.IsEmpty()) return;
         platform::Painter(surface).Copy({strip.left, strip.top}, kept_, strip.Offset(-keptArea_.left, -keptArea_.top));
     };
-    const Rect overlap = area.Intersect(spared);
-    if (overlap.IsEmpty()) {
-        putBack(area);
-        return;
-    }
-    putBack({area.left, area.top, area.right, overlap.top});
-    putBack({area.left, overlap.bottom, area.right, area.bottom});
-    putBack({area.left, overlap.top, overlap.left, overlap.bottom});
-    putBack({overlap.right, overlap.top, area.right, overlap.bottom});
+    for (const Rect& strip : area.StripsAround(spared)) putBack(strip);
 }
 
 bool Typewriter::ShowLabelStep(size_t& counter) {

@@ -17,14 +17,8 @@ void StepPainter::Old(Rect from, Point to) {
 
 void StepPainter::PictureAround(Rect outer, Rect inner) {
     if (outer.IsEmpty()) return;
-    if (inner.IsEmpty()) {
-        Picture(outer);
-        return;
-    }
-    Picture({outer.left, outer.top, outer.right, inner.top});
-    Picture({outer.left, inner.bottom, outer.right, outer.bottom});
-    Picture({outer.left, inner.top, inner.left, inner.bottom});
-    Picture({inner.right, inner.top, outer.right, inner.bottom});
+    for (const Rect& strip : outer.StripsAround(inner))
+        if (!strip.IsEmpty()) Picture(strip);
 }
 
 EffectFrame::EffectFrame(SceneContext& context, const EffectRun& run)

@@ -7,20 +7,12 @@
 
 #include "scenario/flow_commands.h"
 #include "scenario/object_drawing.h"
+#include "tests/support/canvas_scene.h"
 
 namespace korv {
 namespace {
 
-PlacementBlock Move(int x1, int y1, int x2, int y2, int step) {
-    PlacementBlock p;
-    p.x1 = x1;
-    p.y1 = y1;
-    p.x2 = x2;
-    p.y2 = y2;
-    p.stepX = step;
-    p.stepY = 1;
-    return p;
-}
+PlacementBlock Move(int x1, int y1, int x2, int y2, int step) { return test::MovePlacement(x1, y1, x2, y2, step); }
 
 // Resolves the placement and steps it to the end; returns the positions.
 std::vector<Point> Walk(PlacementBlock p) {

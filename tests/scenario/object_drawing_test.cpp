@@ -66,13 +66,7 @@ protected:
     }
     ~ObjectDrawingTest() override { SetScenePictureServices({}); }
 
-    static VisualObject Picture(int width, int height) {
-        VisualObject picture;
-        picture.data.assign(7, 1);
-        picture.naturalWidth = width;
-        picture.naturalHeight = height;
-        return picture;
-    }
+    static VisualObject Picture(int width, int height) { return test::PictureObject(width, height); }
     static VisualObject Text(const std::string& content, bool opaque) {
         VisualObject text;
         text.isText = 1;

@@ -42,22 +42,9 @@ protected:
     }
     ~ObjectMotionTest() override { SetScenePictureServices({}); }
 
-    static VisualObject Picture(int width, int height) {
-        VisualObject picture;
-        picture.data.assign(7, 1);
-        picture.naturalWidth = width;
-        picture.naturalHeight = height;
-        return picture;
-    }
+    static VisualObject Picture(int width, int height) { return test::PictureObject(width, height); }
     static PlacementBlock Move(int x1, int y1, int x2, int y2, int step) {
-        PlacementBlock p;
-        p.x1 = x1;
-        p.y1 = y1;
-        p.x2 = x2;
-        p.y2 = y2;
-        p.stepX = step;
-        p.stepY = 1;
-        return p;
+        return test::MovePlacement(x1, y1, x2, y2, step);
     }
     // Whether `screen` shows the pattern of `seed` whole at `at`.
     static bool PictureAt(const platform::Surface& screen, Point at, Size size, uint32_t seed = 7) {

@@ -43,4 +43,23 @@ bool SameSurface(const platform::Surface& a, const platform::Surface& b) {
     return a.Width() == b.Width() && a.Height() == b.Height() && std::equal(a.Pixels().begin(), a.Pixels().end(), b.Pixels().begin());
 }
 
+VisualObject PictureObject(int width, int height) {
+    VisualObject picture;
+    picture.data.assign(7, 1);
+    picture.naturalWidth = width;
+    picture.naturalHeight = height;
+    return picture;
+}
+
+PlacementBlock MovePlacement(int x1, int y1, int x2, int y2, int step) {
+    PlacementBlock p;
+    p.x1 = x1;
+    p.y1 = y1;
+    p.x2 = x2;
+    p.y2 = y2;
+    p.stepX = step;
+    p.stepY = 1;
+    return p;
+}
+
 }  // namespace korv::test

@@ -9,7 +9,9 @@
 #include "platform/clock.h"
 #include "platform/event.h"
 #include "platform/surface.h"
+#include "scenario/parameter_blocks.h"
 #include "scenario/scene_context.h"
+#include "scenario/visual_object.h"
 
 namespace korv::test {
 
@@ -62,5 +64,12 @@ void FillSurface(platform::Surface& surface, platform::Pixel pixel);
 bool ShowsPictureOver(const platform::Surface& screen, const platform::Surface& before,
                       const platform::Surface& picture, Rect area, Point at);
 bool SameSurface(const platform::Surface& a, const platform::Surface& b);
+
+// A picture object of the given natural size with a little data (its
+// pattern seed is the data's size, 7).
+VisualObject PictureObject(int width, int height);
+// A MOVE placement from (x1, y1) to (x2, y2) with horizontal step `step`
+// and vertical step 1.
+PlacementBlock MovePlacement(int x1, int y1, int x2, int y2, int step);
 
 }  // namespace korv::test
