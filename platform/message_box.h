@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace korv::platform {
 
@@ -46,6 +47,18 @@ public:
 
 private:
     MessageBoxSink previous_;
+};
+
+// Collects the texts of the message boxes raised on the calling thread while
+// it lives, for work that reports them in another way (a log, a status line).
+class ThreadMessageCollector {
+public:
+    ThreadMessageCollector();
+    const std::vector<std::string>& Texts() const { return texts_; }
+
+private:
+    std::vector<std::string> texts_;
+    ThreadMessageRoute route_;
 };
 
 // The caption of message boxes shown without one (the program's name).

@@ -215,7 +215,7 @@ bool RuntimeApp::RunFullScreen() {
     // The newest version whose scenario is known to load in full.
     std::string playable = ChoosePlayableVersion();
     PurgeOldVersions(saverName);
-    std::string scenarioPath = playable.empty() ? std::string() : platform::JoinPath(playable, saverName + ".zep");
+    std::string scenarioPath = ScenarioFileIn(playable, saverName);
     AppLog(scenarioPath);
 
     const std::string& lastUpdateName = LoadString(IDS_LAST_UPDATE);
@@ -255,15 +255,12 @@ std::string RuntimeApp::ChoosePlayableVersion() {
     RemoveInterruptedWrites(versions.Latest());
     return FindPlayableVersion(versions, saverName, [this](const std::string& folder, bool marked) {
         if (marked) return true;
-        const std::string scenario = platform::JoinPath(folder, saverName + ".zep");
-        std::vector<std::string> messages;
-        bool loads = false;
-        {
-            // Checked without a dialog: a scenario that does not load is passed over.
-            platform::ThreadMessageRoute route([&messages](const platform::MessageBoxRequest& box) { messages.push_back(box.text); });
-            Scenario probe;
-            loads = LoadScenarioInto(probe, scenario, false) != 0;
-        }
+        const std::string scenario = ScenarioFileIn(folder, saverName);
+        // Checked without a dialog: a scenario that does not load is passed over.
+        platform::ThreadMessageCollector collector;
+        Scenario probe;
+        const bool loads = LoadScenarioInto(probe, scenario, false) != 0;
+        const std::vector<std::string>& messages = collector.Texts();
         for (const std::string& message : messages) AppLog(message);
         if (loads) {
             MarkPlayable(folder);

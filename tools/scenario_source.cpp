@@ -81,7 +81,7 @@ std::string LoadStartUpScenario(platform::File& file, const ScenarioLocation& lo
     if (!embeddedOnly) {
         const std::string saverName = ProgramSaverName(path);
         std::string played = FindPlayableVersion(ListVersions(saverName), saverName, [&](const std::string& folder, bool) {
-            const std::string stored = platform::JoinPath(folder, saverName + ".zep");
+            const std::string stored = ScenarioFileIn(folder, saverName);
             platform::File storedFile;
             if (!storedFile.Open(stored, platform::File::Mode::Read)) return false;
             try {
@@ -94,7 +94,7 @@ std::string LoadStartUpScenario(platform::File& file, const ScenarioLocation& lo
                 return false;
             }
         });
-        if (!played.empty()) return platform::JoinPath(played, saverName + ".zep");
+        if (!played.empty()) return ScenarioFileIn(played, saverName);
         if (type != PlayerBuiltIn)
             throw ToolError(path + " has no playable version yet: the saver would show \"Please wait...\" and download");
     }

@@ -65,11 +65,14 @@ int RunUpdate(const std::vector<std::string>& arguments, std::ostream& out) {
 
     DownloadStatus status({1024, 768});
     std::string playable = PlayableVersionFolder(app.saverName);
-    ToolUpdateHost host(app, status, playable.empty() ? "" : platform::JoinPath(playable, app.saverName + ".zep"));
+    ToolUpdateHost host(app, status, ScenarioFileIn(playable, app.saverName));
     platform::Event stop(false), idle(false);
     UpdateOutcome outcome = RunDownloadThreadBody(host, stop, idle);
     playable = PlayableVersionFolder(app.saverName);
-    if (outcome.ok && playable.empty()) outcome = {false, StepCompile};
+    if (outcome.ok && playable.empty()) {
+        outcome = UpdateOutcome();
+        outcome.step = StepCompile;
+    }
     if (!outcome.ok) {
         // The reason, as the saver's status line would show it.
         std::cerr << (host.messages.empty() ? UpdateFailureText(outcome.step) : host.messages.back()) << "\n";

@@ -90,9 +90,13 @@ int CountVersions(const std::string& saverName, std::string& latestFolder) {
     return versions.Count();
 }
 
+std::string ScenarioFileIn(const std::string& folder, const std::string& saverName) {
+    return folder.empty() ? std::string() : platform::JoinPath(folder, saverName + ".zep");
+}
+
 bool IsMarkedPlayable(const std::string& folder, const std::string& saverName) {
     return FileExists(platform::JoinPath(folder, kPlayableMarkName)) &&
-           FileExists(platform::JoinPath(folder, saverName + ".zep"));
+           FileExists(ScenarioFileIn(folder, saverName));
 }
 
 bool MarkPlayable(const std::string& folder) {
@@ -116,7 +120,7 @@ bool IsStoreOwnName(const std::string& name, const std::string& saverName) {
 std::string FindPlayableVersion(const VersionFolders& versions, const std::string& saverName,
                                 const VersionAcceptor& accept) {
     for (auto folder = versions.folders.rbegin(); folder != versions.folders.rend(); ++folder) {
-        if (!FileExists(platform::JoinPath(*folder, saverName + ".zep"))) continue;
+        if (!FileExists(ScenarioFileIn(*folder, saverName))) continue;
         if (accept(*folder, FileExists(platform::JoinPath(*folder, kPlayableMarkName)))) return *folder;
     }
     return {};

@@ -36,6 +36,8 @@ int CountVersions(const std::string& saverName, std::string& latestFolder);
 // full after it was made; a site may not name a file so.
 inline constexpr const char* kPlayableMarkName = "playable.mark";
 
+// The saver's compiled scenario in a version folder; empty for no folder.
+std::string ScenarioFileIn(const std::string& folder, const std::string& saverName);
 // Whether `folder` holds the saver's compiled scenario and the mark that it
 // loaded.
 bool IsMarkedPlayable(const std::string& folder, const std::string& saverName);

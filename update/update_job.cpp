@@ -312,11 +312,10 @@ void UpdateJob::CompilePlayableScenario() {
     {
         // The compiler's messages (a file it cannot read) go to the log,
         // never to a dialog the download thread would wait on.
-        std::vector<std::string> messages;
-        platform::ThreadMessageRoute route([&messages](const platform::MessageBoxRequest& box) { messages.push_back(box.text); });
+        platform::ThreadMessageCollector messages;
         result = compiler.Compile();
-        for (const std::string& message : messages) AppLog(message);
-        if (result != CompileResult::Ok && !messages.empty()) Report(StatusUpdateFailed, messages.front());
+        for (const std::string& message : messages.Texts()) AppLog(message);
+        if (result != CompileResult::Ok && !messages.Texts().empty()) Report(StatusUpdateFailed, messages.Texts().front());
     }
     if (compiler.ScriptVersion() > scriptVersion_) scriptVersion_ = compiler.ScriptVersion();
     if (result != CompileResult::Ok) throw CKorvException(StepCompile);
@@ -327,7 +326,7 @@ void UpdateJob::CompilePlayableScenario() {
         throw CKorvException(StepCompile);
     }
     std::error_code error;
-    std::filesystem::rename(candidate, platform::JoinPath(workingFolder_, site_.saverName + ".zep"), error);
+    std::filesystem::rename(candidate, ScenarioFileIn(workingFolder_, site_.saverName), error);
     if (error || !MarkPlayable(workingFolder_)) {
         std::filesystem::remove(candidate, ignored);
         AppLog("Cannot store the new scenario in " + workingFolder_);
@@ -337,12 +336,9 @@ void UpdateJob::CompilePlayableScenario() {
 }
 
 bool UpdateJob::CandidateLoads(const std::string& path) {
-    std::vector<std::string> messages;
-    bool loads = false;
-    {
-        platform::ThreadMessageRoute route([&messages](const platform::MessageBoxRequest& box) { messages.push_back(box.text); });
-        loads = host_.ScenarioLoads(path);
-    }
+    platform::ThreadMessageCollector collector;
+    const bool loads = host_.ScenarioLoads(path);
+    const std::vector<std::string>& messages = collector.Texts();
     for (const std::string& message : messages) AppLog(message);
     if (!loads) {
         AppLog("The new scenario does not load, it is not played: " + path);
@@ -402,7 +398,7 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
             // The first check of a saver that checks before it plays failed:
             // what the user had keeps playing instead of the status screen.
             const std::string playable = PlayableVersionFolder(saverName);
-            if (!playable.empty() && host.PlayStoredScenario(platform::JoinPath(playable, saverName + ".zep")))
+            if (!playable.empty() && host.PlayStoredScenario(ScenarioFileIn(playable, saverName)))
                 AppLog("Check failed: playing the stored version");
         }
         return outcome;
@@ -413,7 +409,7 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
     outcome.versionFolder = job.WorkingFolder();
     if (!stop.IsSet()) {
         const std::string playable = PlayableVersionFolder(saverName);
-        const std::string scenarioPath = playable.empty() ? std::string() : platform::JoinPath(playable, saverName + ".zep");
+        const std::string scenarioPath = ScenarioFileIn(playable, saverName);
         // A scenario made by this update, a newer playable one that another
         // process made, or the first check of a saver that shows the status
         // screen is worth a reload: reloading what plays would only restart it.

@@ -34,6 +34,9 @@ ThreadMessageRoute::ThreadMessageRoute(MessageBoxSink sink) : previous_(std::mov
 
 ThreadMessageRoute::~ThreadMessageRoute() { threadSink = std::move(previous_); }
 
+ThreadMessageCollector::ThreadMessageCollector()
+    : route_([this](const MessageBoxRequest& request) { texts_.push_back(request.text); }) {}
+
 void SetDefaultMessageBoxCaption(const std::string& caption) {
     std::lock_guard lock(sinkMutex);
     defaultCaption = caption;
