@@ -1,6 +1,6 @@
 #include "scenario/desktop_picture.h"
 
-#include "shell/file_helpers.h"
+#include "saver/file_helpers.h"
 
 namespace korv {
 

@@ -1,6 +1,6 @@
 #include "scenario/scene_thread.h"
 
-#include "shell/log.h"
+#include "saver/log.h"
 
 namespace korv {
 

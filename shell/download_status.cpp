@@ -4,7 +4,7 @@
 
 #include "platform/painter.h"
 #include "platform/text_drawing.h"
-#include "shell/log.h"
+#include "saver/log.h"
 
 namespace korv {
 

@@ -13,8 +13,8 @@
 #include "platform/archive.h"
 #include "platform/settings_store.h"
 #include "shell/command_line.h"
-#include "shell/payload.h"
-#include "shell/saver_settings.h"
+#include "saver/program_file.h"
+#include "saver/saver_settings.h"
 
 namespace korv::platform {
 class Display;

@@ -7,8 +7,8 @@
 #include "platform/screen_saver_state.h"
 #include "platform/text_drawing.h"
 #include "resources/string_table.h"
-#include "shell/log.h"
-#include "shell/payload.h"
+#include "saver/log.h"
+#include "saver/program_file.h"
 #include "shell/runtime_app.h"
 #include "shell/system_metrics.h"
 

@@ -1,8 +1,8 @@
 #include "shell/speed_calibration.h"
 
 #include "resources/string_table.h"
-#include "shell/log.h"
-#include "shell/saver_settings.h"
+#include "saver/log.h"
+#include "saver/saver_settings.h"
 
 namespace korv {
 

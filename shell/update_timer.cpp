@@ -4,7 +4,7 @@
 
 #include "platform/clock.h"
 #include "resources/string_table.h"
-#include "shell/log.h"
+#include "saver/log.h"
 #include "shell/runtime_app.h"
 #include "shell/runtime_update_host.h"
 #include "shell/saver_window.h"

@@ -1,7 +1,7 @@
 // korv-tool build: an engine plus an optional scenario plus a payload make
 // an executable saver.
 
-#include "shell/saver_file.h"
+#include "saver/program_file.h"
 #include "tools/commands.h"
 #include "tools/tool_arguments.h"
 

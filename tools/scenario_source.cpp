@@ -5,9 +5,9 @@
 #include "platform/message_box.h"
 #include "resources/string_table.h"
 #include "platform/folders.h"
-#include "shell/file_helpers.h"
+#include "saver/file_helpers.h"
 #include "shell/runtime_app.h"
-#include "shell/saver_file.h"
+#include "saver/program_file.h"
 #include "tools/commands.h"
 #include "update/content_store.h"
 

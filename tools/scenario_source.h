@@ -9,7 +9,7 @@
 
 #include "platform/file.h"
 #include "scenario/scenario.h"
-#include "shell/payload.h"
+#include "saver/program_file.h"
 
 namespace korv::tool {
 

@@ -11,9 +11,9 @@
 #include "platform/exception.h"
 #include "platform/file.h"
 #include "platform/settings_store.h"
-#include "shell/payload.h"
+#include "saver/program_file.h"
 #include "shell/runtime_app.h"
-#include "shell/saver_settings.h"
+#include "saver/saver_settings.h"
 #include "tools/commands.h"
 #include "tools/tool_arguments.h"
 

@@ -10,8 +10,8 @@
 #include "platform/folders.h"
 #include "scenario/script_values.h"
 #include "update/interrupted_writes.h"
-#include "shell/file_helpers.h"
-#include "shell/log.h"
+#include "saver/file_helpers.h"
+#include "saver/log.h"
 
 namespace korv {
 

@@ -2,8 +2,8 @@
 
 #include "platform/message_box.h"
 #include "resources/string_table.h"
-#include "shell/log.h"
-#include "shell/saver_settings.h"
+#include "saver/log.h"
+#include "saver/saver_settings.h"
 
 namespace korv {
 

@@ -12,7 +12,7 @@
 #include "scenario/script_values.h"
 #include "platform/file.h"
 #include "platform/folders.h"
-#include "shell/log.h"
+#include "saver/log.h"
 #include "update/base64.h"
 #include "update/interrupted_writes.h"
 

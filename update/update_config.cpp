@@ -3,7 +3,7 @@
 #include "platform/atomic_file.h"
 #include "resources/string_table.h"
 #include "scenario/script_values.h"
-#include "shell/saver_settings.h"
+#include "saver/saver_settings.h"
 
 namespace korv {
 

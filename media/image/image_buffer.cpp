@@ -6,7 +6,7 @@
 #include "media/image/image_layer.h"
 #include "media/image/resize.h"
 #include "scenario/visual_object.h"
-#include "shell/log.h"
+#include "saver/log.h"
 
 namespace korv {
 

@@ -7,7 +7,7 @@
 #include "media/image/image_format.h"
 #include "media/image/image_source.h"
 #include "platform/message_box.h"
-#include "shell/log.h"
+#include "saver/log.h"
 
 namespace korv {
 

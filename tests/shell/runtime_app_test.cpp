@@ -10,8 +10,8 @@
 #include "platform/exception.h"
 #include "platform/password_service.h"
 #include "resources/string_table.h"
-#include "shell/log.h"
-#include "shell/saver_file.h"
+#include "saver/log.h"
+#include "saver/program_file.h"
 #include "tests/support/saver_fixture.h"
 #include "tests/support/test_environment.h"
 

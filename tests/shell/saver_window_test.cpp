@@ -10,7 +10,7 @@
 #include "platform/display.h"
 #include "platform/password_service.h"
 #include "platform/screen_saver_state.h"
-#include "shell/log.h"
+#include "saver/log.h"
 #include "shell/runtime_app.h"
 #include "scenario/scenario.h"
 #include "scenario/scene_thread.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "shell/saver_settings.h"
+#include "saver/saver_settings.h"
 #include "tests/support/test_environment.h"
 
 namespace korv {

@@ -9,7 +9,7 @@
 #include "resources/string_table.h"
 #include "scenario/scenario.h"
 #include "shell/download_status.h"
-#include "shell/log.h"
+#include "saver/log.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/headless_app.h"
 #include "tests/support/saver_fixture.h"

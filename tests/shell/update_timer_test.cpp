@@ -10,7 +10,7 @@
 #include "platform/clock.h"
 #include "resources/string_table.h"
 #include "shell/download_status.h"
-#include "shell/log.h"
+#include "saver/log.h"
 #include "shell/saver_window.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/headless_app.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "shell/saver_file.h"
+#include "saver/program_file.h"
 #include "tests/support/test_environment.h"
 
 namespace korv::test {

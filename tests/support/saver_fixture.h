@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/payload.h"
+#include "saver/program_file.h"
 
 namespace korv::test {
 

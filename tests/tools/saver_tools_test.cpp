@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "shell/saver_file.h"
+#include "saver/program_file.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/test_environment.h"
 

@@ -8,8 +8,8 @@
 #include <mutex>
 
 #include "platform/message_box.h"
-#include "shell/log.h"
-#include "shell/saver_settings.h"
+#include "saver/log.h"
+#include "saver/saver_settings.h"
 #include "tests/support/test_environment.h"
 #include "update/download_control.h"
 

@@ -21,8 +21,8 @@
 
 #include "platform/event.h"
 #include "platform/process.h"
-#include "shell/file_helpers.h"
-#include "shell/log.h"
+#include "saver/file_helpers.h"
+#include "saver/log.h"
 #include "tests/support/fault_server.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/test_environment.h"

@@ -2,7 +2,7 @@
 
 #include "platform/settings_store.h"
 #include "resources/string_table.h"
-#include "shell/saver_settings.h"
+#include "saver/saver_settings.h"
 #include "tests/support/test_environment.h"
 #include "update/script_container.h"
 #include "update/update_config.h"

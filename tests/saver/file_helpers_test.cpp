@@ -1,4 +1,4 @@
-#include "shell/file_helpers.h"
+#include "saver/file_helpers.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

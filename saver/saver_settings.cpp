@@ -1,4 +1,4 @@
-#include "shell/saver_settings.h"
+#include "saver/saver_settings.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
-#include "shell/browser.h"
+#include "saver/browser.h"
 
 #include <cctype>
 #include <string>
 
 #include "platform/process.h"
 #include "platform/web_browser.h"
-#include "shell/file_helpers.h"
+#include "saver/file_helpers.h"
 
 namespace korv {
 

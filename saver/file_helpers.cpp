@@ -1,4 +1,4 @@
-#include "shell/file_helpers.h"
+#include "saver/file_helpers.h"
 
 #include <algorithm>
 #include <chrono>

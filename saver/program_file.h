@@ -1,15 +1,27 @@
 #pragma once
-// The configuration payload that the authoring tool writes into a built
-// saver's program file, and the settings that refine it.
+// The program file of a built saver:
+//   [engine, padded with zeros to 708608 bytes]
+//   [embedded scenario: a 32-bit field (its length), then the scenario]
+//   [payload record][payload offset: u32 LE][settings-disabled byte]
+// The engine reads its own file, so appending data to a copy of the engine
+// makes a saver. The payload record is the configuration that the authoring
+// tool writes; the settings refine it.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file.h"
-#include "shell/saver_settings.h"
+#include "saver/saver_settings.h"
 
 namespace korv {
+
+#ifndef KORV_ENGINE_SIZE
+#define KORV_ENGINE_SIZE 708608
+#endif
+// 708608 (hexadecimal AD000); larger only in sanitizer builds.
+inline constexpr uint64_t kEngineSize = KORV_ENGINE_SIZE;
 
 enum PlayerType : int32_t {
     PlayerBuiltIn = 0,
@@ -62,5 +74,17 @@ PayloadRecord ReadPayloadRecord(platform::File& file, uint8_t& settingsDisabled,
 
 // The record's bytes in the archive encoding.
 std::vector<uint8_t> EncodePayloadRecord(const PayloadRecord& record);
+
+struct SaverBuildRequest {
+    std::string enginePath;
+    std::optional<std::string> scenarioPath;  // none: no embedded scenario
+    PayloadRecord payload;
+    bool settingsDisabled = false;
+    std::string outputPath;
+};
+
+// Writes an executable saver. Returns an empty text on success, else the
+// reason (one line). The output appears complete or not at all.
+std::string BuildSaver(const SaverBuildRequest& request);
 
 }  // namespace korv

@@ -1,10 +1,9 @@
-#include "shell/payload.h"
+#include "saver/program_file.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/exception.h"
 #include "resources/string_table.h"
-#include "shell/saver_file.h"
 #include "tests/support/saver_fixture.h"
 #include "tests/support/test_environment.h"
 

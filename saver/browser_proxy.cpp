@@ -1,4 +1,4 @@
-#include "shell/browser_proxy.h"
+#include "saver/browser_proxy.h"
 
 #include <climits>
 

@@ -1,6 +1,6 @@
-#include "shell/site_address.h"
+#include "update/site_address.h"
 
-#include "shell/file_helpers.h"
+#include "saver/file_helpers.h"
 
 namespace korv {
 

@@ -1,4 +1,4 @@
-#include "shell/browser.h"
+#include "saver/browser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shell/site_address.h"
+#include "update/site_address.h"
 
 #include <gtest/gtest.h>
 

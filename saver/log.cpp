@@ -1,4 +1,4 @@
-#include "shell/log.h"
+#include "saver/log.h"
 
 #include <cstdarg>
 #include <cstdio>

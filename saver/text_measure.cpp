@@ -1,4 +1,4 @@
-#include "shell/text_measure.h"
+#include "saver/text_measure.h"
 
 #include <algorithm>
 
