@@ -1,23 +1,18 @@
 #pragma once
 // The size of the screens.
 
-namespace korv::platform {
+#include "platform/geometry.h"
 
-struct ScreenBounds {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
+namespace korv::platform {
 
 // All positions are in the desktop's coordinates, the ones windows are
 // placed in.
 
 // The primary screen.
-ScreenBounds PrimaryScreenBounds();
+Rect PrimaryScreenBounds();
 
 // The smallest rectangle that holds every screen.
-ScreenBounds VirtualScreenBounds();
+Rect VirtualScreenBounds();
 
 // How many screens there are; 0 when the system does not say.
 int MonitorCount();

@@ -526,8 +526,7 @@ void RuntimeApp::CalibrateSpeedForWindow() {
 
 DownloadStatus& RuntimeApp::Status() {
     if (!downloadStatus_) {
-        platform::ScreenBounds screen = platform::PrimaryScreenBounds();
-        downloadStatus_ = std::make_unique<DownloadStatus>(Size{screen.width, screen.height});
+        downloadStatus_ = std::make_unique<DownloadStatus>(GetScreenSize());
     }
     return *downloadStatus_;
 }

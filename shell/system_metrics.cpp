@@ -7,14 +7,13 @@ namespace korv {
 int GetOsVersionCode() { return 0; }
 
 Size GetScreenSize() {
-    platform::ScreenBounds primary = platform::PrimaryScreenBounds();
-    return {primary.width, primary.height};
+    Rect primary = platform::PrimaryScreenBounds();
+    return {primary.Width(), primary.Height()};
 }
 
 Rect GetVirtualScreenRect() {
     if (platform::MonitorCount() > 0) {
-        platform::ScreenBounds all = platform::VirtualScreenBounds();
-        return {all.x, all.y, all.x + all.width, all.y + all.height};
+        return platform::VirtualScreenBounds();
     }
     Size primary = GetScreenSize();
     return {0, 0, primary.width, primary.height};

@@ -262,9 +262,9 @@ std::optional<platform::ColourRef> ParseDesktopColour(const std::string& text) {
 }
 
 Size DesktopScreenSize() {
-    platform::ScreenBounds screen = platform::PrimaryScreenBounds();
-    if (screen.width <= 0 || screen.height <= 0) return kFallbackScreen;
-    return {screen.width, screen.height};
+    Rect screen = platform::PrimaryScreenBounds();
+    if (screen.IsEmpty()) return kFallbackScreen;
+    return {screen.Width(), screen.Height()};
 }
 
 bool CaptureDesktop(const std::string& fileName) {

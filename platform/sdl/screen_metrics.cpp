@@ -21,15 +21,15 @@ constexpr int kHeadlessWidth = 1024;
 constexpr int kHeadlessHeight = 768;
 
 struct Screens {
-    ScreenBounds primary;
-    ScreenBounds virtualScreen;
+    Rect primary;
+    Rect virtualScreen;
     int monitorCount = 0;
 };
 
 std::mutex gMutex;
-std::optional<ScreenBounds> gHeadlessOverride;  // guarded by gMutex
-bool gVideoTried = false;                       // guarded by gMutex
-bool gVideoReady = false;                       // guarded by gMutex
+std::optional<Size> gHeadlessOverride;  // guarded by gMutex
+bool gVideoTried = false;                // guarded by gMutex
+bool gVideoReady = false;                // guarded by gMutex
 
 bool HasDisplay() {
     const char* x11 = std::getenv("DISPLAY");
@@ -39,7 +39,7 @@ bool HasDisplay() {
 
 Screens OneScreen(int width, int height) {
     Screens screens;
-    screens.primary = {0, 0, width, height};
+    screens.primary = Rect{0, 0, width, height};
     screens.virtualScreen = screens.primary;
     screens.monitorCount = 1;
     return screens;
@@ -65,7 +65,7 @@ Screens CurrentScreens() {
         return OneScreen(kHeadlessWidth, kHeadlessHeight);
 
     Screens screens;
-    screens.primary = {first.x, first.y, first.w, first.h};
+    screens.primary = Rect::FromSize(first.x, first.y, first.w, first.h);
     int left = first.x, top = first.y, right = first.x + first.w, bottom = first.y + first.h;
     for (int index = 1; index < count; ++index) {
         SDL_Rect bounds;
@@ -75,22 +75,22 @@ Screens CurrentScreens() {
         right = std::max(right, bounds.x + bounds.w);
         bottom = std::max(bottom, bounds.y + bounds.h);
     }
-    screens.virtualScreen = {left, top, right - left, bottom - top};
+    screens.virtualScreen = Rect{left, top, right, bottom};
     screens.monitorCount = count;
     return screens;
 }
 
 }  // namespace
 
-ScreenBounds PrimaryScreenBounds() { return CurrentScreens().primary; }
+Rect PrimaryScreenBounds() { return CurrentScreens().primary; }
 
-ScreenBounds VirtualScreenBounds() { return CurrentScreens().virtualScreen; }
+Rect VirtualScreenBounds() { return CurrentScreens().virtualScreen; }
 
 int MonitorCount() { return CurrentScreens().monitorCount; }
 
 void SetHeadlessScreen(int width, int height) {
     std::lock_guard lock(gMutex);
-    gHeadlessOverride = ScreenBounds{0, 0, std::max(width, 1), std::max(height, 1)};
+    gHeadlessOverride = Size{std::max(width, 1), std::max(height, 1)};
 }
 
 void ClearHeadlessScreen() {
