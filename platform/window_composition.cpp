@@ -23,4 +23,15 @@ void ComposeFrame(const Surface& client, const std::vector<std::shared_ptr<Child
         if (child->visible) Blit(frame, child->surface, child->bounds.left, child->bounds.top);
 }
 
+WindowHandler* ChildHandlerAt(const std::vector<std::shared_ptr<ChildState>>& children, Point& client) {
+    for (auto child = children.rbegin(); child != children.rend(); ++child) {
+        const ChildState& c = **child;
+        if (c.visible && c.handler && c.bounds.Contains(client.x, client.y)) {
+            client = {client.x - c.bounds.left, client.y - c.bounds.top};
+            return c.handler;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace korv::platform

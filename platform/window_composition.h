@@ -1,7 +1,7 @@
 #pragma once
-// What both display backends share: the child surfaces of a window and how
-// a window's frame is composed from its client surface and its visible
-// children, bottom to top.
+// What both display backends share about a window's child surfaces: adding
+// them, finding the one under the pointer, and composing the window's frame
+// from its client surface and its visible children, bottom to top.
 
 #include <algorithm>
 #include <functional>
@@ -28,6 +28,12 @@ void Blit(Surface& target, const Surface& source, int left, int top);
 // Makes `frame` the client surface with the visible children drawn above it
 // (reusing `frame`'s pixels when the size is unchanged).
 void ComposeFrame(const Surface& client, const std::vector<std::shared_ptr<ChildState>>& children, Surface& frame);
+
+// The topmost visible child with a handler whose bounds hold `client` (in
+// the parent's client coordinates), with `client` moved into the child's own
+// coordinates; nullptr, with `client` unchanged, when there is none. Caller
+// holds the parent's drawing lock.
+WindowHandler* ChildHandlerAt(const std::vector<std::shared_ptr<ChildState>>& children, Point& client);
 
 // A child window drawn into its parent's frame. `ParentState` is the parent
 // window's state: its drawing lock `mutex`, its `children` (bottom to top)
@@ -73,5 +79,20 @@ private:
     std::shared_ptr<ParentState> parent_;
     std::shared_ptr<ChildState> state_;
 };
+
+// Puts a new child of `bounds` above the other children of `parent`.
+template <class ParentState>
+std::unique_ptr<ChildWindow> AddChild(const std::shared_ptr<ParentState>& parent, Rect bounds, WindowHandler* handler) {
+    auto child = std::make_shared<ChildState>();
+    child->bounds = bounds;
+    child->surface = Surface(bounds.Width(), bounds.Height());
+    child->handler = handler;
+    {
+        std::lock_guard lock(parent->mutex);
+        parent->children.push_back(child);
+        parent->Changed();
+    }
+    return std::make_unique<CompositedChild<ParentState>>(parent, std::move(child));
+}
 
 }  // namespace korv::platform

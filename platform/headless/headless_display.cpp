@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -13,14 +12,12 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/event.h"
+#include "platform/event_loop_core.h"
 #include "platform/window_composition.h"
 
 namespace korv::platform {
 
 namespace {
-
-// Periods below this count as this much, as on the original platform.
-constexpr uint32_t kMinimumTimerPeriodMs = 10;
 
 // Everything a window shows and hears. Children hold it too, so a child may
 // outlive its window without dangling.
@@ -51,27 +48,6 @@ struct InputEvent {
     Point point{};
     int vk = 0;
     bool alt = false;
-};
-
-struct PostedMessage {
-    WindowHandler* handler = nullptr;
-    uint32_t id = 0;
-    uintptr_t wParam = 0;
-    intptr_t lParam = 0;
-};
-
-// What the loop has to hand out, in arrival order.
-struct QueuedItem {
-    bool isInput = false;
-    InputEvent input;
-    PostedMessage message;
-};
-
-struct Timer {
-    WindowHandler* handler = nullptr;
-    uint32_t id = 0;
-    uint32_t period = 0;
-    uint32_t due = 0;  // tick count; compared with wrap-around in mind
 };
 
 // The windows of one display, in creation order; input goes to the first.
@@ -138,15 +114,7 @@ public:
     }
 
     std::unique_ptr<ChildWindow> CreateChild(Rect bounds, WindowHandler* handler) override {
-        auto child = std::make_shared<ChildState>();
-        child->bounds = bounds;
-        child->surface = Surface(bounds.Width(), bounds.Height());
-        child->handler = handler;
-        {
-            std::lock_guard lock(state_->mutex);
-            state_->children.push_back(child);
-        }
-        return std::make_unique<CompositedChild<WindowState>>(state_, std::move(child));
+        return AddChild(state_, bounds, handler);
     }
 
     uintptr_t NativeHandle() const override { return 0; }
@@ -159,116 +127,52 @@ private:
 class HeadlessLoop final : public EventLoop {
 public:
     HeadlessLoop(std::shared_ptr<WindowRegistry> registry, Clock* clock)
-        : registry_(std::move(registry)), clock_(clock) {}
+        : registry_(std::move(registry)),
+          clock_(clock),
+          core_([this] { return this->clock().TickCount(); }, [this] { wake_.Set(); }) {}
 
+    // Hands out one thing at a time: the quit request, else the oldest
+    // queued message or input, else a due timer.
     int Run() override {
         for (;;) {
             // Reset before looking, so that anything arriving after the look
             // sets the event again and ends the wait below at once.
             wake_.Reset();
-            std::unique_lock lock(mutex_);
-            if (quitRequested_) {
-                quitRequested_ = false;
-                return quitCode_;
-            }
-            if (!queue_.empty()) {
-                QueuedItem item = queue_.front();
-                queue_.pop_front();
-                lock.unlock();
-                if (item.isInput) {
-                    Dispatch(item.input);
-                } else {
-                    item.message.handler->OnMessage(item.message.id, item.message.wParam, item.message.lParam);
-                }
+            int code = 0;
+            if (core_.TakeQuit(code)) return code;
+            if (core_.DeliverNext()) continue;
+            uint32_t untilDue = 0;
+            switch (core_.FireDueTimer(untilDue)) {
+            case Core::TimerStep::Fired: continue;
+            case Core::TimerStep::NoTimer: wake_.Wait(kInfinite); continue;
+            case Core::TimerStep::NotDue:
+                // A virtual clock moves on to the timer at once; the real one
+                // waits for it, or for something new to do.
+                clock().WaitFor(wake_, untilDue);
                 continue;
             }
-            if (timers_.empty()) {
-                lock.unlock();
-                wake_.Wait(kInfinite);
-                continue;
-            }
-            const uint32_t now = clock().TickCount();
-            auto next = std::min_element(timers_.begin(), timers_.end(), [now](const Timer& a, const Timer& b) {
-                return static_cast<int32_t>(a.due - now) < static_cast<int32_t>(b.due - now);
-            });
-            const int32_t remaining = static_cast<int32_t>(next->due - now);
-            if (remaining <= 0) {
-                next->due = now + next->period;
-                WindowHandler* handler = next->handler;
-                const uint32_t id = next->id;
-                lock.unlock();
-                handler->OnTimer(id);
-                continue;
-            }
-            lock.unlock();
-            // A virtual clock moves on to the timer at once; the real one
-            // waits for it, or for something new to do.
-            clock().WaitFor(wake_, static_cast<uint32_t>(remaining));
         }
     }
 
-    void Quit(int code) override {
-        {
-            std::lock_guard lock(mutex_);
-            quitRequested_ = true;
-            quitCode_ = code;
-        }
-        wake_.Set();
-    }
-
+    void Quit(int code) override { core_.Quit(code); }
     void Post(WindowHandler* handler, uint32_t id, uintptr_t wParam, intptr_t lParam) override {
-        if (!handler) return;
-        QueuedItem item;
-        item.message = {handler, id, wParam, lParam};
-        Enqueue(item);
+        core_.Post(handler, id, wParam, lParam);
     }
-
     void SetTimer(WindowHandler* handler, uint32_t id, uint32_t periodMs) override {
-        if (!handler) return;
-        const uint32_t period = std::max(periodMs, kMinimumTimerPeriodMs);
-        const uint32_t due = clock().TickCount() + period;
-        {
-            std::lock_guard lock(mutex_);
-            auto found = std::find_if(timers_.begin(), timers_.end(),
-                                      [&](const Timer& t) { return t.handler == handler && t.id == id; });
-            if (found != timers_.end()) {
-                found->period = period;
-                found->due = due;
-            } else {
-                timers_.push_back({handler, id, period, due});
-            }
-        }
-        wake_.Set();
+        core_.SetTimer(handler, id, periodMs);
     }
+    void KillTimer(WindowHandler* handler, uint32_t id) override { core_.KillTimer(handler, id); }
+    void Forget(WindowHandler* handler) override { core_.Forget(handler); }
 
-    void KillTimer(WindowHandler* handler, uint32_t id) override {
-        std::lock_guard lock(mutex_);
-        std::erase_if(timers_, [&](const Timer& t) { return t.handler == handler && t.id == id; });
-    }
-
-    void Forget(WindowHandler* handler) override {
-        std::lock_guard lock(mutex_);
-        std::erase_if(timers_, [&](const Timer& t) { return t.handler == handler; });
-        std::erase_if(queue_, [&](const QueuedItem& item) { return !item.isInput && item.message.handler == handler; });
-    }
-
+    // Input is queued with the posted messages, in arrival order.
     void Inject(const InputEvent& event) {
-        QueuedItem item;
-        item.isInput = true;
-        item.input = event;
-        Enqueue(item);
+        core_.Enqueue([this, event] { Dispatch(event); });
     }
 
 private:
-    Clock& clock() { return clock_ ? *clock_ : SystemClock(); }
+    using Core = EventLoopCore<uint32_t>;
 
-    void Enqueue(const QueuedItem& item) {
-        {
-            std::lock_guard lock(mutex_);
-            queue_.push_back(item);
-        }
-        wake_.Set();
-    }
+    Clock& clock() { return clock_ ? *clock_ : SystemClock(); }
 
     // Hands an input event to the first window, or to the topmost visible
     // child under the pointer (in the child's own coordinates).
@@ -285,14 +189,7 @@ private:
                                  event.kind == InputEvent::Kind::DoubleClick;
             if (pointer) {
                 if (event.kind == InputEvent::Kind::MouseMove) window->cursor = event.point;
-                for (auto child = window->children.rbegin(); child != window->children.rend(); ++child) {
-                    const ChildState& c = **child;
-                    if (c.visible && c.handler && c.bounds.Contains(event.point.x, event.point.y)) {
-                        handler = c.handler;
-                        point = {event.point.x - c.bounds.left, event.point.y - c.bounds.top};
-                        break;
-                    }
-                }
+                if (WindowHandler* child = ChildHandlerAt(window->children, point)) handler = child;
             }
         }
         if (!handler) return;
@@ -314,11 +211,7 @@ private:
     std::shared_ptr<WindowRegistry> registry_;
     Clock* clock_;
     Event wake_;
-    std::mutex mutex_;  // guards everything below
-    std::deque<QueuedItem> queue_;
-    std::vector<Timer> timers_;  // in the order they were set
-    bool quitRequested_ = false;
-    int quitCode_ = 0;
+    Core core_;
 };
 
 class HeadlessDisplayImpl final : public HeadlessDisplay {

@@ -1,6 +1,7 @@
-// Windows, input and the event loop: the headless display in memory, and the
-// SDL display on a private X server (Xvfb), driven with xdotool and read back
-// with ImageMagick's import.
+// Windows, input and what only one backend does: the headless display in
+// memory (with its virtual clock), and the SDL display on a private X server
+// (Xvfb), driven with xdotool and read back with ImageMagick's import. What
+// both event loops give alike is checked in display_contract_test.cpp.
 
 #include "platform/display.h"
 
@@ -14,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,7 +25,8 @@
 #include "platform/clock.h"
 #include "platform/event.h"
 #include "tests/support/command_runner.h"
-#include "tests/support/xvfb_server.h"
+#include "tests/support/display_probe.h"
+#include "tests/support/xvfb_display.h"
 
 namespace korv {
 
@@ -41,6 +42,8 @@ namespace korv::platform {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Recorder;
+using test::RunUntil;
 
 constexpr Pixel kRed = 0xFF0000;
 constexpr Pixel kGreen = 0x00FF00;
@@ -53,104 +56,6 @@ void Fill(Surface& surface, Rect area, Pixel pixel) {
         for (int x = area.left; x < area.right; ++x) surface.Set(x, y, pixel);
     }
 }
-
-std::string PointText(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
-
-std::string ButtonText(MouseButton button) {
-    switch (button) {
-    case MouseButton::Left: return "L";
-    case MouseButton::Middle: return "M";
-    case MouseButton::Right: return "R";
-    }
-    return "?";
-}
-
-// Writes down what it hears, as short lines such as "down L 3,4".
-class Recorder : public WindowHandler {
-public:
-    void OnMouseMove(Point client) override { Add("move " + PointText(client)); }
-    void OnButtonDown(MouseButton button, Point client) override {
-        Add("down " + ButtonText(button) + " " + PointText(client));
-    }
-    void OnDoubleClick(MouseButton button, Point client) override {
-        Add("dbl " + ButtonText(button) + " " + PointText(client));
-    }
-    void OnKeyDown(int vk) override { Add("key " + std::to_string(vk)); }
-    void OnSystemKeyDown(int vk) override { Add("syskey " + std::to_string(vk)); }
-    void OnCloseRequest() override { Add("close"); }
-    void OnTimer(uint32_t id) override { Add("timer " + std::to_string(id)); }
-    void OnMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override {
-        Add("msg " + std::to_string(id) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
-    }
-
-    // Runs after every call, on the loop's thread.
-    std::function<void(const std::string&)> then;
-
-    std::vector<std::string> Events() const {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-    bool Heard(const std::string& event) const {
-        std::lock_guard lock(mutex_);
-        return std::find(events_.begin(), events_.end(), event) != events_.end();
-    }
-    bool HeardPrefix(const std::string& prefix) const {
-        std::lock_guard lock(mutex_);
-        for (const auto& e : events_) {
-            if (e.rfind(prefix, 0) == 0) return true;
-        }
-        return false;
-    }
-    // The events that start with `prefix`, in order.
-    std::vector<std::string> Only(const std::string& prefix) const {
-        std::lock_guard lock(mutex_);
-        std::vector<std::string> out;
-        for (const auto& e : events_) {
-            if (e.rfind(prefix, 0) == 0) out.push_back(e);
-        }
-        return out;
-    }
-    void Clear() {
-        std::lock_guard lock(mutex_);
-        events_.clear();
-    }
-
-private:
-    void Add(const std::string& event) {
-        {
-            std::lock_guard lock(mutex_);
-            events_.push_back(event);
-        }
-        if (then) then(event);
-    }
-
-    mutable std::mutex mutex_;
-    std::vector<std::string> events_;
-};
-
-// Runs `loop` until `done` holds (looked at every 20 ms, on the loop's thread)
-// or `limit` passes; returns whether it held.
-bool RunUntil(EventLoop& loop, const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
-    class Poller : public WindowHandler {
-    public:
-        Poller(EventLoop& loop, const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline)
-            : loop_(loop), done_(done), deadline_(deadline) {}
-        void OnTimer(uint32_t) override {
-            if (done_() || std::chrono::steady_clock::now() >= deadline_) loop_.Quit(0);
-        }
-
-    private:
-        EventLoop& loop_;
-        const std::function<bool()>& done_;
-        std::chrono::steady_clock::time_point deadline_;
-    } poller(loop, done, std::chrono::steady_clock::now() + limit);
-    loop.SetTimer(&poller, 1, 20);
-    loop.Run();
-    loop.Forget(&poller);
-    return done();
-}
-
-double ProcessCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 // ---------------------------------------------------------------------------
 // The headless display.
@@ -314,49 +219,6 @@ TEST(HeadlessDisplayTest, CursorStateIsKept) {
     EXPECT_EQ(window->NativeHandle(), 0u);
 }
 
-TEST(HeadlessDisplayTest, PostFromAnotherThreadIsDeliveredInRun) {
-    auto display = CreateHeadlessDisplay(10, 10);
-    Recorder handler;
-    std::thread::id deliveredOn;
-    handler.then = [&](const std::string&) {
-        deliveredOn = std::this_thread::get_id();
-        display->Loop().Quit(3);
-    };
-    std::thread poster([&] {
-        std::this_thread::sleep_for(50ms);
-        display->Loop().Post(&handler, 42, 7, -9);
-    });
-    EXPECT_EQ(display->Loop().Run(), 3);
-    poster.join();
-    EXPECT_EQ(handler.Events(), (std::vector<std::string>{"msg 42 7 -9"}));
-    EXPECT_EQ(deliveredOn, std::this_thread::get_id());
-}
-
-TEST(HeadlessDisplayTest, QuitFromAnotherThreadEndsRun) {
-    auto display = CreateHeadlessDisplay(10, 10);
-    std::thread quitter([&] {
-        std::this_thread::sleep_for(50ms);
-        display->Loop().Quit(17);
-    });
-    const double cpuBefore = ProcessCpuSeconds();
-    EXPECT_EQ(display->Loop().Run(), 17);
-    quitter.join();
-    // The loop slept while it had nothing to do.
-    EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.5);
-}
-
-TEST(HeadlessDisplayTest, QuitBeforeRunEndsTheNextRunAtOnce) {
-    auto display = CreateHeadlessDisplay(10, 10);
-    display->Loop().Quit(5);
-    EXPECT_EQ(display->Loop().Run(), 5);
-    // The request is used up.
-    Recorder handler;
-    handler.then = [&](const std::string&) { display->Loop().Quit(6); };
-    display->Loop().Post(&handler, 1);
-    EXPECT_EQ(display->Loop().Run(), 6);
-    EXPECT_EQ(handler.Events().size(), 1u);
-}
-
 TEST(HeadlessDisplayTest, TimersFollowTheVirtualClockWithoutRealWaiting) {
     VirtualClock clock(0, 1000);
     auto display = CreateHeadlessDisplay(10, 10, &clock);
@@ -379,6 +241,20 @@ TEST(HeadlessDisplayTest, TimersFollowTheVirtualClockWithoutRealWaiting) {
     EXPECT_LT(realTime, 2s);
 }
 
+TEST(HeadlessDisplayTest, TimersKeepTheirPeriodWhenTheTickCountWrapsAround) {
+    VirtualClock clock(0, 0xFFFFFFFFu - 4'999);
+    auto display = CreateHeadlessDisplay(10, 10, &clock);
+    Recorder handler;
+    std::vector<uint64_t> firedAt;
+    handler.then = [&](const std::string&) {
+        firedAt.push_back(clock.Elapsed());
+        if (firedAt.size() == 3) display->Loop().Quit(0);
+    };
+    display->Loop().SetTimer(&handler, 1, 3'000);
+    display->Loop().Run();
+    EXPECT_EQ(firedAt, (std::vector<uint64_t>{3'000, 6'000, 9'000}));
+}
+
 TEST(HeadlessDisplayTest, SettingATimerAgainReplacesItAndKillTimerStopsIt) {
     VirtualClock clock;
     auto display = CreateHeadlessDisplay(10, 10, &clock);
@@ -394,93 +270,25 @@ TEST(HeadlessDisplayTest, SettingATimerAgainReplacesItAndKillTimerStopsIt) {
     EXPECT_EQ(clock.Elapsed(), 1200u);
 }
 
-TEST(HeadlessDisplayTest, TimersRunOnTheRealClockToo) {
-    auto display = CreateHeadlessDisplay(10, 10);
-    Recorder handler;
-    int count = 0;
-    handler.then = [&](const std::string&) {
-        if (++count == 3) display->Loop().Quit(0);
-    };
-    display->Loop().SetTimer(&handler, 4, 20);
-    Event finished;
-    std::thread guard([&] {
-        if (!finished.Wait(5000)) display->Loop().Quit(-1);
-    });
-    EXPECT_EQ(display->Loop().Run(), 0);
-    finished.Set();
-    guard.join();
-    EXPECT_EQ(handler.Events(), (std::vector<std::string>{"timer 4", "timer 4", "timer 4"}));
-}
-
-TEST(HeadlessDisplayTest, ForgetDropsPendingPostsAndTimers) {
-    VirtualClock clock;
-    auto display = CreateHeadlessDisplay(10, 10, &clock);
-    Recorder going, staying;
-    display->Loop().Post(&going, 1);
-    display->Loop().Post(&staying, 2);
-    display->Loop().Post(&going, 3);
-    display->Loop().SetTimer(&going, 1, 100);
-    display->Loop().Forget(&going);
-    staying.then = [&](const std::string& event) {
-        if (event.rfind("timer", 0) == 0) display->Loop().Quit(0);
-    };
-    display->Loop().SetTimer(&staying, 7, 1000);
-    display->Loop().Run();
-    EXPECT_TRUE(going.Events().empty());
-    EXPECT_EQ(staying.Events(), (std::vector<std::string>{"msg 2 0 0", "timer 7"}));
-}
-
-TEST(HeadlessDisplayTest, HandlerMayForgetAnotherWhileMessagesWait) {
-    auto display = CreateHeadlessDisplay(10, 10);
-    Recorder first, second, last;
-    first.then = [&](const std::string&) { display->Loop().Forget(&second); };
-    last.then = [&](const std::string&) { display->Loop().Quit(0); };
-    display->Loop().Post(&first, 1);
-    display->Loop().Post(&second, 2);
-    display->Loop().Post(&last, 3);
-    display->Loop().Run();
-    EXPECT_EQ(first.Events().size(), 1u);
-    EXPECT_TRUE(second.Events().empty());
-    EXPECT_EQ(last.Events().size(), 1u);
-}
-
 // ---------------------------------------------------------------------------
-// The SDL display on Xvfb.
-//
-// SDL reads $DISPLAY when its video subsystem starts, and one process should
-// start it only once; so the whole suite shares one X server and one display,
-// made in SetUpTestSuite (ctest runs each test in a process of its own, where
-// the suite is set up for that test alone).
+// The SDL display on Xvfb, one for the whole suite (see XvfbDisplay).
 
 class SdlDisplayTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        xvfb_ = std::make_unique<test::XvfbServer>(1024, 768);
-        if (!xvfb_->Running()) return;
-        if (const char* previous = std::getenv("DISPLAY")) previousDisplay_ = previous;
-        setenv("DISPLAY", xvfb_->Display().c_str(), 1);
-        display_ = OpenSystemDisplay().release();
-    }
-
+    static void SetUpTestSuite() { screen_ = std::make_unique<test::XvfbDisplay>(1024, 768); }
     static void TearDownTestSuite() {
-        delete display_;
         display_ = nullptr;
-        if (previousDisplay_) {
-            setenv("DISPLAY", previousDisplay_->c_str(), 1);
-        } else {
-            unsetenv("DISPLAY");
-        }
-        previousDisplay_.reset();
-        xvfb_.reset();
+        screen_.reset();
     }
 
     void SetUp() override {
-        ASSERT_TRUE(xvfb_ && xvfb_->Running()) << "Xvfb did not start";
+        ASSERT_TRUE(screen_ && screen_->Server().Running()) << "Xvfb did not start";
+        display_ = screen_->Display();
         ASSERT_NE(display_, nullptr) << "SDL could not open the X display";
     }
 
     static test::CommandResult X(const std::string& program, const std::vector<std::string>& arguments) {
-        return test::RunCommand(program, arguments, {"DISPLAY=" + xvfb_->Display()});
+        return test::RunCommand(program, arguments, {"DISPLAY=" + screen_->Server().Display()});
     }
 
     static void XdoTool(const std::vector<std::string>& arguments) {
@@ -512,9 +320,8 @@ protected:
     }
 
     // Held statically, so that the server also ends when an X error ends the process.
-    static inline std::unique_ptr<test::XvfbServer> xvfb_;
+    static inline std::unique_ptr<test::XvfbDisplay> screen_;
     static inline Display* display_ = nullptr;
-    static inline std::optional<std::string> previousDisplay_;
 };
 
 TEST_F(SdlDisplayTest, ScreenIsTheXScreen) {
@@ -644,44 +451,6 @@ TEST_F(SdlDisplayTest, CursorMovesWithinTheWindow) {
     window->SetCursorVisible(true);
 }
 
-TEST_F(SdlDisplayTest, LoopDeliversPostsAndTimersAndSleepsWhileIdle) {
-    Recorder handler;
-    auto window = display_->CreateTopWindow({0, 0, 64, 64}, &handler);
-    ASSERT_NE(window, nullptr);
-    handler.then = [&](const std::string& event) {
-        if (event == "msg 5 6 7") display_->Loop().Quit(11);
-    };
-    std::thread poster([&] {
-        std::this_thread::sleep_for(100ms);
-        display_->Loop().Post(&handler, 5, 6, 7);
-    });
-    EXPECT_EQ(display_->Loop().Run(), 11);
-    poster.join();
-
-    // A second's idle run: the loop waits in SDL instead of spinning.
-    handler.Clear();
-    handler.then = [&](const std::string& event) {
-        if (event == "timer 2") display_->Loop().Quit(0);
-    };
-    display_->Loop().SetTimer(&handler, 1, 250);
-    display_->Loop().SetTimer(&handler, 2, 1000);
-    const double cpuBefore = ProcessCpuSeconds();
-    display_->Loop().Run();
-    const double cpu = ProcessCpuSeconds() - cpuBefore;
-    display_->Loop().Forget(&handler);
-    EXPECT_GE(handler.Only("timer 1").size(), 2u);
-    EXPECT_EQ(handler.Only("timer 2").size(), 1u);
-    EXPECT_LT(cpu, 0.5);
-
-    // Quit from another thread while the loop is waiting.
-    std::thread quitter([&] {
-        std::this_thread::sleep_for(100ms);
-        display_->Loop().Quit(4);
-    });
-    EXPECT_EQ(display_->Loop().Run(), 4);
-    quitter.join();
-}
-
 TEST_F(SdlDisplayTest, EmbeddedWindowFillsAnotherProgramsWindowAndSurvivesItsEnd) {
     Recorder handler;
     // No such window: 0x1fffffff is the last id of the last possible client.
@@ -691,7 +460,7 @@ TEST_F(SdlDisplayTest, EmbeddedWindowFillsAnotherProgramsWindowAndSurvivesItsEnd
     // The host: a small window of another program.
     pid_t host = fork();
     if (host == 0) {
-        setenv("DISPLAY", xvfb_->Display().c_str(), 1);
+        setenv("DISPLAY", screen_->Server().Display().c_str(), 1);
         execlp("xmessage", "xmessage", "-title", "korv-host", "-geometry", "300x200+10+20", "host",
                static_cast<char*>(nullptr));
         _exit(127);

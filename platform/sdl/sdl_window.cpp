@@ -1,0 +1,197 @@
+#include "platform/sdl/sdl_window.h"
+
+#include <SDL_syswm.h>
+
+#include <algorithm>
+
+#include "platform/sdl/host_window_watch.h"
+
+namespace korv::platform {
+
+namespace {
+
+constexpr uint64_t kFrameIntervalMs = 16;  // about 60 frames a second
+
+}  // namespace
+
+SdlWindow* SdlWindowList::Find(uint32_t sdlId) const {
+    for (SdlWindow* window : windows_) {
+        if (window->SdlId() == sdlId) return window;
+    }
+    return nullptr;
+}
+
+bool SdlWindowList::Has(const SdlWindow* window) const {
+    return std::find(windows_.begin(), windows_.end(), window) != windows_.end();
+}
+
+SdlWindow* SdlWindowList::KeyboardTarget(uint32_t sdlId) const {
+    if (SdlWindow* window = Find(sdlId)) return window;
+    return windows_.empty() ? nullptr : windows_.front();
+}
+
+SdlWindow::SdlWindow(const SdlWindowHome& home, WindowHandler* handler, const Parts& parts)
+    : home_(home),
+      handler_(handler),
+      window_(parts.window),
+      sdlId_(SDL_GetWindowID(parts.window)),
+      xdisplay_(parts.xdisplay),
+      xwindow_(parts.xwindow),
+      xhost_(parts.xhost),
+      bounds_(parts.bounds),
+      state_(std::make_shared<SdlWindowState>()) {
+    state_->surface = Surface(parts.bounds.Width(), parts.bounds.Height());
+    state_->onChange = home.wakeLoop;
+    home_.windows->Add(this);
+}
+
+SdlWindow::~SdlWindow() {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->onChange = nullptr;
+    }
+    home_.windows->Remove(this);
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    SDL_DestroyWindow(window_);
+    if (xhost_) {
+        // SDL leaves windows it did not create alone; ours goes now. Errors
+        // about it (when it has already gone with its host) arrive during
+        // the sync and are swallowed.
+        if (!destroyed_) XDestroyWindow(xdisplay_, xwindow_);
+        XSync(xdisplay_, False);
+        host_window_watch::Unwatch(xwindow_);
+        host_window_watch::Unwatch(xhost_);
+    }
+}
+
+bool SdlWindow::Open() {
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) return false;
+    if (!xwindow_) {
+        // Asked only now: making a renderer may give the window a new X window.
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
+            xdisplay_ = info.info.x11.display;
+            xwindow_ = info.info.x11.window;
+        }
+    }
+    const int width = std::max(bounds_.Width(), 1);
+    const int height = std::max(bounds_.Height(), 1);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    return texture_ != nullptr;
+}
+
+Rect SdlWindow::Bounds() const {
+    std::lock_guard lock(boundsMutex_);
+    return bounds_;
+}
+
+void SdlWindow::Draw(const std::function<void(Surface&)>& paint) {
+    std::lock_guard lock(state_->mutex);
+    paint(state_->surface);
+    state_->surface.MarkChanged();
+    state_->Changed();
+}
+
+Surface SdlWindow::Snapshot() {
+    std::lock_guard lock(state_->mutex);
+    Surface frame;
+    ComposeFrame(state_->surface, state_->children, frame);
+    return frame;
+}
+
+void SdlWindow::SetCursorShape(CursorShape shape) {
+    cursorShape_ = shape;
+    ApplyCursor();
+}
+
+void SdlWindow::SetCursorVisible(bool visible) {
+    cursorVisible_ = visible;
+    ApplyCursor();
+}
+
+// SDL has one cursor for all its windows; a hidden cursor is the blank one,
+// so shape and visibility stay independent.
+void SdlWindow::ApplyCursor() {
+    const bool blank = !cursorVisible_ || cursorShape_ == CursorShape::Blank;
+    SDL_Cursor* cursor = blank ? home_.blankCursor : home_.arrowCursor;
+    if (cursor) SDL_SetCursor(cursor);
+}
+
+void SdlWindow::MoveCursor(Point client) {
+    // Pointer motion reported before the move (for example where the
+    // pointer stood when the window appeared) is stale: it is dropped
+    // until the move itself is reported, or for half a second at most.
+    SDL_PumpEvents();
+    SDL_FlushEvent(SDL_MOUSEMOTION);
+    pendingWarp_ = client;
+    warpDeadline_ = SDL_GetTicks64() + 500;
+    SDL_WarpMouseInWindow(window_, client.x, client.y);
+}
+
+bool SdlWindow::StaleMotion(Point client) {
+    if (!pendingWarp_) return false;
+    if (client == *pendingWarp_ || SDL_GetTicks64() >= warpDeadline_) {
+        pendingWarp_.reset();
+        return false;
+    }
+    return true;
+}
+
+Point SdlWindow::CursorPosition() const {
+    if (xdisplay_ && xwindow_) {
+        ::Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned int mask = 0;
+        if (XQueryPointer(xdisplay_, xwindow_, &root, &child, &rootX, &rootY, &x, &y, &mask)) return {x, y};
+    }
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    Rect bounds = Bounds();
+    return {x - bounds.left, y - bounds.top};
+}
+
+WindowHandler* SdlWindow::PointerTarget(Point& client) {
+    std::lock_guard lock(state_->mutex);
+    WindowHandler* child = ChildHandlerAt(state_->children, client);
+    return child ? child : handler_;
+}
+
+void SdlWindow::Refresh(uint64_t nowMs, int& waitMs) {
+    if (lost_ || !texture_) return;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->changes == shownChanges_ && !exposed_) return;
+        if (nowMs - lastShownMs_ < kFrameIntervalMs) {
+            waitMs = std::min(waitMs, static_cast<int>(kFrameIntervalMs - (nowMs - lastShownMs_)));
+            return;
+        }
+        ComposeFrame(state_->surface, state_->children, frame_);
+        shownChanges_ = state_->changes;
+    }
+    exposed_ = false;
+    lastShownMs_ = nowMs;
+    if (!frame_.Empty()) SDL_UpdateTexture(texture_, nullptr, frame_.Row(0), frame_.Width() * 4);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+}
+
+void SdlWindow::Moved(int x, int y) {
+    if (Embedded()) return;  // SDL reports embedded windows relative to the host
+    std::lock_guard lock(boundsMutex_);
+    bounds_ = bounds_.Offset(x - bounds_.left, y - bounds_.top);
+}
+
+bool SdlWindow::TakeLoss() {
+    if (!Embedded() || lost_) return false;
+    if (destroyed_ || host_window_watch::Lost(xwindow_) || host_window_watch::Lost(xhost_)) {
+        lost_ = true;
+        destroyed_ = true;  // an X window that fails as missing is gone
+        return true;
+    }
+    return false;
+}
+
+}  // namespace korv::platform

@@ -1,0 +1,151 @@
+#pragma once
+// A window of the SDL display, and the list of a display's open windows.
+//
+// A top window is a borderless, always-on-top SDL window; an embedded window
+// (the preview case) is an X11 window of ours inside the host's window, handed
+// to SDL. Each window's frame is composed in memory (client surface, then
+// visible children in creation order) and shown through a streaming texture
+// of the software renderer, at most about 60 times a second and only after a
+// change.
+
+#include <SDL.h>
+#include <X11/Xlib.h>
+
+// X.h names a constant of XQueryBestSize like our cursor shapes.
+#undef CursorShape
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/display.h"
+#include "platform/window_composition.h"
+
+namespace korv::platform {
+
+class SdlWindow;
+
+// The open windows of a display, in creation order.
+class SdlWindowList {
+public:
+    const std::vector<SdlWindow*>& All() const { return windows_; }
+    SdlWindow* Find(uint32_t sdlId) const;
+    // Whether `window` is still open (a handler may close windows while the
+    // loop walks a copy of the list).
+    bool Has(const SdlWindow* window) const;
+    // Keyboard input without a window of its own goes to the first window.
+    SdlWindow* KeyboardTarget(uint32_t sdlId) const;
+    void Add(SdlWindow* window) { windows_.push_back(window); }
+    void Remove(SdlWindow* window) { std::erase(windows_, window); }
+
+private:
+    std::vector<SdlWindow*> windows_;
+};
+
+// What a display gives each of its windows.
+struct SdlWindowHome {
+    SdlWindowList* windows = nullptr;
+    // SDL has one cursor for all its windows; a hidden cursor is the blank one.
+    SDL_Cursor* blankCursor = nullptr;
+    SDL_Cursor* arrowCursor = nullptr;
+    // Wakes the event loop to show a changed frame (any thread).
+    std::function<void()> wakeLoop;
+};
+
+// What a window shows. Children hold it too, so a child may outlive its
+// window; `onChange` is cleared when the window goes.
+struct SdlWindowState {
+    std::mutex mutex;  // the drawing lock; guards everything below
+    Surface surface;
+    std::vector<std::shared_ptr<ChildState>> children;  // bottom to top
+    uint64_t changes = 1;                                // anything that alters the frame
+    std::function<void()> onChange;                      // wakes the loop
+
+    // Caller holds `mutex`.
+    void Changed() {
+        ++changes;
+        if (onChange) onChange();
+    }
+};
+
+class SdlWindow final : public Window {
+public:
+    struct Parts {
+        SDL_Window* window = nullptr;
+        ::Display* xdisplay = nullptr;  // for embedded windows and pointer queries
+        ::Window xwindow = 0;           // our X window
+        ::Window xhost = 0;             // the host of an embedded window
+        Rect bounds;
+    };
+
+    SdlWindow(const SdlWindowHome& home, WindowHandler* handler, const Parts& parts);
+    ~SdlWindow() override;
+
+    // Renderer and texture; false when SDL cannot draw into the window.
+    bool Open();
+
+    Rect Bounds() const override;
+    void Draw(const std::function<void(Surface&)>& paint) override;
+    Surface Snapshot() override;
+
+    void SetCursorShape(CursorShape shape) override;
+    void SetCursorVisible(bool visible) override;
+    void MoveCursor(Point client) override;
+    Point CursorPosition() const override;
+
+    std::unique_ptr<ChildWindow> CreateChild(Rect bounds, WindowHandler* handler) override {
+        return AddChild(state_, bounds, handler);
+    }
+
+    uintptr_t NativeHandle() const override { return xwindow_; }
+
+    // The loop's side; main thread only.
+    uint32_t SdlId() const { return sdlId_; }
+    WindowHandler* Handler() const { return handler_; }
+    bool Embedded() const { return xhost_ != 0; }
+    // Whether a reported pointer position is stale (see MoveCursor).
+    bool StaleMotion(Point client);
+    // The handler for a pointer event at `client`: a visible child's (with
+    // the point moved into its coordinates) or the window's.
+    WindowHandler* PointerTarget(Point& client);
+    // Shows the frame when it changed and the last frame is old enough;
+    // otherwise lowers `waitMs` to when it will be.
+    void Refresh(uint64_t nowMs, int& waitMs);
+    void Exposed() { exposed_ = true; }
+    void Moved(int x, int y);
+    void HostWindowDestroyed(::Window id) {
+        if (id == xwindow_ || id == xhost_) destroyed_ = true;
+    }
+    // True once, when an embedded window's X window has gone.
+    bool TakeLoss();
+    void ApplyCursor();
+
+private:
+    const SdlWindowHome& home_;
+    WindowHandler* handler_;
+    SDL_Window* window_;
+    uint32_t sdlId_;
+    ::Display* xdisplay_;
+    ::Window xwindow_;
+    ::Window xhost_;
+    mutable std::mutex boundsMutex_;
+    Rect bounds_;
+    std::shared_ptr<SdlWindowState> state_;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    Surface frame_;
+    uint64_t shownChanges_ = 0;
+    uint64_t lastShownMs_ = 0;
+    bool exposed_ = false;
+    bool destroyed_ = false;  // DestroyNotify seen
+    bool lost_ = false;       // reported
+    CursorShape cursorShape_ = CursorShape::Arrow;
+    bool cursorVisible_ = true;
+    std::optional<Point> pendingWarp_;
+    uint64_t warpDeadline_ = 0;
+};
+
+}  // namespace korv::platform
