@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "scenario/effects/effect_plan.h"
 #include "scenario/flow_commands.h"
 #include "scenario/scene_context.h"
 
@@ -146,12 +147,14 @@ void PickWait(WaitCommand& wait, uint32_t timeSeed) {
 }
 
 int32_t PickEffect(int32_t effect, uint32_t tickCount, uint32_t wallMilliseconds) {
-    if (effect != 3) return effect;
+    if (ResolveEffect(effect).kind != EffectKind::Random) return effect;
     RandomRange random((tickCount << 16) | (wallMilliseconds & 0xFFFF));
-    random.SetRange(3, 88);
+    // The range reaches one number past the transitions at each end; those
+    // are drawn again.
+    random.SetRange(kFirstEffect - 1, kLastEffect + 1);
     for (;;) {
         int32_t value = random.Next();
-        if (value >= 4 && value <= 87) return value;
+        if (ResolveEffect(value).kind == EffectKind::Transition) return value;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/painter.h"
 #include "scenario/desktop_picture.h"
 #include "scenario/effect_renderer.h"
+#include "scenario/effects/effect_plan.h"
 #include "scenario/movement.h"
 #include "scenario/object_typing.h"
 #include "scenario/scene_context.h"
@@ -18,8 +19,6 @@ namespace korv {
 namespace {
 
 constexpr platform::ColourRef kTextKey = platform::Rgb(224, 224, 224);
-
-bool IsFullScreenEffect(int32_t effect) { return effect == 1 || effect == 2; }
 
 // The text `bitmap` drawn keyed over a copy of the screen's `box`.
 platform::Surface ComposeOverScreen(const platform::Surface& screen, const platform::Surface& bitmap, Rect box) {
@@ -71,20 +70,21 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
                    const std::function<void(platform::Surface&)>& underneath) {
     SceneWindow& window = context.Window();
     const int32_t effect = object.shownEffect;
+    const EffectPlan plan = ResolveEffect(effect);
     const bool keyed = object.isText && !object.opaque;
     const Rect box = Rect::FromSize(at.x, at.y, bitmap.Width(), bitmap.Height());
     auto prepare = [&](platform::Surface& surface) {
         if (underneath) underneath(surface);
         // A transparent text that enters with an effect brings the screen
         // under it along: the effect runs on the text merged with that screen.
-        if (keyed && effect != 0) bitmap = ComposeOverScreen(surface, bitmap, box);
+        if (keyed && plan.kind != EffectKind::Plain) bitmap = ComposeOverScreen(surface, bitmap, box);
     };
-    // 0, 1 and 2 are plain copies; every other number is the renderer's,
-    // which draws nothing for one it does not know (negative ones included).
-    if (effect >= 0 && effect <= 2) {
+    // Plain and full-screen copies are drawn at once; every other number is
+    // the renderer's, which draws nothing for one it does not know.
+    if (plan.kind == EffectKind::Plain || plan.kind == EffectKind::FullScreen) {
         window.Draw([&](platform::Surface& surface) {
             prepare(surface);
-            if (keyed && effect == 0)
+            if (keyed && plan.kind == EffectKind::Plain)
                 platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), kTextKey);
             else
                 platform::Painter(surface).Copy(at, bitmap, bitmap.Bounds());
@@ -95,9 +95,10 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
     EffectRun run;
     run.effectNumber = effect;
     run.picture = &bitmap;
-    // The fades draw the whole picture and leave clipping to the window.
-    ClippedArea clipped = effect == 4 || effect == 65 ? ClippedArea{bitmap.Bounds(), at}
-                                                      : ClipToScreen({bitmap.Width(), bitmap.Height()}, at, window.ClientSize());
+    // An unclipped family (the fades) draws the whole picture and leaves
+    // clipping to the window.
+    ClippedArea clipped = plan.Unclipped() ? ClippedArea{bitmap.Bounds(), at}
+                                           : ClipToScreen({bitmap.Width(), bitmap.Height()}, at, window.ClientSize());
     run.area = clipped.area;
     run.position = clipped.position;
     run.fill = object.colours.useWindowColour == 1 ? window.GetBackground() : object.colours.colour;
@@ -109,7 +110,7 @@ bool DrawObject(VisualObject& object, SceneContext& context) {
     Size screen = context.Window().ClientSize();
     ScenePictureServices services = CurrentScenePictureServices();
     std::optional<platform::Surface> bitmap;
-    const bool fullScreen = IsFullScreenEffect(object.shownEffect);
+    const bool fullScreen = ResolveEffect(object.shownEffect).kind == EffectKind::FullScreen;
     Size size = fullScreen ? screen : DisplaySize(object, screen);
     if (services.createBitmap && size.width > 0 && size.height > 0) bitmap = services.createBitmap(object, size);
     if (!bitmap) {
@@ -165,8 +166,9 @@ void EraseObject(VisualObject& object, SceneContext& context) {
     SceneWindow& window = context.Window();
     Size screen = window.ClientSize();
     Size size = DisplaySize(object, screen);
-    Rect area = object.shownEffect == 0 ? Rect::FromSize(object.position.x, object.position.y, size.width, size.height)
-                                        : Rect{0, 0, screen.width, screen.height};
+    Rect area = ResolveEffect(object.shownEffect).kind == EffectKind::Plain
+                    ? Rect::FromSize(object.position.x, object.position.y, size.width, size.height)
+                    : Rect{0, 0, screen.width, screen.height};
     platform::ColourRef background = window.GetBackground();
     // One fill under the window's drawing lock: the next frame shows the
     // whole rectangle erased at once.

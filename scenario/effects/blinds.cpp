@@ -6,10 +6,10 @@
 
 namespace korv::effects {
 
-void RunBlinds(EffectFrame& frame, int number) {
+void RunBlinds(EffectFrame& frame, int variant) {
     constexpr int kPasses = 16;
     const int width = frame.Width(), height = frame.Height();
-    const bool rows = number == 11;
+    const bool rows = variant == 0;  // 11
     const int lines = rows ? height : width;
     for (int pass = 0; pass < kPasses && pass < lines; ++pass) {
         int count = (lines - pass + kPasses - 1) / kPasses;

@@ -19,10 +19,10 @@ Rect Inside(int width, int height, int n) {
 
 }  // namespace
 
-void RunBoxWipe(EffectFrame& frame, int number) {
+void RunBoxWipe(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
     const int frames = (std::min(width, height) + 1) / 2;
-    const bool closing = number == 7;
+    const bool closing = variant == 0;  // 7
     Sweep(frame, frames, [&](StepPainter& painter, int before, int done) {
         if (closing)
             painter.PictureAround(Inside(width, height, before), Inside(width, height, done));

@@ -60,10 +60,10 @@ std::array<Side, 4> FrameSides(int width, int height, int n, bool clockwise) {
 
 }  // namespace
 
-void RunCellSpiral(EffectFrame& frame, int number) {
+void RunCellSpiral(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
     const int frames = (std::min(width, height) + 2 * kThickness - 1) / (2 * kThickness);
-    const bool inwards = number == 75;
+    const bool inwards = variant == 0;  // 75
     for (int i = 0; i < frames; ++i) {
         const std::array<Side, 4> sides = FrameSides(width, height, inwards ? i : frames - 1 - i, inwards);
         int longest = 0;

@@ -26,15 +26,15 @@ int LineOfCell(int i, bool interlaced, int gridRow) {
 
 }  // namespace
 
-void RunCheckerboard(EffectFrame& frame, int number) {
+void RunCheckerboard(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
     int columns = (width + kCell - 1) / kCell, rows = (height + kCell - 1) / kCell;
     if (columns % 2 == 0) {
         ++columns;
         ++rows;
     }
-    const bool byColumns = number == 17 || number == 19;
-    const bool interlaced = number >= 19;
+    const bool byColumns = variant == 0 || variant == 2;  // 17, 19
+    const bool interlaced = variant >= 2;                 // 19, 20
     for (int half = 0; half < 2; ++half) {
         Sweep(frame, kCell, [&](StepPainter& painter, int before, int done) {
             for (int row = 0; row < rows && row * kCell < height; ++row)

@@ -25,15 +25,15 @@ void ClosingPair(StepPainter& painter, int left, int right, int n, int height) {
 
 }  // namespace
 
-void RunColumnPairs(EffectFrame& frame, int number) {
+void RunColumnPairs(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
     const int centre = width / 2;
     // Pairs needed to close a span of `length`.
     auto pairsFor = [](int length) { return (length + 2 * kColumn - 1) / (2 * kColumn); };
-    if (number == 82) {
+    if (variant == 0) {  // 82
         for (int n = 0; n < pairsFor(width); ++n)
             frame.Step([&](StepPainter& painter) { ClosingPair(painter, 0, width, n, height); });
-    } else if (number == 83) {
+    } else if (variant == 1) {  // 83
         const int steps = (std::max(centre, width - centre) + kColumn - 1) / kColumn;
         for (int n = 0; n < steps; ++n)
             frame.Step([&](StepPainter& painter) {
@@ -41,7 +41,7 @@ void RunColumnPairs(EffectFrame& frame, int number) {
                 painter.Picture({std::max(centre - offset - kColumn, 0), 0, centre - offset, height});
                 painter.Picture({centre + offset, 0, std::min(centre + offset + kColumn, width), height});
             });
-    } else {
+    } else {  // 86
         for (int n = 0; n < pairsFor(width - centre); ++n)
             frame.Step([&](StepPainter& painter) {
                 ClosingPair(painter, 0, centre, n, height);

@@ -12,10 +12,10 @@
 
 namespace korv::effects {
 
-void RunCombSlide(EffectFrame& frame, int number) {
+void RunCombSlide(EffectFrame& frame, int variant) {
     constexpr int kBand = 8;
     const int width = frame.Width(), height = frame.Height();
-    const bool horizontal = number == 15;
+    const bool horizontal = variant == 0;  // 15
     std::vector<Mover> bands;
     for (int band = 0, at = 0; at < (horizontal ? height : width); ++band, at += kBand) {
         if (horizontal)

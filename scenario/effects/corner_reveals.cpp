@@ -57,7 +57,7 @@ void SlideOldQuarterOut(StepPainter& painter, const Quarter& q, int a, int b, in
 
 }  // namespace
 
-void RunCornerReveal(EffectFrame& frame, int number) {
+void RunCornerReveal(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
     const int midX = width / 2, midY = height / 2;
     const std::array<Quarter, 4> quarters{{
@@ -67,7 +67,7 @@ void RunCornerReveal(EffectFrame& frame, int number) {
         {{midX, midY, width, height}, true, true},
     }};
     const int longest = std::max(width - midX, height - midY);
-    const bool slideIn = number == 9;
+    const bool slideIn = variant == 0;  // 9
     if (!slideIn) frame.KeepOldContent();
     Sweep(frame, longest, [&](StepPainter& painter, int before, int done) {
         for (const Quarter& q : quarters) {

@@ -36,10 +36,11 @@ size_t Pick(RandomRange& random, size_t count) {
 
 }  // namespace
 
-void RunDissolve(EffectFrame& frame, int number) {
+void RunDissolve(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
-    Size cell = number == 5 ? Size{4, 4} : number == 6 ? Size{8, 8} : number == 13 ? Size{width, 1} : Size{1, height};
-    const bool pauses = number != 5;
+    const Size cellSizes[] = {{4, 4}, {8, 8}, {width, 1}, {1, height}};  // 5, 6, 13, 14
+    const Size cell = cellSizes[variant];
+    const bool pauses = variant != 0;
 
     std::vector<Point> cells;
     cells.reserve(static_cast<size_t>((width + cell.width - 1) / cell.width) *

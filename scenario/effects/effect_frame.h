@@ -14,7 +14,7 @@
 #include "platform/geometry.h"
 #include "platform/painter.h"
 #include "platform/surface.h"
-#include "scenario/effect_renderer.h"
+#include "scenario/effects/effect_run.h"
 
 namespace korv {
 

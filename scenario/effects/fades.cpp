@@ -56,8 +56,8 @@ uint32_t FramePeriod(int base, int speedValue) {
 
 }  // namespace
 
-void RunFade(EffectFrame& frame, int number) {
-    const bool throughBlack = number == 65;
+void RunFade(EffectFrame& frame, int variant) {
+    const bool throughBlack = variant == 1;  // 65
     if (throughBlack) frame.KeepOldContent();
     const uint32_t period = FramePeriod(throughBlack ? 12 : 11, frame.SpeedValue());
     SceneContext& context = frame.Context();

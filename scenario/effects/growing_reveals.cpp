@@ -117,43 +117,53 @@ void GrowShape(EffectFrame& frame, double reach, double (*halfSpan)(double u, do
 double EllipseSpan(double u, double t) { return t > std::abs(u) ? std::sqrt(t * t - u * u) : -1.0; }
 double DiamondSpan(double u, double t) { return t - std::abs(u); }
 
-}  // namespace
+// 77: a 3 × 11 block at the centre at once, then a rectangle growing from it.
+void GrowFromCentreBlock(EffectFrame& frame) {
+    const int cx = frame.Width() / 2, cy = frame.Height() / 2;
+    const Rect all{0, 0, frame.Width(), frame.Height()};
+    const Rect block = Rect{cx - 1, cy - 5, cx + 2, cy + 6}.Intersect(all);
+    frame.Step([&](StepPainter& painter) { painter.Picture(block); });
+    const Growth growth[] = {{block, all}};
+    Grow(frame, growth);
+}
 
-void RunGrowingReveal(EffectFrame& frame, int number) {
+// 78: a rectangle from the top-left corner.
+void GrowFromTopLeft(EffectFrame& frame) {
+    const Growth growth[] = {{{0, 0, 0, 0}, {0, 0, frame.Width(), frame.Height()}}};
+    Grow(frame, growth);
+}
+
+// 80: a horizontal and a vertical band widening from the centre lines.
+void GrowCross(EffectFrame& frame) {
     const int width = frame.Width(), height = frame.Height();
     const int cx = width / 2, cy = height / 2;
     const Rect all{0, 0, width, height};
-    switch (number) {
-        case 77: {
-            const Rect block = Rect{cx - 1, cy - 5, cx + 2, cy + 6}.Intersect(all);
-            frame.Step([&](StepPainter& painter) { painter.Picture(block); });
-            const Growth growth[] = {{block, all}};
-            Grow(frame, growth);
-            break;
-        }
-        case 78: {
-            const Growth growth[] = {{{0, 0, 0, 0}, all}};
-            Grow(frame, growth);
-            break;
-        }
-        case 79: GrowSquares(frame); break;
-        case 80: {
-            const Growth growths[] = {{{0, cy, width, cy}, all}, {{cx, 0, cx, height}, all}};
-            Grow(frame, growths);
-            break;
-        }
-        case 81: {
-            const Growth growths[] = {{{0, 0, 0, 0}, {0, 0, cx, cy}},
-                                      {{width, 0, width, 0}, {cx, 0, width, cy}},
-                                      {{0, height, 0, height}, {0, cy, cx, height}},
-                                      {{width, height, width, height}, {cx, cy, width, height}}};
-            Grow(frame, growths);
-            break;
-        }
-        case 84: GrowShape(frame, std::sqrt(2.0), EllipseSpan); break;
-        case 85: GrowShape(frame, 2.0, DiamondSpan); break;
-        default: CloseIn(frame); break;
-    }
+    const Growth growths[] = {{{0, cy, width, cy}, all}, {{cx, 0, cx, height}, all}};
+    Grow(frame, growths);
 }
+
+// 81: four rectangles from the corners, meeting at the centre.
+void GrowFromCorners(EffectFrame& frame) {
+    const int width = frame.Width(), height = frame.Height();
+    const int cx = width / 2, cy = height / 2;
+    const Growth growths[] = {{{0, 0, 0, 0}, {0, 0, cx, cy}},
+                              {{width, 0, width, 0}, {cx, 0, width, cy}},
+                              {{0, height, 0, height}, {0, cy, cx, height}},
+                              {{width, height, width, height}, {cx, cy, width, height}}};
+    Grow(frame, growths);
+}
+
+// 84 and 85: an ellipse and a diamond from the centre.
+void GrowEllipse(EffectFrame& frame) { GrowShape(frame, std::sqrt(2.0), EllipseSpan); }
+void GrowDiamond(EffectFrame& frame) { GrowShape(frame, 2.0, DiamondSpan); }
+
+// The variants in order: 77, 78, 79, 80, 81, 84, 85, 87.
+constexpr void (*kReveals[])(EffectFrame&) = {
+    GrowFromCentreBlock, GrowFromTopLeft, GrowSquares, GrowCross, GrowFromCorners, GrowEllipse, GrowDiamond, CloseIn,
+};
+
+}  // namespace
+
+void RunGrowingReveal(EffectFrame& frame, int variant) { kReveals[variant](frame); }
 
 }  // namespace korv::effects

@@ -14,12 +14,12 @@
 
 namespace korv::effects {
 
-void RunInterleavedBars(EffectFrame& frame, int number) {
+void RunInterleavedBars(EffectFrame& frame, int variant) {
     constexpr int kBar = 8;
     constexpr int kLinesPerPause = 10;
     const int width = frame.Width(), height = frame.Height();
-    const bool columns = number == 67 || number == 68;
-    const bool fromFarEdge = number == 68 || number == 70;
+    const bool columns = variant == 0 || variant == 1;      // 67, 68
+    const bool fromFarEdge = variant == 1 || variant == 3;  // 68, 70
     const int across = columns ? width : height;  // the extent cut into bars
     const int along = columns ? height : width;   // the length of a bar
     for (int bar = 0; bar * kBar < across; ++bar) {

@@ -22,10 +22,10 @@ Rect Lines(bool rows, int from, int to, int width, int height) {
 
 }  // namespace
 
-void RunLineWipe(EffectFrame& frame, int number) {
+void RunLineWipe(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
-    const bool rows = number == 37 || number == 38;
-    const bool fromFarEdge = number == 38 || number == 39;
+    const bool rows = variant == 0 || variant == 1;         // 37, 38
+    const bool fromFarEdge = variant == 1 || variant == 2;  // 38, 39
     const int lines = rows ? height : width;
     Sweep(frame, lines, [&](StepPainter& painter, int before, int done) {
         painter.Picture(fromFarEdge ? Lines(rows, lines - done, lines - before, width, height)
@@ -33,10 +33,10 @@ void RunLineWipe(EffectFrame& frame, int number) {
     });
 }
 
-void RunTwoLineWipe(EffectFrame& frame, int number) {
+void RunTwoLineWipe(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
-    const bool rows = number == 49 || number == 50;
-    const bool closing = number == 49 || number == 51;
+    const bool rows = variant == 0 || variant == 1;     // 49, 50
+    const bool closing = variant == 0 || variant == 2;  // 49, 51
     const int lines = rows ? height : width;
     if (closing) {
         Sweep(frame, (lines + 1) / 2, [&](StepPainter& painter, int before, int done) {

@@ -12,9 +12,9 @@
 
 namespace korv::effects {
 
-void RunMultiLineWipe(EffectFrame& frame, int number) {
+void RunMultiLineWipe(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
-    if (number == 60) {
+    if (variant == 0) {  // 60
         constexpr int kBand = 8;
         Sweep(frame, width, [&](StepPainter& painter, int before, int done) {
             for (int band = 0, top = 0; top < height; ++band, top += kBand) {
@@ -25,7 +25,7 @@ void RunMultiLineWipe(EffectFrame& frame, int number) {
         });
         return;
     }
-    const bool fromTopLeft = number == 61;
+    const bool fromTopLeft = variant == 1;  // 61
     const int longest = std::max(width, height);
     Sweep(frame, longest, [&](StepPainter& painter, int before, int done) {
         const int rowsBefore = Share(height, before, longest), rows = Share(height, done, longest);

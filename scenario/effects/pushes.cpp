@@ -23,30 +23,28 @@
 
 namespace korv::effects {
 
-void RunPush(EffectFrame& frame, int number) {
-    static constexpr std::array<Edge, 4> kFrom{Edge::Top, Edge::Bottom, Edge::Right, Edge::Left};
-    const std::array<Mover, 1> whole{{{{0, 0, frame.Width(), frame.Height()}, kFrom[number - 41]}}};
+void RunPush(EffectFrame& frame, int variant) {
+    static constexpr std::array<Edge, 4> kFrom{Edge::Top, Edge::Bottom, Edge::Right, Edge::Left};  // 41–44
+    const std::array<Mover, 1> whole{{{{0, 0, frame.Width(), frame.Height()}, kFrom[variant]}}};
     MoveTogether(frame, Motion::Push, whole);
 }
 
-void RunSplitPush(EffectFrame& frame, int number) {
+void RunSplitPush(EffectFrame& frame, int variant) {
     struct Split {
         bool sideBySide;  // left and right halves, else upper and lower
         Edge first, second;
     };
-    auto splitOf = [](int n) -> Split {
-        switch (n) {
-            case 33: return {true, Edge::Top, Edge::Bottom};
-            case 34: return {true, Edge::Bottom, Edge::Top};
-            case 35: return {false, Edge::Left, Edge::Right};
-            case 36: return {false, Edge::Right, Edge::Left};
-            case 45: return {true, Edge::Left, Edge::Right};
-            case 46: return {false, Edge::Top, Edge::Bottom};
-            case 47: return {true, Edge::Right, Edge::Left};
-            default: return {false, Edge::Bottom, Edge::Top};
-        }
+    static constexpr Split kSplits[] = {
+        {true, Edge::Top, Edge::Bottom},   // 33
+        {true, Edge::Bottom, Edge::Top},   // 34
+        {false, Edge::Left, Edge::Right},  // 35
+        {false, Edge::Right, Edge::Left},  // 36
+        {true, Edge::Left, Edge::Right},   // 45
+        {false, Edge::Top, Edge::Bottom},  // 46
+        {true, Edge::Right, Edge::Left},   // 47
+        {false, Edge::Bottom, Edge::Top},  // 48
     };
-    const Split split = splitOf(number);
+    const Split split = kSplits[variant];
     const int width = frame.Width(), height = frame.Height();
     std::array<Mover, 2> halves;
     if (split.sideBySide)
@@ -56,11 +54,11 @@ void RunSplitPush(EffectFrame& frame, int number) {
     MoveTogether(frame, Motion::Push, halves);
 }
 
-void RunBarPush(EffectFrame& frame, int number) {
+void RunBarPush(EffectFrame& frame, int variant) {
     constexpr int kBar = 8;
     const int width = frame.Width(), height = frame.Height();
-    const bool columns = number == 71 || number == 72;
-    const bool evenFirstWay = number == 71 || number == 73;
+    const bool columns = variant == 0 || variant == 1;       // 71, 72
+    const bool evenFirstWay = variant == 0 || variant == 2;  // 71, 73
     std::vector<Mover> bars;
     for (int bar = 0, at = 0; at < (columns ? width : height); ++bar, at += kBar) {
         const bool firstWay = (bar % 2 == 0) == evenFirstWay;

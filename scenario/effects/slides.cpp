@@ -18,16 +18,16 @@
 
 namespace korv::effects {
 
-void RunSlide(EffectFrame& frame, int number) {
-    static constexpr std::array<Edge, 4> kFrom{Edge::Top, Edge::Bottom, Edge::Right, Edge::Left};
-    const std::array<Mover, 1> whole{{{{0, 0, frame.Width(), frame.Height()}, kFrom[number - 21]}}};
+void RunSlide(EffectFrame& frame, int variant) {
+    static constexpr std::array<Edge, 4> kFrom{Edge::Top, Edge::Bottom, Edge::Right, Edge::Left};  // 21–24
+    const std::array<Mover, 1> whole{{{{0, 0, frame.Width(), frame.Height()}, kFrom[variant]}}};
     MoveTogether(frame, Motion::Slide, whole);
 }
 
-void RunDiagonalSlide(EffectFrame& frame, int number) {
+void RunDiagonalSlide(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
-    const bool fromRight = number == 25 || number == 26;
-    const bool fromBottom = number == 26 || number == 28;
+    const bool fromRight = variant == 0 || variant == 1;   // 25, 26
+    const bool fromBottom = variant == 1 || variant == 3;  // 26, 28
     const int longest = std::max(width, height);
     Sweep(frame, longest, [&](StepPainter& painter, int, int done) {
         const int a = Share(width, done, longest), b = Share(height, done, longest);
@@ -37,10 +37,10 @@ void RunDiagonalSlide(EffectFrame& frame, int number) {
     });
 }
 
-void RunTwoHalfSlide(EffectFrame& frame, int number) {
+void RunTwoHalfSlide(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
     std::array<Mover, 2> halves;
-    if (number == 53)
+    if (variant == 0)  // 53
         halves = {{{{0, 0, width, height / 2}, Edge::Top}, {{0, height / 2, width, height}, Edge::Bottom}}};
     else
         halves = {{{{0, 0, width / 2, height}, Edge::Left}, {{width / 2, 0, width, height}, Edge::Right}}};

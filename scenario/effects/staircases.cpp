@@ -10,13 +10,13 @@
 
 namespace korv::effects {
 
-void RunStaircase(EffectFrame& frame, int number) {
+void RunStaircase(EffectFrame& frame, int variant) {
     constexpr int kBand = 8;
     constexpr int kLag = 8;
     const int width = frame.Width(), height = frame.Height();
     const int bands = (height + kBand - 1) / kBand;
-    const bool fromRight = number != 59;
-    const bool bottomLeads = number == 58;
+    const bool fromRight = variant != 2;    // 57, 58
+    const bool bottomLeads = variant == 1;  // 58
     Sweep(frame, width + kLag * (bands - 1), [&](StepPainter& painter, int before, int done) {
         for (int band = 0; band < bands; ++band) {
             const int lag = kLag * (bottomLeads ? bands - 1 - band : band);

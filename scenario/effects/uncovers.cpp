@@ -15,26 +15,25 @@
 
 namespace korv::effects {
 
-void RunUncover(EffectFrame& frame, int number) {
-    static constexpr std::array<Edge, 4> kTowards{Edge::Bottom, Edge::Top, Edge::Left, Edge::Right};
-    const std::array<Mover, 1> whole{{{{0, 0, frame.Width(), frame.Height()}, kTowards[number - 29]}}};
+void RunUncover(EffectFrame& frame, int variant) {
+    static constexpr std::array<Edge, 4> kTowards{Edge::Bottom, Edge::Top, Edge::Left, Edge::Right};  // 29–32
+    const std::array<Mover, 1> whole{{{{0, 0, frame.Width(), frame.Height()}, kTowards[variant]}}};
     MoveTogether(frame, Motion::Uncover, whole);
 }
 
-void RunCentreSplit(EffectFrame& frame, int number) {
+void RunCentreSplit(EffectFrame& frame, int variant) {
     const int width = frame.Width(), height = frame.Height();
     const Rect upper{0, 0, width, height / 2}, lower{0, height / 2, width, height};
     const Rect left{0, 0, width / 2, height}, right{width / 2, 0, width, height};
-    std::array<Mover, 2> halves;
-    switch (number) {
-        case 54: halves = {{{upper, Edge::Top}, {lower, Edge::Bottom}}}; break;
-        case 56: halves = {{{left, Edge::Left}, {right, Edge::Right}}}; break;
-        case 62: halves = {{{upper, Edge::Bottom}, {lower, Edge::Top}}}; break;
-        default: halves = {{{left, Edge::Right}, {right, Edge::Left}}}; break;
-    }
+    const std::array<Mover, 2> halves[] = {
+        {{{upper, Edge::Top}, {lower, Edge::Bottom}}},  // 54
+        {{{left, Edge::Left}, {right, Edge::Right}}},   // 56
+        {{{upper, Edge::Bottom}, {lower, Edge::Top}}},  // 62
+        {{{left, Edge::Right}, {right, Edge::Left}}},   // 64
+    };
     // Half as long a pause: no pause at the fastest speed, as for every effect.
-    if (number == 62 || number == 64) frame.SetPauseValue((1000.0 + frame.SpeedValue()) / 2.0);
-    MoveTogether(frame, Motion::Uncover, halves);
+    if (variant >= 2) frame.SetPauseValue((1000.0 + frame.SpeedValue()) / 2.0);  // 62, 64
+    MoveTogether(frame, Motion::Uncover, halves[variant]);
 }
 
 }  // namespace korv::effects

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/painter.h"
+#include "scenario/effects/effect_catalogue.h"
 #include "tests/support/canvas_scene.h"
 
 namespace korv {
