@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
+#include "scenario/command_sequence.h"
 #include "scenario/movement.h"
 #include "scenario/record_io.h"
-#include "scenario/scenario.h"
 #include "scenario/scene_context.h"
 
 namespace korv {
@@ -23,6 +24,19 @@ void WaitCommand::WriteFields(platform::ArchiveWriter& archive) const {
 void WaitCommand::DescribeFields(FieldSink& sink) const {
     sink.Int("milliseconds", milliseconds);
     sink.Int("random", random);
+}
+
+void PickWait(WaitCommand& wait, uint32_t timeSeed) {
+    if (!wait.random) return;
+    RandomGenerator generator(timeSeed);
+    int32_t previous = wait.milliseconds;
+    // Every value 0–3000 comes up within a few draws; the bound only guards
+    // against a generator that never leaves a narrow band.
+    for (int tries = 0; tries < 10000; ++tries) {
+        wait.milliseconds = static_cast<int32_t>((int64_t{generator.Next()} + wait.milliseconds) % 3001);
+        if (wait.milliseconds < 0) wait.milliseconds += 3001;
+        if (std::abs(int64_t{wait.milliseconds} - previous) >= 150) return;
+    }
 }
 
 namespace {
@@ -79,7 +93,7 @@ int RepeatCommand::Execute(SceneContext& context, int&) {
 }
 
 bool UntilCommand::PrepareFields() {
-    const Scenario* scenario = Owner();
+    const CommandSequence* scenario = Owner();
     int32_t repeat = scenario ? scenario->MatchingRepeat(Index()) : -1;
     if (repeat < 0) return false;  // no REPEAT opens this loop: the scenario cannot play
     bodyStart_ = repeat + 1;

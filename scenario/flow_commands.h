@@ -25,6 +25,10 @@ protected:
     void DescribeFields(FieldSink& sink) const override;
 };
 
+// A new random duration (0–3000 ms, at least 150 ms from the previous one)
+// when the wait asks for one; `timeSeed` seeds the generator.
+void PickWait(WaitCommand& wait, uint32_t timeSeed);
+
 class ClearCommand : public SceneCommandOf<ClearCommand> {
 public:
     ClearCommand() : SceneCommandOf(CodeClear) {}

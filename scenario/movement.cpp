@@ -1,11 +1,9 @@
 #include "scenario/movement.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 #include "scenario/effects/effect_plan.h"
-#include "scenario/flow_commands.h"
 #include "scenario/scene_context.h"
 
 namespace korv {
@@ -131,19 +129,6 @@ void PickColour(ColourBlock& colour, const SeedSources& seeds) {
     uint32_t green = static_cast<uint32_t>(random.Next()) & 0xFF;
     uint32_t blue = static_cast<uint32_t>(random.Next()) & 0xFF;
     colour.colour = red | (green << 8) | (blue << 16);
-}
-
-void PickWait(WaitCommand& wait, uint32_t timeSeed) {
-    if (!wait.random) return;
-    RandomGenerator generator(timeSeed);
-    int32_t previous = wait.milliseconds;
-    // Every value 0–3000 comes up within a few draws; the bound only guards
-    // against a generator that never leaves a narrow band.
-    for (int tries = 0; tries < 10000; ++tries) {
-        wait.milliseconds = static_cast<int32_t>((int64_t{generator.Next()} + wait.milliseconds) % 3001);
-        if (wait.milliseconds < 0) wait.milliseconds += 3001;
-        if (std::abs(int64_t{wait.milliseconds} - previous) >= 150) return;
-    }
 }
 
 int32_t PickEffect(int32_t effect, uint32_t tickCount, uint32_t wallMilliseconds) {

@@ -1,7 +1,7 @@
 #pragma once
 // Where objects stand and how they move: resolving a placement's anchors and
 // random positions into screen coordinates, stepping a move along its line,
-// and the random colours, waits and effects of scenarios.
+// and the random colours and effects of scenarios.
 
 #include <cstdint>
 
@@ -11,7 +11,6 @@
 namespace korv {
 
 class SceneContext;
-class WaitCommand;
 
 // The figures a seed mixes in, read from the context.
 struct SeedSources {
@@ -32,10 +31,6 @@ bool StepPlacement(PlacementBlock& placement);
 
 // A new random colour when the block asks for one.
 void PickColour(ColourBlock& colour, const SeedSources& seeds);
-
-// A new random duration (0–3000 ms, at least 150 ms from the previous one)
-// when the wait asks for one; `timeSeed` seeds the generator.
-void PickWait(WaitCommand& wait, uint32_t timeSeed);
 
 // Effect 3 becomes a random effect from 4 to 87; other values stay.
 int32_t PickEffect(int32_t effect, uint32_t tickCount, uint32_t wallMilliseconds);

@@ -2,8 +2,8 @@
 
 #include "platform/message_box.h"
 #include "resources/string_table.h"
-#include "scenario/object_drawing.h"
 #include "scenario/object_motion.h"
+#include "scenario/object_showing.h"
 
 namespace korv {
 

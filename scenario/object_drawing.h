@@ -1,14 +1,13 @@
 #pragma once
 // Drawing pictures and texts of a scenario on the window: the size they
-// take, SHOW with its plain, full-screen and transition effects, and HIDE
-// with or without the screen saved under the object.
+// take, drawing with the plain, full-screen and transition effects, and
+// erasing.
 
 #include <functional>
 #include <optional>
 
 #include "platform/geometry.h"
 #include "platform/surface.h"
-#include "scenario/parameter_blocks.h"
 #include "scenario/visual_object.h"
 
 namespace korv {
@@ -19,12 +18,6 @@ inline constexpr const char* kBitmapFailedMessage = "Image conversion failed, sk
 
 // The size the object takes on a screen of `screen`.
 Size DisplaySize(const VisualObject& object, Size screen);
-
-// SHOW: places the object by `placement`, saves the screen under it when
-// asked, then types it (a text with a label) or draws it with its effect.
-// False (after a message) when no bitmap can be made.
-bool ShowObject(VisualObject& object, SceneContext& context, const PlacementBlock& placement,
-                const ColourBlock& colour);
 
 // Draws the placed object (object.placement, object.colours, position) with
 // its entry effect; false (after a message) when no bitmap can be made.
@@ -37,9 +30,6 @@ bool DrawObject(VisualObject& object, SceneContext& context);
 // transition effect, before the effect starts).
 void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at,
                    const std::function<void(platform::Surface&)>& underneath = {});
-
-// HIDE: puts the saved screen back, or erases the object.
-void HideObject(VisualObject& object, SceneContext& context);
 
 // Fills the object's area with the window's background: the whole screen
 // after a full-screen or transition effect, else its own rectangle.

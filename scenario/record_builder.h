@@ -2,11 +2,13 @@
 // Turns one script statement into the scene command it stands for, with
 // every argument read by its rules and every named file embedded.
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
-#include "scenario/scenario_compiler.h"
+#include "scenario/compile_request.h"
 #include "scenario/scene_command.h"
 #include "scenario/script_tokens.h"
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/archive.h"
+#include "scenario/command_sequence.h"
 #include "scenario/scene_command.h"
 
 namespace korv {
@@ -26,7 +27,7 @@ struct ReferenceList {
     std::vector<int32_t> users;    // indexes of the commands that act on it
 };
 
-class Scenario {
+class Scenario final : public CommandSequence {
 public:
     Scenario();
     Scenario(const Scenario&) = delete;
@@ -43,14 +44,12 @@ public:
     size_t CommandCount() const { return commands_.size(); }
     bool Empty() const { return commands_.empty(); }
     SceneCommand& At(size_t index) { return *commands_.at(index); }
-    const SceneCommand& At(size_t index) const { return *commands_.at(index); }
+    const SceneCommand& At(size_t index) const override { return *commands_.at(index); }
     // Destroys every command; the prototypes stay.
     void Clear();
 
     float FormatVersion() const { return formatVersion_; }
-    // The index of the REPEAT that opens the loop closed by the UNTIL at
-    // `untilIndex` (loops nest), or -1 when there is none.
-    int32_t MatchingRepeat(int32_t untilIndex) const;
+    int32_t MatchingRepeat(int32_t untilIndex) const override;
     const std::vector<ReferenceList>& References() const { return references_; }
 
 private:

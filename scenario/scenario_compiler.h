@@ -9,9 +9,9 @@
 // never leaves a damaged scenario where one is played.
 
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
+
+#include "scenario/compile_request.h"
 
 namespace korv {
 
@@ -19,19 +19,6 @@ enum class CompileResult {
     Ok,
     NewerFormat,  // the script's version is above 500
     Failed,       // a named file cannot be read, or the file cannot be written
-};
-
-// The text of item `itemId` in the stored text file at `path` (" " when
-// absent); TEXT commands of script versions 450 and 500 take their texts so.
-using TextItemReader = std::function<std::string(const std::string& path, const std::string& itemId)>;
-
-struct CompileRequest {
-    std::vector<std::string> statements;
-    std::string contentFolder;  // where the files of this version lie
-    std::string outputFolder;
-    std::string baseName;       // the scenario is outputFolder/baseName.zep
-    std::vector<std::string> textSources;  // text source names, in download order
-    TextItemReader readTextItem;
 };
 
 inline constexpr int32_t kHighestScriptVersion = 500;

@@ -13,8 +13,8 @@
 
 namespace korv {
 
+class CommandSequence;
 class SceneContext;
-class Scenario;
 
 enum RecordCode : int32_t {
     CodeVisual = 0,
@@ -50,8 +50,8 @@ public:
     int32_t Index() const { return index_; }
     void SetIndex(int32_t index) { index_ = index; }
     // The scenario that holds this command (set when it is loaded).
-    const Scenario* Owner() const { return owner_; }
-    void SetOwner(const Scenario* owner) { owner_ = owner; }
+    const CommandSequence* Owner() const { return owner_; }
+    void SetOwner(const CommandSequence* owner) { owner_ = owner; }
 
     // Reads the rest of the record after its code: the common header, then
     // the command's own fields. Throws on damaged data.
@@ -94,7 +94,7 @@ private:
     int32_t tag_ = 0;
     int32_t disabled_ = 0;
     int32_t index_ = -1;
-    const Scenario* owner_ = nullptr;
+    const CommandSequence* owner_ = nullptr;
 };
 
 // Clone and CopyFrom for a concrete command class.

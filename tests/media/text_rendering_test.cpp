@@ -11,7 +11,7 @@
 #include "platform/font.h"
 #include "platform/text_drawing.h"
 #include "scenario/object_commands.h"
-#include "scenario/object_drawing.h"
+#include "scenario/object_showing.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_compiler.h"
 #include "scenario/visual_object.h"

@@ -7,6 +7,7 @@
 #include "platform/painter.h"
 #include "platform/text_encoding.h"
 #include "scenario/object_motion.h"
+#include "scenario/object_showing.h"
 #include "scenario/object_typing.h"
 #include "tests/support/canvas_scene.h"
 #include "tests/support/test_environment.h"

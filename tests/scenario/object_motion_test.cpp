@@ -9,7 +9,7 @@
 #include <climits>
 
 #include "platform/painter.h"
-#include "scenario/object_drawing.h"
+#include "scenario/object_showing.h"
 #include "tests/support/canvas_scene.h"
 #include "tests/support/test_environment.h"
 
