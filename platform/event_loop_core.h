@@ -80,6 +80,28 @@ private:
     int quitCode_ = 0;
 };
 
+// An event loop whose calls from any thread go to its core; the backend
+// adds Run.
+template <std::unsigned_integral Tick>
+class CoreEventLoop : public EventLoop {
+public:
+    void Quit(int code) override { core_.Quit(code); }
+    void Post(WindowHandler* handler, uint32_t id, uintptr_t wParam, intptr_t lParam) override {
+        core_.Post(handler, id, wParam, lParam);
+    }
+    void SetTimer(WindowHandler* handler, uint32_t id, uint32_t periodMs) override {
+        core_.SetTimer(handler, id, periodMs);
+    }
+    void KillTimer(WindowHandler* handler, uint32_t id) override { core_.KillTimer(handler, id); }
+    void Forget(WindowHandler* handler) override { core_.Forget(handler); }
+
+protected:
+    CoreEventLoop(std::function<Tick()> ticks, std::function<void()> wake)
+        : core_(std::move(ticks), std::move(wake)) {}
+
+    EventLoopCore<Tick> core_;
+};
+
 // The counters the backends follow: the clock's 32-bit tick count, and SDL's
 // 64-bit one.
 extern template class EventLoopCore<uint32_t>;

@@ -124,12 +124,12 @@ private:
     std::shared_ptr<WindowState> state_;
 };
 
-class HeadlessLoop final : public EventLoop {
+class HeadlessLoop final : public CoreEventLoop<uint32_t> {
 public:
     HeadlessLoop(std::shared_ptr<WindowRegistry> registry, Clock* clock)
-        : registry_(std::move(registry)),
-          clock_(clock),
-          core_([this] { return this->clock().TickCount(); }, [this] { wake_.Set(); }) {}
+        : CoreEventLoop([this] { return this->clock().TickCount(); }, [this] { wake_.Set(); }),
+          registry_(std::move(registry)),
+          clock_(clock) {}
 
     // Hands out one thing at a time: the quit request, else the oldest
     // queued message or input, else a due timer.
@@ -154,15 +154,6 @@ public:
         }
     }
 
-    void Quit(int code) override { core_.Quit(code); }
-    void Post(WindowHandler* handler, uint32_t id, uintptr_t wParam, intptr_t lParam) override {
-        core_.Post(handler, id, wParam, lParam);
-    }
-    void SetTimer(WindowHandler* handler, uint32_t id, uint32_t periodMs) override {
-        core_.SetTimer(handler, id, periodMs);
-    }
-    void KillTimer(WindowHandler* handler, uint32_t id) override { core_.KillTimer(handler, id); }
-    void Forget(WindowHandler* handler) override { core_.Forget(handler); }
 
     // Input is queued with the posted messages, in arrival order.
     void Inject(const InputEvent& event) {
@@ -211,7 +202,6 @@ private:
     std::shared_ptr<WindowRegistry> registry_;
     Clock* clock_;
     Event wake_;
-    Core core_;
 };
 
 class HeadlessDisplayImpl final : public HeadlessDisplay {

@@ -17,7 +17,7 @@ constexpr int kLongWaitMs = 1000;
 }  // namespace
 
 SdlEventLoop::SdlEventLoop(const SdlWindowList& windows)
-    : windows_(windows), wakeEvent_(SDL_USEREVENT), core_([] { return SDL_GetTicks64(); }, [this] { Wake(); }) {}
+    : CoreEventLoop([] { return SDL_GetTicks64(); }, [this] { Wake(); }), windows_(windows), wakeEvent_(SDL_USEREVENT) {}
 
 void SdlEventLoop::Wake() {
     if (wakePending_.exchange(true)) return;

@@ -14,20 +14,11 @@
 
 namespace korv::platform {
 
-class SdlEventLoop final : public EventLoop {
+class SdlEventLoop final : public CoreEventLoop<uint64_t> {
 public:
     explicit SdlEventLoop(const SdlWindowList& windows);
 
     int Run() override;
-    void Quit(int code) override { core_.Quit(code); }
-    void Post(WindowHandler* handler, uint32_t id, uintptr_t wParam, intptr_t lParam) override {
-        core_.Post(handler, id, wParam, lParam);
-    }
-    void SetTimer(WindowHandler* handler, uint32_t id, uint32_t periodMs) override {
-        core_.SetTimer(handler, id, periodMs);
-    }
-    void KillTimer(WindowHandler* handler, uint32_t id) override { core_.KillTimer(handler, id); }
-    void Forget(WindowHandler* handler) override { core_.Forget(handler); }
 
     // Thread-safe: ends the loop's wait (at most one wake-up event waits in
     // SDL's queue at a time).
@@ -50,7 +41,6 @@ private:
     bool lastPressWasDouble_ = false;
     bool terminationDelivered_ = false;
     std::atomic<bool> wakePending_{false};
-    EventLoopCore<uint64_t> core_;
 };
 
 }  // namespace korv::platform
