@@ -14,6 +14,7 @@
 #include "platform/settings_store.h"
 #include "shell/command_line.h"
 #include "saver/program_file.h"
+#include "saver/saver_config.h"
 #include "saver/saver_settings.h"
 
 namespace korv::platform {
@@ -72,6 +73,10 @@ public:
 
     SaverMode Mode() const { return mode_; }
     SaverSettings& Settings() { return *settings_; }
+    // The configuration start-up read; a move to another site and the
+    // server's interval change it (through the update host, under its lock).
+    SaverConfig& Config() { return config_; }
+    const SaverConfig& Config() const { return config_; }
     // Runs the main thread's event loop until the saver window ends it.
     int RunMessageLoop();
 
@@ -108,24 +113,7 @@ public:
     std::string desktopBitmapPath;
     std::string wallpaperBitmapPath;
     std::string appName;
-    int32_t proxyStatus = 0;
-    std::string proxyHostPort;
-    int32_t updateStatus = 0;
-    // Payload fields.
-    int32_t playerType = 0;
-    int32_t alwaysCheck = 0;
-    int32_t intervalUnit = 0;
-    int32_t intervalCount = 0;
-    int32_t refreshMinutes = 0;
-    std::string siteUrl;
-    std::string sourceName;
-    std::string username;
-    std::string password;
-    uint8_t settingsDisabled = 0;
-    std::string siteUrlAtLoad;
-    int32_t useAuth = 0;
     std::string windowClassName;
-    std::string saverName;
     std::atomic<uint32_t> speedCalibration{0};
     std::string exitUrl;
     bool firstUpdate = true;
@@ -168,7 +156,6 @@ private:
     std::string ChoosePlayableVersion();
     bool RunPreview();
     void RunChangePassword();
-    void ReadAuthentication();
     void OpenExitUrl();
 
     void RemoveTemporaryPictures();
@@ -195,6 +182,7 @@ private:
     std::atomic<bool> nothingToPlay_{false};
     int64_t lastTimerDownload_ = 0;
     std::unique_ptr<SaverSettings> settings_;
+    SaverConfig config_;
     std::unique_ptr<DownloadStatus> downloadStatus_;
     std::unique_ptr<RuntimeUpdateHost> updateHost_;
     std::unique_ptr<DownloadControl> downloadControl_;

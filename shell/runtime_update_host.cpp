@@ -7,34 +7,25 @@
 
 namespace korv {
 
-UpdateSite RuntimeUpdateHost::Site() {
+SaverConfig RuntimeUpdateHost::Config() {
     std::lock_guard lock(mutex_);
-    UpdateSite site;
-    site.siteUrl = app_.siteUrl;
-    site.sourceName = app_.sourceName;
-    site.saverName = app_.saverName;
-    site.useAuth = app_.useAuth != 0;
-    site.username = app_.username;
-    site.password = app_.password;
-    site.proxyStatus = app_.proxyStatus;
-    site.proxyHostPort = app_.proxyHostPort;
-    return site;
+    return app_.Config();
 }
 
 void RuntimeUpdateHost::MoveToSite(const std::string& siteUrl, const std::string& sourceName) {
     std::lock_guard lock(mutex_);
-    app_.siteUrl = siteUrl;
-    app_.sourceName = sourceName;
+    app_.Config().siteUrl = siteUrl;
+    app_.Config().sourceName = sourceName;
 }
 
 void RuntimeUpdateHost::SetRefreshMinutes(int32_t minutes) {
     std::lock_guard lock(mutex_);
-    app_.refreshMinutes = minutes;
+    app_.Config().refreshMinutes = minutes;
 }
 
 int32_t RuntimeUpdateHost::RefreshMinutes() {
     std::lock_guard lock(mutex_);
-    return app_.refreshMinutes;
+    return app_.Config().refreshMinutes;
 }
 
 SaverSettings& RuntimeUpdateHost::Settings() { return app_.Settings(); }
@@ -75,7 +66,5 @@ void RuntimeUpdateHost::ClearFirstUpdate() {
     std::lock_guard lock(mutex_);
     app_.firstUpdate = false;
 }
-
-bool RuntimeUpdateHost::AlwaysCheck() { return app_.alwaysCheck != 0; }
 
 }  // namespace korv

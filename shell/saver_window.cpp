@@ -37,7 +37,8 @@ private:
     SSWnd& owner_;
 };
 
-SSWnd::SSWnd(RuntimeApp& app, bool downloadAtStart) : app_(app), downloadAtStart_(downloadAtStart) {}
+SSWnd::SSWnd(RuntimeApp& app, SaverConfig config, bool downloadAtStart)
+    : app_(app), config_(std::move(config)), downloadAtStart_(downloadAtStart) {}
 
 SSWnd::~SSWnd() {
     if (display_) display_->Loop().Forget(this);
@@ -49,7 +50,7 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
     window_ = display.CreateTopWindow(bounds, this);
     if (!window_) return false;
 
-    if (app_.playerType != PlayerClassicExitButton) {
+    if (config_.playerType != PlayerClassicExitButton) {
         window_->SetCursorShape(platform::CursorShape::Blank);
         window_->SetCursorVisible(false);
     }
@@ -61,7 +62,7 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
     platform::SetScreenSaverRunning(true);
     mute_ = app_.Settings().ReadInt(LoadString(IDS_MUTE), 0) != 0;
 
-    if (app_.playerType == PlayerClassicExitButton) {
+    if (config_.playerType == PlayerClassicExitButton) {
         exitButtonBar_ = std::make_unique<ExitButtonBar>(*this);
         Rect bar = Rect::FromSize(bounds.Width() - kExitBarWidth, 0, kExitBarWidth, kExitBarHeight);
         exitButtonBar_->child = window_->CreateChild(bar, exitButtonBar_.get());
@@ -70,7 +71,7 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
             exitButtonBar_->child->SetVisible(false);
         }
     }
-    if (app_.playerType == PlayerBuiltIn || app_.playerType == PlayerRemote)
+    if (config_.playerType == PlayerBuiltIn || config_.playerType == PlayerRemote)
         display.Loop().SetTimer(this, kUpdateTimerId, kUpdateTimerPeriodMs);
     return true;
 }
@@ -130,7 +131,7 @@ void SSWnd::CloseForNewerFormat() {
 }
 
 bool SSWnd::ApplyExitRule(ExitEvent event) {
-    if (app_.playerType == PlayerClassicExitButton) {
+    if (config_.playerType == PlayerClassicExitButton) {
         if (event != KeyDownEvent) return false;
         PostClose();
         return true;

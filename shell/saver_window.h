@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/display.h"
+#include "saver/saver_config.h"
 #include "scenario/scene_context.h"
 
 namespace korv {
@@ -25,7 +26,7 @@ enum LinkKey : int32_t { LinkNone = -1, LinkEnter = 0, LinkF12 = 1, LinkSpace = 
 
 class SSWnd : public platform::WindowHandler, public SceneWindow {
 public:
-    SSWnd(RuntimeApp& app, bool downloadAtStart);
+    SSWnd(RuntimeApp& app, SaverConfig config, bool downloadAtStart);
     ~SSWnd() override;
 
     // Creates the window over `bounds` and runs the creation steps.
@@ -76,6 +77,7 @@ private:
     void PaintExitButton(platform::Surface& surface);
 
     RuntimeApp& app_;
+    const SaverConfig config_;
     platform::Display* display_ = nullptr;
     std::unique_ptr<platform::Window> window_;
     std::unique_ptr<ExitButtonBar> exitButtonBar_;

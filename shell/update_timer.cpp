@@ -21,11 +21,11 @@ constexpr int64_t kEmptySaverRetrySeconds = 5 * 60;
 
 void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     AppLog("tajmer");
-    if (updateStatus != 0) {
+    if (config_.updateStatus != 0) {
         AppLog("Do not update ss, skipping update");
         return;
     }
-    if (playerType != PlayerBuiltIn && playerType != PlayerRemote) return;
+    if (config_.playerType != PlayerBuiltIn && config_.playerType != PlayerRemote) return;
     if (!downloadControl_) downloadControl_ = std::make_unique<DownloadControl>();
     RuntimeUpdateHost& host = Updates();
 
@@ -41,7 +41,7 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
         AppLog("Nothing to play yet, trying the update again");
         downloadControl_->StopDownload(true);
         lastTimerDownload_ = now;
-        downloadControl_->StartDownload(host, true);
+        downloadControl_->StartDownload(host, host.Config(), true);
         return;
     }
     if (window.DownloadAtStart()) {
@@ -51,7 +51,7 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
         AppLog("Download wrapper starting download");
         downloadControl_->StopDownload(false);
         lastTimerDownload_ = now;
-        downloadControl_->StartDownload(host);
+        downloadControl_->StartDownload(host, host.Config());
         return;
     }
     // LastUpdate is stored as a 32-bit count of seconds.
@@ -65,7 +65,7 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     downloadControl_->StopDownload(false);
     AppLog("Download wrapper starting download");
     if (!downloadControl_->Busy()) lastTimerDownload_ = now;
-    downloadControl_->StartDownload(host);
+    downloadControl_->StartDownload(host, host.Config());
 }
 
 }  // namespace korv

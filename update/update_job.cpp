@@ -41,7 +41,8 @@ uint64_t BodyLimitFor(int32_t declaredSize) {
 
 CKorvException::CKorvException(int stepCode) : Exception("update failed at step " + std::to_string(stepCode)), step(stepCode) {}
 
-UpdateJob::UpdateJob(UpdateHost& host, const platform::Event& stop) : host_(host), stop_(stop) {}
+UpdateJob::UpdateJob(UpdateHost& host, SaverConfig config, const platform::Event& stop)
+    : host_(host), stop_(stop), config_(std::move(config)) {}
 
 void UpdateJob::Report(int code, const std::string& text) {
     if (code != StatusNone) reported_ = true;
@@ -53,25 +54,25 @@ void UpdateJob::ThrowIfStopped() const {
 }
 
 void UpdateJob::SetUpDownloader(Downloader& downloader, const std::string& folder) {
-    downloader.SetCredentials(site_.useAuth, site_.username, site_.password);
-    downloader.SetProxy(site_.proxyStatus, site_.proxyHostPort);
-    downloader.SetSiteUrl(site_.siteUrl);
+    downloader.SetCredentials(config_.useAuth != 0, config_.username, config_.password);
+    downloader.SetProxy(config_.proxyStatus, config_.proxyHostPort);
+    downloader.SetSiteUrl(config_.siteUrl);
     downloader.SetTargetFolder(folder);
     downloader.SetStopEvent(&stop_);
-    downloader.SetTimeouts(15, site_.stallSeconds);
+    downloader.SetTimeouts(15, config_.stallSeconds);
     downloader.SetProgressCounters(&host_.Progress());
     downloader.SetStatusReport([this](int code, const std::string& text) { Report(code, text); });
 }
 
 bool UpdateJob::FetchConfig(std::string& redirect) {
-    const std::string name = ConfigFileName(site_.sourceName);
+    const std::string name = ConfigFileName(config_.sourceName);
     if (!IsPlainFileName(name)) return false;
     Downloader downloader;
     SetUpDownloader(downloader, workingFolder_);
     downloader.SetMode(DownloadMode::TextSource);
     downloader.SetBodyLimit(1 << 20);
     try {
-        downloader.Fetch(name, site_.siteUrl + "/" + name, false);
+        downloader.Fetch(name, config_.siteUrl + "/" + name, false);
     } catch (const CDownloadException& failure) {
         AppLog("Download korv.upt - fail");
         if (failure.kind == CDownloadException::kConnection) throw CKorvException(StepConnection);
@@ -86,7 +87,7 @@ bool UpdateJob::FetchConfig(std::string& redirect) {
         redirect = host_.Settings().ReadString(LoadString(IDS_REDIRECT_VALUE), "");
         // A target written without a scheme ("host/path") means http, as the
         // site address does; compared as written it would never match.
-        redirect = redirect.empty() ? site_.siteUrl : EnsureScheme(redirect);
+        redirect = redirect.empty() ? config_.siteUrl : EnsureScheme(redirect);
     }
     AppLog("Download korv.upt - ok");
     return read;
@@ -169,8 +170,7 @@ bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& ur
 }
 
 void UpdateJob::RunUpdate() {
-    site_ = host_.Site();
-    site_.siteUrl = EnsureScheme(site_.siteUrl);
+    config_.siteUrl = EnsureScheme(config_.siteUrl);
     changed_ = false;
     compiled_ = false;
     reported_ = false;
@@ -178,17 +178,17 @@ void UpdateJob::RunUpdate() {
     host_.ReportStatus(StatusNone, "");
     progress.objectTotal = 0;
     progress.objectNumber = 0;
-    AppLog(FormatText("Startujem update %s", site_.sourceName.c_str()));
+    AppLog(FormatText("Startujem update %s", config_.sourceName.c_str()));
     AppLog("--------------------------------------------");
 
     std::string redirect;
-    if (FetchConfig(redirect) && SiteDirectory(site_.siteUrl) != SiteDirectory(redirect)) {
+    if (FetchConfig(redirect) && SiteDirectory(config_.siteUrl) != SiteDirectory(redirect)) {
         host_.MoveToSite(SiteDirectory(redirect), SiteFileName(redirect));
         Report(StatusRedirect, redirect);
         throw CKorvException(StepRedirect);
     }
 
-    if (!FetchScript(site_.sourceName, site_.siteUrl)) {
+    if (!FetchScript(config_.sourceName, config_.siteUrl)) {
         AppLog("Ne postoji zadati fajl, gledam da li postoji default/index");
         if (!FetchScript("", "")) {
             Report(StatusNoScriptPage, "");
@@ -222,12 +222,12 @@ void UpdateJob::RunUpdate() {
     // What a write cut short by a crash left in the latest folder (the one
     // an update fills) is of no use to anyone.
     std::string latest;
-    CountVersions(site_.saverName, latest);
+    CountVersions(config_.saverName, latest);
     RemoveInterruptedWrites(latest);
-    if (!ChooseVersion(site_.saverName, tempFolder, workingFolder_, changed_)) throw CKorvException(StepVersion);
+    if (!ChooseVersion(config_.saverName, tempFolder, workingFolder_, changed_)) throw CKorvException(StepVersion);
     std::error_code ignored;
-    std::filesystem::remove(platform::JoinPath(workingFolder_, CandidateBaseName(site_.saverName) + ".zep"), ignored);
-    if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, site_.saverName + ".vel")))
+    std::filesystem::remove(platform::JoinPath(workingFolder_, CandidateBaseName(config_.saverName) + ".zep"), ignored);
+    if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, config_.saverName + ".vel")))
         throw CKorvException(StepScriptCopy);
     if (stop_.IsSet()) {
         AppLog("Tred se zaustvalja, kraj provere");
@@ -266,13 +266,13 @@ void UpdateJob::RunUpdate() {
                 textSources_.push_back(url);
             }
         } else if ((kind == kSitePageKind || kind > 0) &&
-                   (!IsPlainFileName(name) || IsStoreOwnName(name, site_.saverName))) {
+                   (!IsPlainFileName(name) || IsStoreOwnName(name, config_.saverName))) {
             // A name from the site that would lead out of the version folder
             // or take the place of the store's own files.
             AppLog(FormatText("Refused file name: %s", name.c_str()));
             ok = false;
         } else if (kind == kSitePageKind) {
-            ok = CheckSiteObject(name, EnsureScheme(site_.siteUrl + "/" + name));
+            ok = CheckSiteObject(name, EnsureScheme(config_.siteUrl + "/" + name));
         } else if (kind > 0) {
             ok = CheckRemoteObject(name, EnsureScheme(url), kind);
         }
@@ -289,7 +289,7 @@ void UpdateJob::RunUpdate() {
     }
     // A version whose scenario is known to load needs no new compile
     // unless something in it changed.
-    if (!changed_ && IsMarkedPlayable(workingFolder_, site_.saverName)) return;
+    if (!changed_ && IsMarkedPlayable(workingFolder_, config_.saverName)) return;
     CompilePlayableScenario();
 }
 
@@ -298,7 +298,7 @@ void UpdateJob::RunUpdate() {
 // not load (a reference to an undeclared object, say) is never played, and
 // the folder keeps what it had.
 void UpdateJob::CompilePlayableScenario() {
-    const std::string candidateBase = CandidateBaseName(site_.saverName);
+    const std::string candidateBase = CandidateBaseName(config_.saverName);
     const std::string candidate = platform::JoinPath(workingFolder_, candidateBase + ".zep");
     CompileRequest request;
     request.statements = script_.Statements();
@@ -326,7 +326,7 @@ void UpdateJob::CompilePlayableScenario() {
         throw CKorvException(StepCompile);
     }
     std::error_code error;
-    std::filesystem::rename(candidate, ScenarioFileIn(workingFolder_, site_.saverName), error);
+    std::filesystem::rename(candidate, ScenarioFileIn(workingFolder_, config_.saverName), error);
     if (error || !MarkPlayable(workingFolder_)) {
         std::filesystem::remove(candidate, ignored);
         AppLog("Cannot store the new scenario in " + workingFolder_);
@@ -364,13 +364,14 @@ std::string UpdateFailureText(int step) {
     return FormatText("Update failed (step %d): %s", step, kWhat[step]);
 }
 
-UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& stop, platform::Event& idle) {
+UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const SaverConfig& config, const platform::Event& stop,
+                                    platform::Event& idle) {
     UpdateOutcome outcome;
     DownloadProgress& progress = host.Progress();
     progress.objectTotal = 0;
     progress.objectNumber = 0;
-    UpdateJob job(host, stop);
-    const std::string saverName = host.Site().saverName;
+    UpdateJob job(host, config, stop);
+    const std::string& saverName = config.saverName;
     // The script page and the configuration go to the saver's own place:
     // a page that cannot be written must not leave another saver's to be read.
     std::string tempFolder = SaverTempFolder(InitStoreFolders(), saverName);
@@ -413,7 +414,7 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
         // A scenario made by this update, a newer playable one that another
         // process made, or the first check of a saver that shows the status
         // screen is worth a reload: reloading what plays would only restart it.
-        bool firstCheck = host.FirstUpdate() && host.AlwaysCheck();
+        bool firstCheck = host.FirstUpdate() && config.alwaysCheck != 0;
         bool newerInStore = !scenarioPath.empty() && scenarioPath != host.PlayingScenario();
         if (job.Compiled() || firstCheck || newerInStore) {
             host.ClearFirstUpdate();
