@@ -53,24 +53,21 @@ void UpdateJob::ThrowIfStopped() const {
     if (stop_.IsSet()) throw CKorvException(StepStopped);
 }
 
-void UpdateJob::SetUpDownloader(Downloader& downloader, const std::string& folder) {
-    downloader.SetCredentials(config_.useAuth != 0, config_.username, config_.password);
-    downloader.SetProxy(config_.proxyStatus, config_.proxyHostPort);
-    downloader.SetSiteUrl(config_.siteUrl);
-    downloader.SetTargetFolder(folder);
-    downloader.SetStopEvent(&stop_);
-    downloader.SetTimeouts(15, config_.stallSeconds);
-    downloader.SetProgressCounters(&host_.Progress());
-    downloader.SetStatusReport([this](int code, const std::string& text) { Report(code, text); });
+FetchOptions UpdateJob::DownloadOptions() {
+    FetchOptions options = FetchOptionsFor(config_, workingFolder_);
+    options.stop = &stop_;
+    options.progressCounters = &host_.Progress();
+    options.statusReport = [this](int code, const std::string& text) { Report(code, text); };
+    return options;
 }
 
 bool UpdateJob::FetchConfig(std::string& redirect) {
     const std::string name = ConfigFileName(config_.sourceName);
     if (!IsPlainFileName(name)) return false;
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
+    FetchOptions options = DownloadOptions();
+    options.bodyLimit = 1 << 20;
+    Downloader downloader(std::move(options));
     downloader.SetMode(DownloadMode::TextSource);
-    downloader.SetBodyLimit(1 << 20);
     try {
         downloader.Fetch(name, config_.siteUrl + "/" + name, false);
     } catch (const CDownloadException& failure) {
@@ -94,8 +91,7 @@ bool UpdateJob::FetchConfig(std::string& redirect) {
 }
 
 bool UpdateJob::FetchScript(const std::string& name, const std::string& url) {
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
+    Downloader downloader(DownloadOptions());
     downloader.SetMode(DownloadMode::ScriptPage);
     try {
         downloader.Fetch(name, url, true);
@@ -126,9 +122,9 @@ bool UpdateJob::FetchInto(Downloader& downloader, const std::string& name, const
 
 bool UpdateJob::CheckTextSource(const std::string& url, size_t number) {
     const std::string name = TextFileName(number);
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
-    downloader.SetBodyLimit(16 << 20);
+    FetchOptions options = DownloadOptions();
+    options.bodyLimit = 16 << 20;
+    Downloader downloader(std::move(options));
     if (FileExists(platform::JoinPath(workingFolder_, name)) && downloader.IsSameAsRemote(name, url, BodyReading::Lines)) {
         AppLog(FormatText("File %s is identical to remote copy, skipping...\n", name.c_str()));
         return true;
@@ -138,8 +134,7 @@ bool UpdateJob::CheckTextSource(const std::string& url, size_t number) {
 }
 
 bool UpdateJob::CheckSiteObject(const std::string& name, const std::string& url) {
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
+    Downloader downloader(DownloadOptions());
     if (FileExists(platform::JoinPath(workingFolder_, name)) && downloader.IsSameAsRemote(name, url, BodyReading::Raw)) {
         AppLog(FormatText("File %s is identical to remote copy, skipping...\n", name.c_str()));
         return true;
@@ -149,9 +144,9 @@ bool UpdateJob::CheckSiteObject(const std::string& name, const std::string& url)
 }
 
 bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& url, int32_t declaredSize) {
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
-    downloader.SetUnannouncedBodyLimit(BodyLimitFor(declaredSize));
+    FetchOptions options = DownloadOptions();
+    options.unannouncedBodyLimit = BodyLimitFor(declaredSize);
+    Downloader downloader(std::move(options));
     uint64_t size = 0;
     int64_t time = 0;
     if (GetFileSizeAndTime(platform::JoinPath(workingFolder_, name), size, time)) {
@@ -162,8 +157,8 @@ bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& ur
         }
         AppLog("Fajl nije identican fajlu na serveru");
         host_.Progress().objectSize = static_cast<int>(std::clamp<int64_t>(localSize, 0, INT32_MAX));
-        downloader.SetUnannouncedBodyLimit(
-            BodyLimitFor(static_cast<int32_t>(std::clamp<int64_t>(localSize, declaredSize, INT32_MAX))));
+        downloader.Options().unannouncedBodyLimit =
+            BodyLimitFor(static_cast<int32_t>(std::clamp<int64_t>(localSize, declaredSize, INT32_MAX)));
     }
     downloader.SetMode(DownloadMode::RemoteObject);
     return FetchInto(downloader, name, url);

@@ -13,6 +13,7 @@
 #include "platform/exception.h"
 #include "saver/saver_config.h"
 #include "update/download_progress.h"
+#include "update/fetch_options.h"
 #include "update/script_container.h"
 
 namespace korv {
@@ -110,7 +111,9 @@ public:
     const std::string& WorkingFolder() const { return workingFolder_; }
 
 private:
-    void SetUpDownloader(Downloader& downloader, const std::string& folder);
+    // The saver's connection, the working folder, the stop event, the
+    // progress counters and the status line, for every fetch of the update.
+    FetchOptions DownloadOptions();
     bool FetchConfig(std::string& redirect);
     bool FetchScript(const std::string& name, const std::string& url);
     bool CheckTextSource(const std::string& url, size_t number);
