@@ -5,6 +5,7 @@
 #include <climits>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "platform/atomic_file.h"
@@ -61,6 +62,30 @@ void AppendBody(std::string& out, const char* data, size_t size, BodyReading rea
         out.append(data, lineEnd);
         data = lineEnd == end ? end : lineEnd + 1;
     }
+}
+
+// Whether a failed attempt's certificate check is to be logged.
+enum class RetryLog { Quiet, Logged };
+
+// Performs `request`, and once more without checking the peer when the
+// server's certificate comes from an unknown authority. `startAttempt` runs
+// before each attempt, to drop what a failed one left.
+platform::HttpResponse PerformAcceptingUnknownAuthority(platform::HttpRequest& request,
+                                                        const platform::HttpHandlers& handlers = {},
+                                                        const std::function<void()>& startAttempt = {},
+                                                        RetryLog log = RetryLog::Quiet) {
+    platform::HttpResponse response;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (startAttempt) startAttempt();
+        response = platform::PerformHttpRequest(request, handlers);
+        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
+        if (log == RetryLog::Logged) {
+            AppLog("Internet error: Certificate authority unknown");
+            AppLog("Turn off CA reckognizing");
+        }
+        request.verifyPeer = false;
+    }
+    return response;
 }
 
 // The received body on its way to disk: a temporary file beside the target,
@@ -252,18 +277,15 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
         return target.empty() || part->Append(chunkText);
     };
 
-    platform::HttpResponse response;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        part.reset();
-        if (!target.empty()) part.emplace(target);
-        stamp.reset();
-        bodyLength = 0;
-        response = platform::PerformHttpRequest(request, handlers);
-        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
-        AppLog("Internet error: Certificate authority unknown");
-        AppLog("Turn off CA reckognizing");
-        request.verifyPeer = false;
-    }
+    const platform::HttpResponse response = PerformAcceptingUnknownAuthority(
+        request, handlers,
+        [&] {
+            part.reset();
+            if (!target.empty()) part.emplace(target);
+            stamp.reset();
+            bodyLength = 0;
+        },
+        RetryLog::Logged);
 
     if (response.error == platform::HttpError::Cancelled && (stoppedByEvent || (options_.stop && options_.stop->IsSet())))
         throw CDownloadException(CDownloadException::kStopped, 200, response.message);
@@ -319,14 +341,10 @@ bool Downloader::IsSameAsRemote(const std::string& name, const std::string& url,
         return true;
     };
 
-    platform::HttpResponse response;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    const platform::HttpResponse response = PerformAcceptingUnknownAuthority(request, handlers, [&] {
         matched = 0;
         same = true;
-        response = platform::PerformHttpRequest(request, handlers);
-        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
-        request.verifyPeer = false;
-    }
+    });
     return response.error == platform::HttpError::None && same && matched == local->size();
 }
 
@@ -335,12 +353,7 @@ bool Downloader::HasSameTimestamp(const std::string& name, int64_t& localSize, i
     platform::HttpRequest request = MakeRequest(EnsureScheme(url.empty() ? options_.siteUrl + "/" : url), url);
     request.method = platform::HttpMethod::Head;
 
-    platform::HttpResponse response;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        response = platform::PerformHttpRequest(request);
-        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
-        request.verifyPeer = false;
-    }
+    const platform::HttpResponse response = PerformAcceptingUnknownAuthority(request);
     if (response.error != platform::HttpError::None) return false;
 
     int64_t remoteSize = response.contentLength ? static_cast<int64_t>(*response.contentLength) : 0;
