@@ -367,7 +367,7 @@ bool RuntimeApp::CreateMainWindow(bool downloadAtStart) {
     // The whole virtual screen when the system reports monitors, else the primary screen.
     Rect bounds = display_->MonitorCount() > 0 ? display_->VirtualScreen() : display_->PrimaryScreen();
     if (display_->MonitorCount() <= 0) bounds = Rect::FromSize(0, 0, bounds.Width(), bounds.Height());
-    mainWindow_ = std::make_unique<SSWnd>(*this, config_, downloadAtStart);
+    mainWindow_ = std::make_unique<SSWnd>(*this, *settings_, config_, downloadAtStart);
     if (!mainWindow_->Create(*display_, bounds)) {
         mainWindow_.reset();
         return false;
@@ -505,6 +505,16 @@ RuntimeUpdateHost& RuntimeApp::Updates() {
 }
 
 void RuntimeApp::ReportDownloadStatus(int code, const std::string& text) { Status().ReportStatus(code, text); }
+
+bool RuntimeApp::ReloadUpdatedScenario(const std::string& path) { return StartScenario(windowClassName, path, false) == 1; }
+
+void RuntimeApp::CloseForNewerFormat() {
+    if (SSWnd* window = MainWindow()) window->CloseForNewerFormat();
+}
+
+void RuntimeApp::RequestDownloadAtStart() {
+    if (SSWnd* window = MainWindow()) window->SetDownloadAtStart(true);
+}
 
 void RuntimeApp::EndSaverThreads() {
     // The download thread goes first: it may be reloading the scenario,

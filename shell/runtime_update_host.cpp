@@ -2,8 +2,6 @@
 
 #include "scenario/scenario.h"
 #include "shell/download_status.h"
-#include "shell/runtime_app.h"
-#include "shell/saver_window.h"
 
 namespace korv {
 
@@ -35,7 +33,7 @@ DownloadProgress& RuntimeUpdateHost::Progress() { return status_.Progress(); }
 void RuntimeUpdateHost::ReportStatus(int code, const std::string& text) { status_.ReportStatus(code, text); }
 
 bool RuntimeUpdateHost::ReloadScenario(const std::string& path) {
-    return app_.StartScenario(app_.windowClassName, path, false) == 1;
+    return app_.ReloadUpdatedScenario(path);
 }
 
 bool RuntimeUpdateHost::NothingPlays() { return app_.NothingToPlay(); }
@@ -49,22 +47,18 @@ bool RuntimeUpdateHost::ScenarioLoads(const std::string& path) {
 
 std::string RuntimeUpdateHost::PlayingScenario() { return app_.PlayingScenarioPath(); }
 
-void RuntimeUpdateHost::CloseForNewerFormat() {
-    if (SSWnd* window = app_.MainWindow()) window->CloseForNewerFormat();
-}
+void RuntimeUpdateHost::CloseForNewerFormat() { app_.CloseForNewerFormat(); }
 
-void RuntimeUpdateHost::RequestDownloadAtStart() {
-    if (SSWnd* window = app_.MainWindow()) window->SetDownloadAtStart(true);
-}
+void RuntimeUpdateHost::RequestDownloadAtStart() { app_.RequestDownloadAtStart(); }
 
 bool RuntimeUpdateHost::FirstUpdate() {
     std::lock_guard lock(mutex_);
-    return app_.firstUpdate;
+    return firstUpdate_;
 }
 
 void RuntimeUpdateHost::ClearFirstUpdate() {
     std::lock_guard lock(mutex_);
-    app_.firstUpdate = false;
+    firstUpdate_ = false;
 }
 
 }  // namespace korv

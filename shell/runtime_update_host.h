@@ -7,16 +7,16 @@
 
 #include <mutex>
 
+#include "shell/updated_application.h"
 #include "update/update_job.h"
 
 namespace korv {
 
 class DownloadStatus;
-class RuntimeApp;
 
 class RuntimeUpdateHost : public UpdateHost {
 public:
-    RuntimeUpdateHost(RuntimeApp& app, DownloadStatus& status) : app_(app), status_(status) {}
+    RuntimeUpdateHost(UpdatedApplication& app, DownloadStatus& status) : app_(app), status_(status) {}
 
     void MoveToSite(const std::string& siteUrl, const std::string& sourceName) override;
     void SetRefreshMinutes(int32_t minutes) override;
@@ -38,9 +38,10 @@ public:
     SaverConfig Config();
 
 private:
-    RuntimeApp& app_;
+    UpdatedApplication& app_;
     DownloadStatus& status_;
     std::mutex mutex_;
+    bool firstUpdate_ = true;  // guarded by mutex_
 };
 
 }  // namespace korv
