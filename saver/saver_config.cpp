@@ -1,22 +1,21 @@
 #include "saver/saver_config.h"
 
-#include "resources/string_table.h"
 #include "saver/log.h"
 
 namespace korv {
 
 void ReadConnectionSettings(const SaverSettings& settings, SaverConfig& config) {
-    config.proxyStatus = settings.ReadInt(LoadString(IDS_PROXY_STATUS), 1);
+    config.proxyStatus = settings.ReadInt(Setting::ProxyStatus);
     if (config.proxyStatus != 0) {
-        std::string address = settings.ReadString(LoadString(IDS_PROXY_ADDRESS), "");
-        int32_t port = settings.ReadInt(LoadString(IDS_PROXY_PORT), 0);
+        std::string address = settings.ReadString(Setting::ProxyAddress);
+        int32_t port = settings.ReadInt(Setting::ProxyPort);
         config.proxyHostPort = FormatText("%s:%d", address.c_str(), port);
         AppLog("Proxy aktivan");
         AppLog(config.proxyHostPort);
     } else {
         AppLog("Proxy neaktivan");
     }
-    config.updateStatus = settings.ReadInt(LoadString(IDS_UPDATE_STATUS), 0);
+    config.updateStatus = settings.ReadInt(Setting::UpdateStatus);
 }
 
 void ReadPayloadConfig(const Payload& payload, const SaverSettings& settings, SaverConfig& config) {
@@ -32,10 +31,10 @@ void ReadPayloadConfig(const Payload& payload, const SaverSettings& settings, Sa
     config.settingsDisabled = payload.settingsDisabled;
     config.siteUrlAtLoad = payload.siteUrlAtLoad;
 
-    config.useAuth = settings.ReadInt(kUseAuthValue, config.useAuth);
+    config.useAuth = settings.ReadInt(Setting::UseAuth);
     if (config.useAuth != 0) {
-        config.username = settings.ReadString(kUsernameValue, config.username);
-        config.password = settings.ReadString(kPasswordValue, config.password);
+        config.username = settings.ReadString(Setting::Username, config.username);
+        config.password = settings.ReadString(Setting::Password, config.password);
     } else {
         // Without a stored choice, a payload that carries a user name means
         // the site wants credentials.

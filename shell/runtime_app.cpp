@@ -76,7 +76,7 @@ void RuntimeApp::LoadSaverSettings() {
     platform::SetDefaultMessageBoxCaption(appName);
 
     settings_ = std::make_unique<SaverSettings>(*options_.settingsStore, appName);
-    settings_->WriteInt(LoadString(IDS_SESSION_STATUS), 0);
+    settings_->WriteInt(Setting::SessionStatus, 0);
 
     ReadConnectionSettings(*settings_, config_);
 }
@@ -184,11 +184,10 @@ bool RuntimeApp::RunFullScreen() {
     std::string scenarioPath = ScenarioFileIn(playable, saverName);
     AppLog(scenarioPath);
 
-    const std::string& lastUpdateName = LoadString(IDS_LAST_UPDATE);
     int64_t now = platform::SystemClock().Now();
-    auto lastUpdate = static_cast<uint32_t>(settings_->ReadInt(lastUpdateName, 0));
+    auto lastUpdate = static_cast<uint32_t>(settings_->ReadInt(Setting::LastUpdate));
     if (lastUpdate == 0) {
-        settings_->WriteInt(lastUpdateName, static_cast<int32_t>(now));
+        settings_->WriteInt(Setting::LastUpdate, static_cast<int32_t>(now));
         lastUpdate = static_cast<uint32_t>(now);
     }
     bool expired = (now - int64_t{lastUpdate}) / 60 >= config_.refreshMinutes;
@@ -298,7 +297,7 @@ int RuntimeApp::ReloadScenario(const std::string& path, bool countsAsCheck) {
     nothingToPlay_ = false;
     AppLog("Scenario reload");
     if (countsAsCheck)
-        settings_->WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
+        settings_->WriteInt(Setting::LastUpdate, static_cast<int32_t>(platform::SystemClock().Now()));
     AppLog("Startuj scene tred");
     return StartSceneThread(false) ? 1 : 0;
 }
@@ -338,7 +337,7 @@ int RuntimeApp::LoadScenarioInto(Scenario& target, const std::string& path, bool
     }
     file.Close();
 
-    if (config_.siteUrl != config_.siteUrlAtLoad) settings_->WriteString(LoadString(IDS_REMOTE_SITE), config_.siteUrl);
+    if (config_.siteUrl != config_.siteUrlAtLoad) settings_->WriteString(Setting::RemoteSite, config_.siteUrl);
     return result;
 }
 
@@ -408,7 +407,7 @@ bool RuntimeApp::StartSceneThread(bool statusDisplay) {
         };
     }
     options.showExitButtonBar = config_.playerType == PlayerClassicExitButton;
-    options.timesFigure = settings_->ReadInt(kSaverTimesValue, 0);
+    options.timesFigure = settings_->ReadInt(Setting::Times);
     sceneThread_ = std::make_unique<CSceneThread>(std::move(options));
     if (!sceneThread_->CreateThread(true)) {
         sceneThread_.reset();

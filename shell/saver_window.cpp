@@ -59,7 +59,7 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
     // may already have ended it.
     if (destroyed_) return false;
     platform::SetScreenSaverRunning(true);
-    mute_ = settings_.ReadInt(LoadString(IDS_MUTE), 0) != 0;
+    mute_ = settings_.ReadInt(Setting::Mute) != 0;
 
     if (config_.playerType == PlayerClassicExitButton) {
         exitButtonBar_ = std::make_unique<ExitButtonBar>(*this);
@@ -135,8 +135,8 @@ bool SSWnd::ApplyExitRule(ExitEvent event) {
         PostClose();
         return true;
     }
-    static const int kSettingOf[] = {IDS_MOUSE_MOVE, IDS_BUTTON_DOWN, IDS_DOUBLE_CLICK, IDS_KEY_DOWN};
-    if (settings_.ReadInt(LoadString(IDS_STANDARD), 1) == 1 || settings_.ReadInt(LoadString(kSettingOf[event]), 0) == 1) {
+    static const Setting kSettingOf[] = {Setting::MouseMove, Setting::ButtonDown, Setting::DoubleClick, Setting::KeyDown};
+    if (settings_.ReadInt(Setting::Standard) == 1 || settings_.ReadInt(kSettingOf[event]) == 1) {
         PostClose();
         return true;
     }
@@ -165,7 +165,7 @@ void SSWnd::OnKeyDown(int vk) {
         if (takesLink) host_.SetExitUrl(linkUrl_);
     }
     if (ApplyExitRule(KeyDownEvent)) return;
-    if (vk == platform::VkEscape && settings_.ReadInt(LoadString(IDS_ESCAPE), 0) == 1) PostClose();
+    if (vk == platform::VkEscape && settings_.ReadInt(Setting::Escape) == 1) PostClose();
 }
 
 void SSWnd::OnSystemKeyDown(int vk) {

@@ -1,7 +1,6 @@
 #include "update/download_control.h"
 
 #include "platform/message_box.h"
-#include "resources/string_table.h"
 #include "saver/log.h"
 #include "saver/saver_settings.h"
 
@@ -31,7 +30,7 @@ DownloadControl::DownloadControl() = default;
 DownloadControl::~DownloadControl() { StopDownload(true); }
 
 void DownloadControl::StartDownload(UpdateHost& host, const SaverConfig& config, bool despiteSessionStatus) {
-    if (!despiteSessionStatus && host.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0) == 1) return;
+    if (!despiteSessionStatus && host.Settings().ReadInt(Setting::SessionStatus) == 1) return;
     if (!idle_.IsSet()) {
         AppLog("Tread vec radi, preskacem izvrsenje komande");
         return;

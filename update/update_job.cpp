@@ -8,7 +8,6 @@
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
-#include "resources/string_table.h"
 #include "scenario/scenario_compiler.h"
 #include "scenario/script_values.h"
 #include "saver/file_helpers.h"
@@ -81,7 +80,7 @@ bool UpdateJob::FetchConfig(std::string& redirect) {
     if (read) {
         int32_t minutes = EffectiveIntervalFromServer(host_.Settings());
         if (minutes > 0) host_.SetRefreshMinutes(minutes);
-        redirect = host_.Settings().ReadString(LoadString(IDS_REDIRECT_VALUE), "");
+        redirect = host_.Settings().ReadString(Setting::RedirectValue);
         // A target written without a scheme ("host/path") means http, as the
         // site address does; compared as written it would never match.
         redirect = redirect.empty() ? config_.siteUrl : EnsureScheme(redirect);
@@ -386,7 +385,7 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const SaverConfig& config,
         }
         if (!stop.IsSet()) stop.Wait(3000);
         if (failure.step != StepConnection && failure.step != StepRedirect)
-            host.Settings().WriteInt(LoadString(IDS_SESSION_STATUS), 1);
+            host.Settings().WriteInt(Setting::SessionStatus, 1);
         if (failure.step == StepRedirect) {
             idle.Set();
             host.RequestDownloadAtStart();
@@ -417,7 +416,7 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const SaverConfig& config,
             outcome.reloaded = host.ReloadScenario(scenarioPath);
         } else {
             AppLog("scene not changed, continue. Writing check time anyway");
-            host.Settings().WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
+            host.Settings().WriteInt(Setting::LastUpdate, static_cast<int32_t>(platform::SystemClock().Now()));
         }
         host.ClearFirstUpdate();
     }
