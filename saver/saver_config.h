@@ -1,9 +1,10 @@
 #pragma once
 // The saver's configuration as start-up reads it from the payload and the
 // settings: its site, credentials, proxy, player type and update interval.
-// The window, the update and the downloader each get it as a value. Only a
-// move to another site and an interval sent by the server change it while
-// the saver runs; the application keeps the current one.
+// The window and each update get it as a value, and the downloader's options
+// are made from it. Only a move to another site and an interval sent by the
+// server change it while the saver runs; the application keeps the current
+// one, and an update started after the change works with the new one.
 
 #include <cstdint>
 #include <string>
