@@ -135,7 +135,8 @@ bool SSWnd::ApplyExitRule(ExitEvent event) {
         PostClose();
         return true;
     }
-    static const Setting kSettingOf[] = {Setting::MouseMove, Setting::ButtonDown, Setting::DoubleClick, Setting::KeyDown};
+    static const Setting kSettingOf[] = {Setting::MouseMove, Setting::ButtonDown, Setting::DoubleClick,
+                                         Setting::KeyDown};
     if (settings_.ReadInt(Setting::Standard) == 1 || settings_.ReadInt(kSettingOf[event]) == 1) {
         PostClose();
         return true;

@@ -45,7 +45,8 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     if (window.DownloadAtStart()) {
         window.SetDownloadAtStart(false);
         window.RestartUpdateTimer();
-        if (Settings().ReadInt(Setting::LastUpdate) == 0) Settings().WriteInt(Setting::LastUpdate, static_cast<int32_t>(now));
+        if (Settings().ReadInt(Setting::LastUpdate) == 0)
+            Settings().WriteInt(Setting::LastUpdate, static_cast<int32_t>(now));
         AppLog("Download wrapper starting download");
         downloadControl_->StopDownload(false);
         lastTimerDownload_ = now;

@@ -88,7 +88,8 @@ protected:
         downloader.SetMode(mode);
         return downloader;
     }
-    static void SetCredentials(Downloader& downloader, bool useAuth, const std::string& user, const std::string& password) {
+    static void SetCredentials(Downloader& downloader, bool useAuth, const std::string& user,
+                               const std::string& password) {
         downloader.Options().useAuth = useAuth;
         downloader.Options().userName = user;
         downloader.Options().password = password;
