@@ -90,8 +90,8 @@ int32_t IntervalMinutes(int32_t unit, int32_t count) {
 }
 
 int32_t EffectiveIntervalFromServer(const SaverSettings& settings) {
-    int32_t time = settings.ReadInt(LoadString(IDS_INTERVAL_TIME), 0);
-    int32_t type = settings.ReadInt(LoadString(IDS_INTERVAL_TYPE), -1);
+    int32_t time = settings.ReadInt(Setting::IntervalTime);
+    int32_t type = settings.ReadInt(Setting::IntervalType);
     return IntervalMinutes(type, time);
 }
 
@@ -115,7 +115,7 @@ Payload ReadPayload(platform::File& file, const SaverSettings& settings) {
     record.username = archive.ReadString();
     record.password = archive.ReadString();
 
-    payload.siteUrl = settings.ReadString(LoadString(IDS_REMOTE_SITE), record.siteUrl);
+    payload.siteUrl = settings.ReadString(Setting::RemoteSite, record.siteUrl);
     payload.siteUrlAtLoad = payload.siteUrl;
     return payload;
 }

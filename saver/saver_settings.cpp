@@ -34,7 +34,33 @@ bool SaverSettings::WriteString(const std::string& name, const std::string& valu
     return store_.WriteString(key_, name, value);
 }
 
+int32_t SaverSettings::ReadInt(Setting setting) const {
+    const SettingDefinition& definition = DefinitionOf(setting);
+    return ReadInt(definition.name, definition.numberDefault);
+}
+
+std::string SaverSettings::ReadString(Setting setting) const {
+    const SettingDefinition& definition = DefinitionOf(setting);
+    return ReadString(definition.name, definition.textDefault);
+}
+
+std::string SaverSettings::ReadString(Setting setting, const std::string& defaultValue) const {
+    return ReadString(DefinitionOf(setting).name, defaultValue);
+}
+
+bool SaverSettings::WriteInt(Setting setting, int32_t value) { return WriteInt(DefinitionOf(setting).name, value); }
+
+bool SaverSettings::WriteString(Setting setting, const std::string& value) {
+    return WriteString(DefinitionOf(setting).name, value);
+}
+
 namespace {
+
+// Literal value names (the others come from the string table).
+constexpr const char* kUseAuthValue = "UseAuth";
+constexpr const char* kUsernameValue = "Username";
+constexpr const char* kPasswordValue = "Password";
+constexpr const char* kSaverTimesValue = "Times";
 
 SettingDefinition Number(const std::string& name, int32_t defaultValue) { return {name, false, defaultValue, {}, {}}; }
 SettingDefinition Text(const std::string& name, const std::string& payloadField = {}) {
@@ -44,6 +70,7 @@ SettingDefinition Text(const std::string& name, const std::string& payloadField 
 }  // namespace
 
 const std::vector<SettingDefinition>& SaverSettingDefinitions() {
+    // In the order of Setting.
     static const std::vector<SettingDefinition> table = {
         Number(LoadString(IDS_STANDARD), 1),
         Number(LoadString(IDS_MOUSE_MOVE), 0),
@@ -68,6 +95,10 @@ const std::vector<SettingDefinition>& SaverSettingDefinitions() {
         Number(kSaverTimesValue, 0),
     };
     return table;
+}
+
+const SettingDefinition& DefinitionOf(Setting setting) {
+    return SaverSettingDefinitions()[static_cast<size_t>(setting)];
 }
 
 const std::vector<SettingDefinition>& MachineSettingDefinitions() {

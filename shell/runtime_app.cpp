@@ -76,20 +76,9 @@ void RuntimeApp::LoadSaverSettings() {
     platform::SetDefaultMessageBoxCaption(appName);
 
     settings_ = std::make_unique<SaverSettings>(*options_.settingsStore, appName);
-    settings_->WriteInt(LoadString(IDS_SESSION_STATUS), 0);
+    settings_->WriteInt(Setting::SessionStatus, 0);
 
-    proxyStatus = settings_->ReadInt(LoadString(IDS_PROXY_STATUS), 1);
-    if (proxyStatus != 0) {
-        std::string address = settings_->ReadString(LoadString(IDS_PROXY_ADDRESS), "");
-        int32_t port = settings_->ReadInt(LoadString(IDS_PROXY_PORT), 0);
-        proxyHostPort = FormatText("%s:%d", address.c_str(), port);
-        AppLog("Proxy aktivan");
-        AppLog(proxyHostPort);
-    } else {
-        AppLog("Proxy neaktivan");
-    }
-
-    updateStatus = settings_->ReadInt(LoadString(IDS_UPDATE_STATUS), 0);
+    ReadConnectionSettings(*settings_, config_);
 }
 
 bool RuntimeApp::LoadSaverPayload() {
@@ -105,21 +94,9 @@ bool RuntimeApp::LoadSaverPayload() {
         return false;
     }
     programFile.Close();
-    playerType = payload.record.playerType;
-    alwaysCheck = payload.record.alwaysCheck;
-    intervalUnit = payload.record.intervalUnit;
-    intervalCount = payload.record.intervalCount;
-    refreshMinutes = payload.refreshMinutes;
-    siteUrl = payload.siteUrl;
-    sourceName = payload.record.sourceName;
-    username = payload.record.username;
-    password = payload.record.password;
-    settingsDisabled = payload.settingsDisabled;
-    siteUrlAtLoad = payload.siteUrlAtLoad;
     embeddedScenarioEnd_ = payload.payloadOffset;
-
-    ReadAuthentication();
-    saverName = ProgramSaverName(options_.programPath);
+    ReadPayloadConfig(payload, *settings_, config_);
+    config_.saverName = ProgramSaverName(options_.programPath);
     return true;
 }
 
@@ -159,7 +136,7 @@ bool RuntimeApp::InitInstance() {
     switch (mode_) {
         case SaverMode::Settings:
         case SaverMode::SettingsOwned:
-            if (settingsDisabled == 0) ShowSettingsDialog(mode_ == SaverMode::SettingsOwned);
+            if (config_.settingsDisabled == 0) ShowSettingsDialog(mode_ == SaverMode::SettingsOwned);
             return false;
         case SaverMode::Preview: return RunPreview();
         case SaverMode::FullScreen: return RunFullScreen();
@@ -167,18 +144,6 @@ bool RuntimeApp::InitInstance() {
         case SaverMode::Unknown: break;
     }
     return false;
-}
-
-void RuntimeApp::ReadAuthentication() {
-    useAuth = settings_->ReadInt(kUseAuthValue, useAuth);
-    if (useAuth != 0) {
-        username = settings_->ReadString(kUsernameValue, username);
-        password = settings_->ReadString(kPasswordValue, password);
-    } else {
-        // Without a stored choice, a payload that carries a user name means
-        // the site wants credentials.
-        useAuth = username.empty() ? 0 : 1;
-    }
 }
 
 bool RuntimeApp::RunPreview() {
@@ -206,10 +171,11 @@ bool RuntimeApp::RunFullScreen() {
     if (!RegisterWindowClass()) return false;
     windowClassName = kWindowClassName;
 
-    AppLog(FormatText("Player type:%d, Refresh intertval:%d, URL:%s", playerType, refreshMinutes, siteUrl.c_str()));
+    AppLog(FormatText("Player type:%d, Refresh intertval:%d, URL:%s", config_.playerType, config_.refreshMinutes,
+                      config_.siteUrl.c_str()));
     AppLog("Procitao podatke");
 
-    saverName = ProgramSaverName(options_.programPath);
+    const std::string& saverName = config_.saverName;
     // Temporary files of writes that a crash cut short.
     RemoveInterruptedWrites(options_.settingsStore->Root(), true);
     // The newest version whose scenario is known to load in full.
@@ -218,18 +184,17 @@ bool RuntimeApp::RunFullScreen() {
     std::string scenarioPath = ScenarioFileIn(playable, saverName);
     AppLog(scenarioPath);
 
-    const std::string& lastUpdateName = LoadString(IDS_LAST_UPDATE);
     int64_t now = platform::SystemClock().Now();
-    auto lastUpdate = static_cast<uint32_t>(settings_->ReadInt(lastUpdateName, 0));
+    auto lastUpdate = static_cast<uint32_t>(settings_->ReadInt(Setting::LastUpdate));
     if (lastUpdate == 0) {
-        settings_->WriteInt(lastUpdateName, static_cast<int32_t>(now));
+        settings_->WriteInt(Setting::LastUpdate, static_cast<int32_t>(now));
         lastUpdate = static_cast<uint32_t>(now);
     }
-    bool expired = (now - int64_t{lastUpdate}) / 60 >= refreshMinutes;
+    bool expired = (now - int64_t{lastUpdate}) / 60 >= config_.refreshMinutes;
     AppLog(expired ? "Istekao" : "Nije istekao");
 
     int decision = kDecisionEnd;
-    switch (playerType) {
+    switch (config_.playerType) {
         case PlayerBuiltIn: decision = DecidePlayerBuiltIn(scenarioPath, expired); break;
         case PlayerRemote: decision = DecidePlayerRemote(scenarioPath, expired); break;
         case PlayerClassic:
@@ -251,9 +216,10 @@ bool RuntimeApp::RunFullScreen() {
 }
 
 std::string RuntimeApp::ChoosePlayableVersion() {
+    const std::string saverName = config_.saverName;
     VersionFolders versions = ListVersions(saverName);
     RemoveInterruptedWrites(versions.Latest());
-    return FindPlayableVersion(versions, saverName, [this](const std::string& folder, bool marked) {
+    return FindPlayableVersion(versions, saverName, [this, &saverName](const std::string& folder, bool marked) {
         if (marked) return true;
         const std::string scenario = ScenarioFileIn(folder, saverName);
         // Checked without a dialog: a scenario that does not load is passed over.
@@ -275,7 +241,7 @@ std::string RuntimeApp::ChoosePlayableVersion() {
 
 int RuntimeApp::DecidePlayerBuiltIn(const std::string& scenarioPath, bool expired) {
     bool localPresent = FileExists(scenarioPath);
-    if (updateStatus == 0 && alwaysCheck != 0 && expired)
+    if (config_.updateStatus == 0 && config_.alwaysCheck != 0 && expired)
         return StartScenario(windowClassName, "", true);
     if (LoadScenario(scenarioPath, !localPresent)) return kDecisionLoaded;
     AppLog("Built-in plejer, greska pri ucitavanju zep, downloadujem...");
@@ -284,10 +250,10 @@ int RuntimeApp::DecidePlayerBuiltIn(const std::string& scenarioPath, bool expire
 
 int RuntimeApp::DecidePlayerRemote(const std::string& scenarioPath, bool expired) {
     AppLog("Klot plejer");
-    if (updateStatus != 0) {
+    if (config_.updateStatus != 0) {
         AppLog("Klot plejer:Do not update");
         ReportDownloadStatus(-100, "");
-    } else if (alwaysCheck != 0) {
+    } else if (config_.alwaysCheck != 0) {
         AppLog("Klot plejer:Always check");
         if (expired) {
             AppLog("Klot plejer:interval starting");
@@ -331,7 +297,7 @@ int RuntimeApp::ReloadScenario(const std::string& path, bool countsAsCheck) {
     nothingToPlay_ = false;
     AppLog("Scenario reload");
     if (countsAsCheck)
-        settings_->WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
+        settings_->WriteInt(Setting::LastUpdate, static_cast<int32_t>(platform::SystemClock().Now()));
     AppLog("Startuj scene tred");
     return StartSceneThread(false) ? 1 : 0;
 }
@@ -371,7 +337,7 @@ int RuntimeApp::LoadScenarioInto(Scenario& target, const std::string& path, bool
     }
     file.Close();
 
-    if (siteUrl != siteUrlAtLoad) settings_->WriteString(LoadString(IDS_REMOTE_SITE), siteUrl);
+    if (config_.siteUrl != config_.siteUrlAtLoad) settings_->WriteString(Setting::RemoteSite, config_.siteUrl);
     return result;
 }
 
@@ -400,7 +366,7 @@ bool RuntimeApp::CreateMainWindow(bool downloadAtStart) {
     // The whole virtual screen when the system reports monitors, else the primary screen.
     Rect bounds = display_->MonitorCount() > 0 ? display_->VirtualScreen() : display_->PrimaryScreen();
     if (display_->MonitorCount() <= 0) bounds = Rect::FromSize(0, 0, bounds.Width(), bounds.Height());
-    mainWindow_ = std::make_unique<SSWnd>(*this, downloadAtStart);
+    mainWindow_ = std::make_unique<SSWnd>(*this, *settings_, config_, downloadAtStart);
     if (!mainWindow_->Create(*display_, bounds)) {
         mainWindow_.reset();
         return false;
@@ -440,8 +406,8 @@ bool RuntimeApp::StartSceneThread(bool statusDisplay) {
             window.Draw([&status](platform::Surface& surface) { status.Draw(surface); });
         };
     }
-    options.showExitButtonBar = playerType == PlayerClassicExitButton;
-    options.timesFigure = settings_->ReadInt(kSaverTimesValue, 0);
+    options.showExitButtonBar = config_.playerType == PlayerClassicExitButton;
+    options.timesFigure = settings_->ReadInt(Setting::Times);
     sceneThread_ = std::make_unique<CSceneThread>(std::move(options));
     if (!sceneThread_->CreateThread(true)) {
         sceneThread_.reset();
@@ -537,6 +503,16 @@ RuntimeUpdateHost& RuntimeApp::Updates() {
 }
 
 void RuntimeApp::ReportDownloadStatus(int code, const std::string& text) { Status().ReportStatus(code, text); }
+
+bool RuntimeApp::ReloadUpdatedScenario(const std::string& path) { return StartScenario(windowClassName, path, false) == 1; }
+
+void RuntimeApp::CloseForNewerFormat() {
+    if (SSWnd* window = MainWindow()) window->CloseForNewerFormat();
+}
+
+void RuntimeApp::RequestDownloadAtStart() {
+    if (SSWnd* window = MainWindow()) window->SetDownloadAtStart(true);
+}
 
 void RuntimeApp::EndSaverThreads() {
     // The download thread goes first: it may be reloading the scenario,

@@ -13,7 +13,10 @@
 #include "platform/archive.h"
 #include "platform/settings_store.h"
 #include "shell/command_line.h"
+#include "shell/saver_window_host.h"
+#include "shell/updated_application.h"
 #include "saver/program_file.h"
+#include "saver/saver_config.h"
 #include "saver/saver_settings.h"
 
 namespace korv::platform {
@@ -32,7 +35,7 @@ class SSWnd;
 
 inline constexpr const char* kWindowClassName = "VEL_Runtime_Engine";
 
-class RuntimeApp {
+class RuntimeApp : public SaverWindowHost, public UpdatedApplication {
 public:
     struct Options {
         std::vector<std::string> arguments;  // without the program name
@@ -41,7 +44,7 @@ public:
     };
 
     explicit RuntimeApp(Options options);
-    virtual ~RuntimeApp();
+    ~RuntimeApp() override;
     RuntimeApp(const RuntimeApp&) = delete;
     RuntimeApp& operator=(const RuntimeApp&) = delete;
 
@@ -64,34 +67,43 @@ public:
     // Plays the scenario at `path` in the running window in place of what
     // plays; the time of the check is stored when `countsAsCheck`. Returns 1
     // on success, 0 (and what played plays on) on failure.
-    int ReloadScenario(const std::string& path, bool countsAsCheck);
+    int ReloadScenario(const std::string& path, bool countsAsCheck) override;
     // Replaces the global scenario with the one in `path`, or with the one
     // embedded in the program file when `fromBody`. Non-zero on success.
     int LoadScenario(const std::string& path, bool fromBody);
-    int LoadScenarioInto(Scenario& target, const std::string& path, bool fromBody);
+    int LoadScenarioInto(Scenario& target, const std::string& path, bool fromBody) override;
 
     SaverMode Mode() const { return mode_; }
-    SaverSettings& Settings() { return *settings_; }
+    SaverSettings& Settings() override { return *settings_; }
+    // The configuration start-up read; a move to another site and the
+    // server's interval change it (through the update host, under its lock).
+    SaverConfig& Config() override { return config_; }
+    const SaverConfig& Config() const { return config_; }
     // Runs the main thread's event loop until the saver window ends it.
     int RunMessageLoop();
 
     // Services for the saver window.
-    int OsVersion() const { return OsVersionCode(); }
-    // Measures the machine's speed for this window unless the stored figure
-    // belongs to this machine.
-    void CalibrateSpeedForWindow();
+    int OsVersion() const override { return OsVersionCode(); }
+    void CalibrateSpeedForWindow() override;
+    void SetExitUrl(const std::string& url) override { exitUrl = url; }
     void StopSceneThreadNow() { StopSceneThread(); }
     // The window is going away: stops the scene thread, and the download
     // thread for good, each within a bounded wait, and takes down the
     // message boxes that are up. A thread that does not end in time is left
     // running, and the program must then end at once (MustEndAtOnce).
-    void EndSaverThreads();
+    void EndSaverThreads() override;
     // Whether a thread was left running at the end: the program ends after
     // the essential clean-up, without destroying what that thread uses.
     bool MustEndAtOnce() const { return strayThreads_; }
     // The update timer: starts an update when the interval has passed or
     // the window asks for one at once.
-    void OnUpdateTimer(SSWnd& window);
+    void OnUpdateTimer(SSWnd& window) override;
+
+    // Services for the update host.
+    bool ReloadUpdatedScenario(const std::string& path) override;
+    void CloseForNewerFormat() override;
+    void RequestDownloadAtStart() override;
+
     // The status screen of a saver that downloads its first content.
     DownloadStatus& Status();
     RuntimeUpdateHost& Updates();
@@ -99,36 +111,18 @@ public:
     // The stored scenario that plays (empty for the embedded one or none).
     // Written at start-up and by reloads, both before or on the download
     // thread that reads it.
-    const std::string& PlayingScenarioPath() const { return playingScenarioPath_; }
+    const std::string& PlayingScenarioPath() const override { return playingScenarioPath_; }
     // Whether the window shows the status screen: no scenario plays yet.
-    bool NothingToPlay() const { return nothingToPlay_; }
+    bool NothingToPlay() const override { return nothingToPlay_; }
     CSceneThread* SceneThread() { return sceneThread_.get(); }
 
     // Members in the order start-up fills them.
     std::string desktopBitmapPath;
     std::string wallpaperBitmapPath;
     std::string appName;
-    int32_t proxyStatus = 0;
-    std::string proxyHostPort;
-    int32_t updateStatus = 0;
-    // Payload fields.
-    int32_t playerType = 0;
-    int32_t alwaysCheck = 0;
-    int32_t intervalUnit = 0;
-    int32_t intervalCount = 0;
-    int32_t refreshMinutes = 0;
-    std::string siteUrl;
-    std::string sourceName;
-    std::string username;
-    std::string password;
-    uint8_t settingsDisabled = 0;
-    std::string siteUrlAtLoad;
-    int32_t useAuth = 0;
     std::string windowClassName;
-    std::string saverName;
     std::atomic<uint32_t> speedCalibration{0};
     std::string exitUrl;
-    bool firstUpdate = true;
 
 protected:
     // Services of parts that plug in here; each default takes the failure
@@ -168,7 +162,6 @@ private:
     std::string ChoosePlayableVersion();
     bool RunPreview();
     void RunChangePassword();
-    void ReadAuthentication();
     void OpenExitUrl();
 
     void RemoveTemporaryPictures();
@@ -195,6 +188,7 @@ private:
     std::atomic<bool> nothingToPlay_{false};
     int64_t lastTimerDownload_ = 0;
     std::unique_ptr<SaverSettings> settings_;
+    SaverConfig config_;
     std::unique_ptr<DownloadStatus> downloadStatus_;
     std::unique_ptr<RuntimeUpdateHost> updateHost_;
     std::unique_ptr<DownloadControl> downloadControl_;

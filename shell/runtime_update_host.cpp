@@ -2,39 +2,28 @@
 
 #include "scenario/scenario.h"
 #include "shell/download_status.h"
-#include "shell/runtime_app.h"
-#include "shell/saver_window.h"
 
 namespace korv {
 
-UpdateSite RuntimeUpdateHost::Site() {
+SaverConfig RuntimeUpdateHost::Config() {
     std::lock_guard lock(mutex_);
-    UpdateSite site;
-    site.siteUrl = app_.siteUrl;
-    site.sourceName = app_.sourceName;
-    site.saverName = app_.saverName;
-    site.useAuth = app_.useAuth != 0;
-    site.username = app_.username;
-    site.password = app_.password;
-    site.proxyStatus = app_.proxyStatus;
-    site.proxyHostPort = app_.proxyHostPort;
-    return site;
+    return app_.Config();
 }
 
 void RuntimeUpdateHost::MoveToSite(const std::string& siteUrl, const std::string& sourceName) {
     std::lock_guard lock(mutex_);
-    app_.siteUrl = siteUrl;
-    app_.sourceName = sourceName;
+    app_.Config().siteUrl = siteUrl;
+    app_.Config().sourceName = sourceName;
 }
 
 void RuntimeUpdateHost::SetRefreshMinutes(int32_t minutes) {
     std::lock_guard lock(mutex_);
-    app_.refreshMinutes = minutes;
+    app_.Config().refreshMinutes = minutes;
 }
 
 int32_t RuntimeUpdateHost::RefreshMinutes() {
     std::lock_guard lock(mutex_);
-    return app_.refreshMinutes;
+    return app_.Config().refreshMinutes;
 }
 
 SaverSettings& RuntimeUpdateHost::Settings() { return app_.Settings(); }
@@ -44,7 +33,7 @@ DownloadProgress& RuntimeUpdateHost::Progress() { return status_.Progress(); }
 void RuntimeUpdateHost::ReportStatus(int code, const std::string& text) { status_.ReportStatus(code, text); }
 
 bool RuntimeUpdateHost::ReloadScenario(const std::string& path) {
-    return app_.StartScenario(app_.windowClassName, path, false) == 1;
+    return app_.ReloadUpdatedScenario(path);
 }
 
 bool RuntimeUpdateHost::NothingPlays() { return app_.NothingToPlay(); }
@@ -58,24 +47,18 @@ bool RuntimeUpdateHost::ScenarioLoads(const std::string& path) {
 
 std::string RuntimeUpdateHost::PlayingScenario() { return app_.PlayingScenarioPath(); }
 
-void RuntimeUpdateHost::CloseForNewerFormat() {
-    if (SSWnd* window = app_.MainWindow()) window->CloseForNewerFormat();
-}
+void RuntimeUpdateHost::CloseForNewerFormat() { app_.CloseForNewerFormat(); }
 
-void RuntimeUpdateHost::RequestDownloadAtStart() {
-    if (SSWnd* window = app_.MainWindow()) window->SetDownloadAtStart(true);
-}
+void RuntimeUpdateHost::RequestDownloadAtStart() { app_.RequestDownloadAtStart(); }
 
 bool RuntimeUpdateHost::FirstUpdate() {
     std::lock_guard lock(mutex_);
-    return app_.firstUpdate;
+    return firstUpdate_;
 }
 
 void RuntimeUpdateHost::ClearFirstUpdate() {
     std::lock_guard lock(mutex_);
-    app_.firstUpdate = false;
+    firstUpdate_ = false;
 }
-
-bool RuntimeUpdateHost::AlwaysCheck() { return app_.alwaysCheck != 0; }
 
 }  // namespace korv

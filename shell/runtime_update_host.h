@@ -1,24 +1,23 @@
 #pragma once
 // What the update process sees of the running application: the saver's
-// site, credentials and settings, the status screen, the reload of the
-// scenario and the saver window's notices. The site and interval are
-// written by the download thread and read by the window's thread, so they
-// pass through a lock.
+// settings, the status screen, the reload of the scenario and the saver
+// window's notices; and the current configuration that each update starts
+// from. The site and interval are written by the download thread and read by
+// the window's thread, so they pass through a lock.
 
 #include <mutex>
 
+#include "shell/updated_application.h"
 #include "update/update_job.h"
 
 namespace korv {
 
 class DownloadStatus;
-class RuntimeApp;
 
 class RuntimeUpdateHost : public UpdateHost {
 public:
-    RuntimeUpdateHost(RuntimeApp& app, DownloadStatus& status) : app_(app), status_(status) {}
+    RuntimeUpdateHost(UpdatedApplication& app, DownloadStatus& status) : app_(app), status_(status) {}
 
-    UpdateSite Site() override;
     void MoveToSite(const std::string& siteUrl, const std::string& sourceName) override;
     void SetRefreshMinutes(int32_t minutes) override;
     SaverSettings& Settings() override;
@@ -31,16 +30,18 @@ public:
     void RequestDownloadAtStart() override;
     bool FirstUpdate() override;
     void ClearFirstUpdate() override;
-    bool AlwaysCheck() override;
     bool NothingPlays() override;
     bool PlayStoredScenario(const std::string& path) override;
 
     int32_t RefreshMinutes();
+    // The configuration as it stands now: what the next update works with.
+    SaverConfig Config();
 
 private:
-    RuntimeApp& app_;
+    UpdatedApplication& app_;
     DownloadStatus& status_;
     std::mutex mutex_;
+    bool firstUpdate_ = true;  // guarded by mutex_
 };
 
 }  // namespace korv

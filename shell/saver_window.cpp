@@ -9,7 +9,6 @@
 #include "resources/string_table.h"
 #include "saver/log.h"
 #include "saver/program_file.h"
-#include "shell/runtime_app.h"
 #include "shell/system_metrics.h"
 
 namespace korv {
@@ -37,7 +36,8 @@ private:
     SSWnd& owner_;
 };
 
-SSWnd::SSWnd(RuntimeApp& app, bool downloadAtStart) : app_(app), downloadAtStart_(downloadAtStart) {}
+SSWnd::SSWnd(SaverWindowHost& host, SaverSettings& settings, SaverConfig config, bool downloadAtStart)
+    : host_(host), settings_(settings), config_(std::move(config)), downloadAtStart_(downloadAtStart) {}
 
 SSWnd::~SSWnd() {
     if (display_) display_->Loop().Forget(this);
@@ -49,19 +49,19 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
     window_ = display.CreateTopWindow(bounds, this);
     if (!window_) return false;
 
-    if (app_.playerType != PlayerClassicExitButton) {
+    if (config_.playerType != PlayerClassicExitButton) {
         window_->SetCursorShape(platform::CursorShape::Blank);
         window_->SetCursorVisible(false);
     }
     window_->MoveCursor({0, 0});
-    app_.CalibrateSpeedForWindow();
+    host_.CalibrateSpeedForWindow();
     // The window answers input while the machine is measured: an exit input
     // may already have ended it.
     if (destroyed_) return false;
     platform::SetScreenSaverRunning(true);
-    mute_ = app_.Settings().ReadInt(LoadString(IDS_MUTE), 0) != 0;
+    mute_ = settings_.ReadInt(Setting::Mute) != 0;
 
-    if (app_.playerType == PlayerClassicExitButton) {
+    if (config_.playerType == PlayerClassicExitButton) {
         exitButtonBar_ = std::make_unique<ExitButtonBar>(*this);
         Rect bar = Rect::FromSize(bounds.Width() - kExitBarWidth, 0, kExitBarWidth, kExitBarHeight);
         exitButtonBar_->child = window_->CreateChild(bar, exitButtonBar_.get());
@@ -70,7 +70,7 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
             exitButtonBar_->child->SetVisible(false);
         }
     }
-    if (app_.playerType == PlayerBuiltIn || app_.playerType == PlayerRemote)
+    if (config_.playerType == PlayerBuiltIn || config_.playerType == PlayerRemote)
         display.Loop().SetTimer(this, kUpdateTimerId, kUpdateTimerPeriodMs);
     return true;
 }
@@ -130,14 +130,14 @@ void SSWnd::CloseForNewerFormat() {
 }
 
 bool SSWnd::ApplyExitRule(ExitEvent event) {
-    if (app_.playerType == PlayerClassicExitButton) {
+    if (config_.playerType == PlayerClassicExitButton) {
         if (event != KeyDownEvent) return false;
         PostClose();
         return true;
     }
-    static const int kSettingOf[] = {IDS_MOUSE_MOVE, IDS_BUTTON_DOWN, IDS_DOUBLE_CLICK, IDS_KEY_DOWN};
-    const SaverSettings& settings = app_.Settings();
-    if (settings.ReadInt(LoadString(IDS_STANDARD), 1) == 1 || settings.ReadInt(LoadString(kSettingOf[event]), 0) == 1) {
+    static const Setting kSettingOf[] = {Setting::MouseMove, Setting::ButtonDown, Setting::DoubleClick,
+                                         Setting::KeyDown};
+    if (settings_.ReadInt(Setting::Standard) == 1 || settings_.ReadInt(kSettingOf[event]) == 1) {
         PostClose();
         return true;
     }
@@ -163,10 +163,10 @@ void SSWnd::OnKeyDown(int vk) {
         bool enter = vk == platform::VkReturn, f12 = vk == platform::VkF12, space = vk == platform::VkSpace;
         bool takesLink = (linkKey_ == LinkEnter && enter) || (linkKey_ == LinkF12 && f12) ||
                          (linkKey_ == LinkSpace && space) || (linkKey_ == LinkAnyOfThree && (enter || f12 || space));
-        if (takesLink) app_.exitUrl = linkUrl_;
+        if (takesLink) host_.SetExitUrl(linkUrl_);
     }
     if (ApplyExitRule(KeyDownEvent)) return;
-    if (vk == platform::VkEscape && app_.Settings().ReadInt(LoadString(IDS_ESCAPE), 0) == 1) PostClose();
+    if (vk == platform::VkEscape && settings_.ReadInt(Setting::Escape) == 1) PostClose();
 }
 
 void SSWnd::OnSystemKeyDown(int vk) {
@@ -176,7 +176,7 @@ void SSWnd::OnSystemKeyDown(int vk) {
 
 bool SSWnd::PasswordVerified() {
     // Systems from Windows 2000 on check the password themselves.
-    if (app_.OsVersion() > 3) return true;
+    if (host_.OsVersion() > 3) return true;
     auto library = platform::LoadPasswordVerifyLibrary();
     if (!library) {
         platform::ShowMessageBox("Unable to load PASSWORD.CPL. Aborting");
@@ -191,7 +191,7 @@ bool SSWnd::PasswordVerified() {
 
 void SSWnd::OnCloseRequest() {
     if (destroyed_) return;
-    platform::SettingsStore& store = app_.Settings().Store();
+    platform::SettingsStore& store = settings_.Store();
     uint32_t usePassword = store.ReadNumber(kDesktopKey, "ScreenSaveUsePassword").value_or(0);
     if (usePassword == 0) {
         // Stored as text by some desktops: "1" or "0".
@@ -213,7 +213,7 @@ void SSWnd::RestartUpdateTimer() {
 }
 
 void SSWnd::OnTimer(uint32_t id) {
-    if (id == kUpdateTimerId) app_.OnUpdateTimer(*this);
+    if (id == kUpdateTimerId) host_.OnUpdateTimer(*this);
 }
 
 void SSWnd::OnMessage(uint32_t id, uintptr_t, intptr_t) {
@@ -225,7 +225,7 @@ void SSWnd::Destroy() {
     if (destroyed_) return;
     destroyed_ = true;
     // Every wait here is bounded: the saver ends promptly whatever runs.
-    app_.EndSaverThreads();
+    host_.EndSaverThreads();
     // Shown after the other boxes went: this one is left to the user.
     if (newerFormat_) platform::ShowMessageBox(LoadString(IDS_NEWER_FORMAT));
     AppLog("SSWnd destroyed");

@@ -11,11 +11,12 @@
 #include <string>
 
 #include "platform/display.h"
+#include "saver/saver_config.h"
+#include "saver/saver_settings.h"
 #include "scenario/scene_context.h"
+#include "shell/saver_window_host.h"
 
 namespace korv {
-
-class RuntimeApp;
 
 inline constexpr uint32_t kUpdateTimerId = 21000;
 inline constexpr uint32_t kUpdateTimerPeriodMs = 5000;
@@ -25,7 +26,9 @@ enum LinkKey : int32_t { LinkNone = -1, LinkEnter = 0, LinkF12 = 1, LinkSpace = 
 
 class SSWnd : public platform::WindowHandler, public SceneWindow {
 public:
-    SSWnd(RuntimeApp& app, bool downloadAtStart);
+    // `settings` hold the exit rules and the mute switch, read as they stand
+    // when each is needed.
+    SSWnd(SaverWindowHost& host, SaverSettings& settings, SaverConfig config, bool downloadAtStart);
     ~SSWnd() override;
 
     // Creates the window over `bounds` and runs the creation steps.
@@ -75,7 +78,9 @@ private:
     bool PasswordVerified();
     void PaintExitButton(platform::Surface& surface);
 
-    RuntimeApp& app_;
+    SaverWindowHost& host_;
+    SaverSettings& settings_;
+    const SaverConfig config_;
     platform::Display* display_ = nullptr;
     std::unique_ptr<platform::Window> window_;
     std::unique_ptr<ExitButtonBar> exitButtonBar_;

@@ -3,7 +3,6 @@
 // window asks for an update at once), has the download control start one.
 
 #include "platform/clock.h"
-#include "resources/string_table.h"
 #include "saver/log.h"
 #include "shell/runtime_app.h"
 #include "shell/runtime_update_host.h"
@@ -21,18 +20,17 @@ constexpr int64_t kEmptySaverRetrySeconds = 5 * 60;
 
 void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     AppLog("tajmer");
-    if (updateStatus != 0) {
+    if (config_.updateStatus != 0) {
         AppLog("Do not update ss, skipping update");
         return;
     }
-    if (playerType != PlayerBuiltIn && playerType != PlayerRemote) return;
+    if (config_.playerType != PlayerBuiltIn && config_.playerType != PlayerRemote) return;
     if (!downloadControl_) downloadControl_ = std::make_unique<DownloadControl>();
     RuntimeUpdateHost& host = Updates();
 
     const int64_t now = platform::SystemClock().Now();
     AppLog("--------------------------------------------");
     AppLog("Tajmer je okinuo u: " + platform::LocalClockText(now));
-    const std::string lastUpdateName = LoadString(IDS_LAST_UPDATE);
     // A saver with nothing to play keeps trying while its status screen
     // shows why the last update failed, whatever "SessionStatus" says: one
     // failure at start (no network yet) must not leave it blank until the
@@ -41,21 +39,22 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
         AppLog("Nothing to play yet, trying the update again");
         downloadControl_->StopDownload(true);
         lastTimerDownload_ = now;
-        downloadControl_->StartDownload(host, true);
+        downloadControl_->StartDownload(host, host.Config(), true);
         return;
     }
     if (window.DownloadAtStart()) {
         window.SetDownloadAtStart(false);
         window.RestartUpdateTimer();
-        if (Settings().ReadInt(lastUpdateName, 0) == 0) Settings().WriteInt(lastUpdateName, static_cast<int32_t>(now));
+        if (Settings().ReadInt(Setting::LastUpdate) == 0)
+            Settings().WriteInt(Setting::LastUpdate, static_cast<int32_t>(now));
         AppLog("Download wrapper starting download");
         downloadControl_->StopDownload(false);
         lastTimerDownload_ = now;
-        downloadControl_->StartDownload(host);
+        downloadControl_->StartDownload(host, host.Config());
         return;
     }
     // LastUpdate is stored as a 32-bit count of seconds.
-    const int64_t lastUpdate = static_cast<uint32_t>(Settings().ReadInt(lastUpdateName, 0));
+    const int64_t lastUpdate = static_cast<uint32_t>(Settings().ReadInt(Setting::LastUpdate));
     const int64_t elapsed = (now - lastUpdate) / 60;
     AppLog("Vreme proteklo od poslednjeg starta u minutima je " + std::to_string(elapsed));
     if (elapsed < host.RefreshMinutes()) {
@@ -65,7 +64,7 @@ void RuntimeApp::OnUpdateTimer(SSWnd& window) {
     downloadControl_->StopDownload(false);
     AppLog("Download wrapper starting download");
     if (!downloadControl_->Busy()) lastTimerDownload_ = now;
-    downloadControl_->StartDownload(host);
+    downloadControl_->StartDownload(host, host.Config());
 }
 
 }  // namespace korv

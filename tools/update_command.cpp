@@ -64,11 +64,11 @@ int RunUpdate(const std::vector<std::string>& arguments, std::ostream& out) {
     if (!app.LoadSaverPayload()) throw ToolError(saver + " is not a built saver");
 
     DownloadStatus status({1024, 768});
-    std::string playable = PlayableVersionFolder(app.saverName);
-    ToolUpdateHost host(app, status, ScenarioFileIn(playable, app.saverName));
+    std::string playable = PlayableVersionFolder(app.Config().saverName);
+    ToolUpdateHost host(app, status, ScenarioFileIn(playable, app.Config().saverName));
     platform::Event stop(false), idle(false);
-    UpdateOutcome outcome = RunDownloadThreadBody(host, stop, idle);
-    playable = PlayableVersionFolder(app.saverName);
+    UpdateOutcome outcome = RunDownloadThreadBody(host, app.Config(), stop, idle);
+    playable = PlayableVersionFolder(app.Config().saverName);
     if (outcome.ok && playable.empty()) {
         outcome = UpdateOutcome();
         outcome.step = StepCompile;

@@ -1,14 +1,14 @@
 #include "update/download_control.h"
 
 #include "platform/message_box.h"
-#include "resources/string_table.h"
 #include "saver/log.h"
 #include "saver/saver_settings.h"
 
 namespace korv {
 
-CDownloadThread::CDownloadThread(UpdateHost& host, const platform::Event& stop, platform::Event& idle)
-    : host_(host), stop_(stop), idle_(idle) {}
+CDownloadThread::CDownloadThread(UpdateHost& host, SaverConfig config, const platform::Event& stop,
+                                 platform::Event& idle)
+    : host_(host), config_(std::move(config)), stop_(stop), idle_(idle) {}
 
 CDownloadThread::~CDownloadThread() { Join(); }
 
@@ -19,7 +19,7 @@ bool CDownloadThread::InitInstance() {
         AppLog(message.text);
         host_.ReportStatus(StatusUpdateFailed, message.text);
     });
-    outcome_ = RunDownloadThreadBody(host_, stop_, idle_);
+    outcome_ = RunDownloadThreadBody(host_, config_, stop_, idle_);
     return false;  // no message loop: the thread ends with the update
 }
 
@@ -29,8 +29,8 @@ DownloadControl::DownloadControl() = default;
 // events and the host it uses.
 DownloadControl::~DownloadControl() { StopDownload(true); }
 
-void DownloadControl::StartDownload(UpdateHost& host, bool despiteSessionStatus) {
-    if (!despiteSessionStatus && host.Settings().ReadInt(LoadString(IDS_SESSION_STATUS), 0) == 1) return;
+void DownloadControl::StartDownload(UpdateHost& host, const SaverConfig& config, bool despiteSessionStatus) {
+    if (!despiteSessionStatus && host.Settings().ReadInt(Setting::SessionStatus) == 1) return;
     if (!idle_.IsSet()) {
         AppLog("Tread vec radi, preskacem izvrsenje komande");
         return;
@@ -42,7 +42,7 @@ void DownloadControl::StartDownload(UpdateHost& host, bool despiteSessionStatus)
     }
     stop_.Reset();
     idle_.Reset();
-    thread_ = std::make_unique<CDownloadThread>(host, stop_, idle_);
+    thread_ = std::make_unique<CDownloadThread>(host, config, stop_, idle_);
     if (!thread_->CreateThread(false)) {
         thread_.reset();
         idle_.Set();

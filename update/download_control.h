@@ -15,7 +15,7 @@ namespace korv {
 // One update on its own thread; ends when the update does.
 class CDownloadThread : public platform::Thread {
 public:
-    CDownloadThread(UpdateHost& host, const platform::Event& stop, platform::Event& idle);
+    CDownloadThread(UpdateHost& host, SaverConfig config, const platform::Event& stop, platform::Event& idle);
     ~CDownloadThread() override;
     const UpdateOutcome& Outcome() const { return outcome_; }
 
@@ -24,6 +24,7 @@ protected:
 
 private:
     UpdateHost& host_;
+    SaverConfig config_;
     const platform::Event& stop_;
     platform::Event& idle_;
     UpdateOutcome outcome_;
@@ -36,10 +37,10 @@ public:
     DownloadControl(const DownloadControl&) = delete;
     DownloadControl& operator=(const DownloadControl&) = delete;
 
-    // Starts one update for `host` unless "SessionStatus" is 1 (and
-    // `despiteSessionStatus` is not set), an update is running or a finished
-    // thread was not reaped yet.
-    void StartDownload(UpdateHost& host, bool despiteSessionStatus = false);
+    // Starts one update of the saver `config` describes, for `host`, unless
+    // "SessionStatus" is 1 (and `despiteSessionStatus` is not set), an update
+    // is running or a finished thread was not reaped yet.
+    void StartDownload(UpdateHost& host, const SaverConfig& config, bool despiteSessionStatus = false);
     // Reaps a thread that finished well; with `force`, also stops a running
     // or failed one and waits for it to end, at most `waitMs`. False when the
     // thread is still running then: it stays held (with the events it uses)

@@ -5,6 +5,7 @@
 #include <climits>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "platform/atomic_file.h"
@@ -61,6 +62,30 @@ void AppendBody(std::string& out, const char* data, size_t size, BodyReading rea
         out.append(data, lineEnd);
         data = lineEnd == end ? end : lineEnd + 1;
     }
+}
+
+// Whether a failed attempt's certificate check is to be logged.
+enum class RetryLog { Quiet, Logged };
+
+// Performs `request`, and once more without checking the peer when the
+// server's certificate comes from an unknown authority. `startAttempt` runs
+// before each attempt, to drop what a failed one left.
+platform::HttpResponse PerformAcceptingUnknownAuthority(platform::HttpRequest& request,
+                                                        const platform::HttpHandlers& handlers = {},
+                                                        const std::function<void()>& startAttempt = {},
+                                                        RetryLog log = RetryLog::Quiet) {
+    platform::HttpResponse response;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (startAttempt) startAttempt();
+        response = platform::PerformHttpRequest(request, handlers);
+        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
+        if (log == RetryLog::Logged) {
+            AppLog("Internet error: Certificate authority unknown");
+            AppLog("Turn off CA reckognizing");
+        }
+        request.verifyPeer = false;
+    }
+    return response;
 }
 
 // The received body on its way to disk: a temporary file beside the target,
@@ -144,20 +169,7 @@ bool SameRemoteTime(int64_t remoteTime, int64_t localTime) {
     return remoteTime == localTime;
 }
 
-void Downloader::SetCredentials(bool useAuth, std::string userName, std::string password) {
-    useAuth_ = useAuth;
-    userName_ = std::move(userName);
-    password_ = std::move(password);
-}
-
-void Downloader::SetProxy(int mode, std::string hostPort) {
-    proxyMode_ = mode;
-    proxyHostPort_ = std::move(hostPort);
-}
-
-void Downloader::SetSiteUrl(std::string siteUrl) { siteUrl_ = std::move(siteUrl); }
-
-void Downloader::SetTargetFolder(std::string folder) { targetFolder_ = std::move(folder); }
+Downloader::Downloader(FetchOptions options) : options_(std::move(options)) {}
 
 void Downloader::SetMode(DownloadMode mode) {
     mode_ = mode;
@@ -167,12 +179,7 @@ void Downloader::SetMode(DownloadMode mode) {
         progress_ = false;
 }
 
-void Downloader::SetBodyLimit(uint64_t bytes) { bodyLimit_ = std::min(bytes, platform::kHttpMaxBodyBytes); }
-
-void Downloader::SetTimeouts(int connectSeconds, int lowSpeedSeconds) {
-    connectTimeoutSeconds_ = connectSeconds;
-    lowSpeedSeconds_ = lowSpeedSeconds;
-}
+uint64_t Downloader::BodyLimit() const { return std::min(options_.bodyLimit, platform::kHttpMaxBodyBytes); }
 
 std::string Downloader::NormalizeUrl(const std::string& url) {
     secure_ = StartsWithNoCase(url, "https://");
@@ -180,17 +187,17 @@ std::string Downloader::NormalizeUrl(const std::string& url) {
 }
 
 bool Downloader::InSite(const std::string& urlArgument) const {
-    if (siteUrl_.empty() || urlArgument.compare(0, siteUrl_.size(), siteUrl_) != 0) return false;
+    if (options_.siteUrl.empty() || urlArgument.compare(0, options_.siteUrl.size(), options_.siteUrl) != 0) return false;
     // The site URL must end where a path segment ends, so that a site
     // "http://host" does not vouch for "http://host.example.org" nor a site
     // "http://host/a" for "http://host/ab".
-    if (urlArgument.size() == siteUrl_.size() || siteUrl_.back() == '/') return true;
-    char next = urlArgument[siteUrl_.size()];
+    if (urlArgument.size() == options_.siteUrl.size() || options_.siteUrl.back() == '/') return true;
+    char next = urlArgument[options_.siteUrl.size()];
     return next == '/' || next == '?' || next == '#';
 }
 
 std::string Downloader::ProxyLogText() const {
-    switch (proxyMode_) {
+    switch (options_.proxyMode) {
         case 1: return "Use IE proxy settings";
         case 2: return "Use KORV proxy settings";
         default: return "No proxy selected";
@@ -203,27 +210,27 @@ platform::HttpRequest Downloader::MakeRequest(const std::string& url, const std:
     request.headers.push_back(std::string("User-Agent: ") + kUserAgent);
     // A proxy's cache must not answer for the server.
     request.headers.push_back("Cache-Control: no-cache");
-    if (useAuth_ && InSite(urlArgument))
-        request.headers.push_back("Authorization: Basic " + EncodeBase64Line(userName_ + ":" + password_));
-    switch (proxyMode_) {
+    if (options_.useAuth && InSite(urlArgument))
+        request.headers.push_back("Authorization: Basic " + EncodeBase64Line(options_.userName + ":" + options_.password));
+    switch (options_.proxyMode) {
         case 1: request.proxyMode = platform::HttpProxyMode::System; break;
         case 2:
             request.proxyMode = platform::HttpProxyMode::Explicit;
-            request.proxyHostPort = proxyHostPort_;
+            request.proxyHostPort = options_.proxyHostPort;
             break;
         default: request.proxyMode = platform::HttpProxyMode::None; break;
     }
-    request.connectTimeoutSeconds = connectTimeoutSeconds_;
-    request.lowSpeedSeconds = lowSpeedSeconds_;
-    request.maxBodyBytes = bodyLimit_;
-    request.maxUnannouncedBodyBytes = std::min(unannouncedLimit_.value_or(bodyLimit_), bodyLimit_);
-    request.stop = stop_;
+    request.connectTimeoutSeconds = options_.connectTimeoutSeconds;
+    request.lowSpeedSeconds = options_.lowSpeedSeconds;
+    request.maxBodyBytes = BodyLimit();
+    request.maxUnannouncedBodyBytes = std::min(options_.unannouncedBodyLimit.value_or(BodyLimit()), BodyLimit());
+    request.stop = options_.stop;
     return request;
 }
 
 void Downloader::Fetch(const std::string& name, const std::string& url, bool failOnStatus) {
     std::string fullUrl =
-        mode_ == DownloadMode::ScriptPage ? NormalizeUrl(siteUrl_) + "/" + name : NormalizeUrl(url);
+        mode_ == DownloadMode::ScriptPage ? NormalizeUrl(options_.siteUrl) + "/" + name : NormalizeUrl(url);
     platform::HttpRequest request = MakeRequest(fullUrl, url);
 
     AppLog("\nDownload proc - start");
@@ -236,11 +243,11 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
     // Without a target folder (the store's folders could not be made)
     // nothing is written, least of all beside the working directory.
     std::string target;
-    if (!targetFolder_.empty()) {
+    if (!options_.targetFolder.empty()) {
         if (mode_ == DownloadMode::ScriptPage)
-            target = platform::JoinPath(targetFolder_, kScriptPageFileName);
+            target = platform::JoinPath(options_.targetFolder, kScriptPageFileName);
         else if (static_cast<int>(mode_) >= 1 && static_cast<int>(mode_) <= 4 && IsPlainFileName(name))
-            target = platform::JoinPath(targetFolder_, name);
+            target = platform::JoinPath(options_.targetFolder, name);
     }
 
     std::optional<PartFile> part;
@@ -252,38 +259,35 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
     platform::HttpHandlers handlers;
     handlers.onResponse = [&](const platform::HttpResponse& head) {
         if (head.status != 200) return false;  // the body of another answer is of no use
-        if (progress_ && counters_ && head.contentLength) counters_->objectSize = ClampToInt(*head.contentLength);
+        if (progress_ && options_.progressCounters && head.contentLength) options_.progressCounters->objectSize = ClampToInt(*head.contentLength);
         AppLog(FormatText("Status Code is %d", head.status));
         stamp = head.lastModified;
         return true;
     };
     handlers.onBody = [&](const char* data, size_t size) {
-        if (stop_ && stop_->IsSet()) {
+        if (options_.stop && options_.stop->IsSet()) {
             stoppedByEvent = true;
             return false;
         }
         chunkText.clear();
         AppendBody(chunkText, data, size, reading);
         bodyLength += chunkText.size();
-        if (progress_ && counters_) counters_->bytesReceived = ClampToInt(bodyLength);
+        if (progress_ && options_.progressCounters) options_.progressCounters->bytesReceived = ClampToInt(bodyLength);
         // A body that cannot be stored is not worth receiving.
         return target.empty() || part->Append(chunkText);
     };
 
-    platform::HttpResponse response;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        part.reset();
-        if (!target.empty()) part.emplace(target);
-        stamp.reset();
-        bodyLength = 0;
-        response = platform::PerformHttpRequest(request, handlers);
-        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
-        AppLog("Internet error: Certificate authority unknown");
-        AppLog("Turn off CA reckognizing");
-        request.verifyPeer = false;
-    }
+    const platform::HttpResponse response = PerformAcceptingUnknownAuthority(
+        request, handlers,
+        [&] {
+            part.reset();
+            if (!target.empty()) part.emplace(target);
+            stamp.reset();
+            bodyLength = 0;
+        },
+        RetryLog::Logged);
 
-    if (response.error == platform::HttpError::Cancelled && (stoppedByEvent || (stop_ && stop_->IsSet())))
+    if (response.error == platform::HttpError::Cancelled && (stoppedByEvent || (options_.stop && options_.stop->IsSet())))
         throw CDownloadException(CDownloadException::kStopped, 200, response.message);
     bool writeFailed = response.error == platform::HttpError::Cancelled;  // the body was refused
     if (response.error != platform::HttpError::None && !writeFailed) {
@@ -293,7 +297,7 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
     }
 
     if (response.status != 200 && failOnStatus) {
-        if (statusReport_) statusReport_(response.status, ObjectPath(fullUrl));
+        if (options_.statusReport) options_.statusReport(response.status, ObjectPath(fullUrl));
         throw CDownloadException(CDownloadException::kStatus, response.status);
     }
 
@@ -308,13 +312,14 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
     }
     if (!part->Commit()) throw CDownloadException(CDownloadException::kWrite, 200, "cannot replace " + target);
     AppLog(FormatText("File %s downloaded ok...", target.c_str()));
-    if (progress_ && counters_) counters_->bytesReceived = 0;
+    if (progress_ && options_.progressCounters) options_.progressCounters->bytesReceived = 0;
     AppLog("Download proc finished ok\n");
 }
 
 bool Downloader::IsSameAsRemote(const std::string& name, const std::string& url, BodyReading reading) {
     if (!IsPlainFileName(name)) return false;
-    std::optional<std::string> local = platform::ReadSmallFile(platform::JoinPath(targetFolder_, name), bodyLimit_);
+    std::optional<std::string> local =
+        platform::ReadSmallFile(platform::JoinPath(options_.targetFolder, name), BodyLimit());
     if (!local) return false;
 
     platform::HttpRequest request = MakeRequest(EnsureScheme(url), url);
@@ -328,7 +333,7 @@ bool Downloader::IsSameAsRemote(const std::string& name, const std::string& url,
     };
     // Compared as it arrives: the first difference ends the transfer.
     handlers.onBody = [&](const char* data, size_t size) {
-        if (stop_ && stop_->IsSet()) return same = false;
+        if (options_.stop && options_.stop->IsSet()) return same = false;
         chunkText.clear();
         AppendBody(chunkText, data, size, reading);
         if (matched + chunkText.size() > local->size() || local->compare(matched, chunkText.size(), chunkText) != 0)
@@ -337,28 +342,19 @@ bool Downloader::IsSameAsRemote(const std::string& name, const std::string& url,
         return true;
     };
 
-    platform::HttpResponse response;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    const platform::HttpResponse response = PerformAcceptingUnknownAuthority(request, handlers, [&] {
         matched = 0;
         same = true;
-        response = platform::PerformHttpRequest(request, handlers);
-        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
-        request.verifyPeer = false;
-    }
+    });
     return response.error == platform::HttpError::None && same && matched == local->size();
 }
 
 bool Downloader::HasSameTimestamp(const std::string& name, int64_t& localSize, int64_t localTime,
                                   const std::string& url) {
-    platform::HttpRequest request = MakeRequest(EnsureScheme(url.empty() ? siteUrl_ + "/" : url), url);
+    platform::HttpRequest request = MakeRequest(EnsureScheme(url.empty() ? options_.siteUrl + "/" : url), url);
     request.method = platform::HttpMethod::Head;
 
-    platform::HttpResponse response;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        response = platform::PerformHttpRequest(request);
-        if (response.error != platform::HttpError::CertificateAuthorityUnknown || !request.verifyPeer) break;
-        request.verifyPeer = false;
-    }
+    const platform::HttpResponse response = PerformAcceptingUnknownAuthority(request);
     if (response.error != platform::HttpError::None) return false;
 
     int64_t remoteSize = response.contentLength ? static_cast<int64_t>(*response.contentLength) : 0;

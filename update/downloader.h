@@ -12,14 +12,13 @@
 // time zone nor a daylight-saving change makes a file look out of date.
 
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 
 #include "platform/event.h"
 #include "platform/exception.h"
 #include "platform/http_client.h"
 #include "update/download_progress.h"
+#include "update/fetch_options.h"
 
 namespace korv {
 
@@ -60,33 +59,15 @@ bool SameRemoteTime(int64_t remoteTime, int64_t localTime);
 
 class Downloader {
 public:
-    using StatusReport = std::function<void(int code, const std::string& text)>;
+    explicit Downloader(FetchOptions options = {});
 
-    void SetCredentials(bool useAuth, std::string userName, std::string password);
-    // 0 no proxy (even if the environment names one), 1 the system's (the
-    // environment), 2 `hostPort`.
-    void SetProxy(int mode, std::string hostPort);
-    void SetSiteUrl(std::string siteUrl);
-    void SetTargetFolder(std::string folder);
+    // The options for the fetches to come.
+    FetchOptions& Options() { return options_; }
     // Also sets the progress flag: modes 0 and 1 set it, 2 and 3 clear it,
     // 4 leaves it.
     void SetMode(DownloadMode mode);
     DownloadMode Mode() const { return mode_; }
     bool Progress() const { return progress_; }
-    void SetStopEvent(const platform::Event* stop) { stop_ = stop; }
-    // Where the object size and bytes received go while the progress flag is set.
-    void SetProgressCounters(DownloadProgress* counters) { counters_ = counters; }
-    // Told the status and object path of an answer other than 200 when the
-    // fetch fails on it.
-    void SetStatusReport(StatusReport report) { statusReport_ = std::move(report); }
-    // The largest body a fetch accepts: at most kHttpMaxBodyBytes, less when
-    // the caller knows the object's size.
-    void SetBodyLimit(uint64_t bytes);
-    // The limit for a body whose length the server does not announce; an
-    // announced length is trusted up to the body limit. By default the body
-    // limit applies to both.
-    void SetUnannouncedBodyLimit(uint64_t bytes) { unannouncedLimit_ = bytes; }
-    void SetTimeouts(int connectSeconds, int lowSpeedSeconds);
 
     // Fetches `url` (in ScriptPage mode the site URL + "/" + `name`) into the
     // target folder. Throws CDownloadException: kind 0 when the connection or
@@ -117,22 +98,12 @@ private:
     bool InSite(const std::string& urlArgument) const;
     std::string ProxyLogText() const;
 
-    bool useAuth_ = false;
-    std::string userName_, password_;
-    int proxyMode_ = 0;
-    std::string proxyHostPort_;
-    std::string siteUrl_;
-    std::string targetFolder_;
-    const platform::Event* stop_ = nullptr;
-    bool progress_ = false;
+    uint64_t BodyLimit() const;
+
+    FetchOptions options_;
     DownloadMode mode_ = DownloadMode::ScriptPage;
+    bool progress_ = false;
     bool secure_ = false;
-    DownloadProgress* counters_ = nullptr;
-    StatusReport statusReport_;
-    uint64_t bodyLimit_ = platform::kHttpMaxBodyBytes;
-    std::optional<uint64_t> unannouncedLimit_;
-    int connectTimeoutSeconds_ = 15;
-    int lowSpeedSeconds_ = 60;
 };
 
 }  // namespace korv

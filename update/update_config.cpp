@@ -1,7 +1,6 @@
 #include "update/update_config.h"
 
 #include "platform/atomic_file.h"
-#include "resources/string_table.h"
 #include "scenario/script_values.h"
 #include "saver/saver_settings.h"
 
@@ -65,9 +64,9 @@ bool ApplyUpdateConfig(const std::string& path, SaverSettings& settings) {
     std::optional<std::string> text = platform::ReadSmallFile(path, kConfigFileLimit);
     UpdateConfigValues values;
     if (!text || !ParseUpdateConfig(*text, values)) return false;
-    if (!settings.WriteInt(LoadString(IDS_INTERVAL_TIME), values.intervalCount)) return false;
-    if (!settings.WriteInt(LoadString(IDS_INTERVAL_TYPE), values.timeType)) return false;
-    if (values.hasRedirect && !settings.WriteString(LoadString(IDS_REDIRECT_VALUE), values.redirect)) return false;
+    if (!settings.WriteInt(Setting::IntervalTime, values.intervalCount)) return false;
+    if (!settings.WriteInt(Setting::IntervalType, values.timeType)) return false;
+    if (values.hasRedirect && !settings.WriteString(Setting::RedirectValue, values.redirect)) return false;
     return true;
 }
 

@@ -8,7 +8,6 @@
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
-#include "resources/string_table.h"
 #include "scenario/scenario_compiler.h"
 #include "scenario/script_values.h"
 #include "saver/file_helpers.h"
@@ -41,7 +40,8 @@ uint64_t BodyLimitFor(int32_t declaredSize) {
 
 CKorvException::CKorvException(int stepCode) : Exception("update failed at step " + std::to_string(stepCode)), step(stepCode) {}
 
-UpdateJob::UpdateJob(UpdateHost& host, const platform::Event& stop) : host_(host), stop_(stop) {}
+UpdateJob::UpdateJob(UpdateHost& host, SaverConfig config, const platform::Event& stop)
+    : host_(host), stop_(stop), config_(std::move(config)) {}
 
 void UpdateJob::Report(int code, const std::string& text) {
     if (code != StatusNone) reported_ = true;
@@ -52,26 +52,23 @@ void UpdateJob::ThrowIfStopped() const {
     if (stop_.IsSet()) throw CKorvException(StepStopped);
 }
 
-void UpdateJob::SetUpDownloader(Downloader& downloader, const std::string& folder) {
-    downloader.SetCredentials(site_.useAuth, site_.username, site_.password);
-    downloader.SetProxy(site_.proxyStatus, site_.proxyHostPort);
-    downloader.SetSiteUrl(site_.siteUrl);
-    downloader.SetTargetFolder(folder);
-    downloader.SetStopEvent(&stop_);
-    downloader.SetTimeouts(15, site_.stallSeconds);
-    downloader.SetProgressCounters(&host_.Progress());
-    downloader.SetStatusReport([this](int code, const std::string& text) { Report(code, text); });
+FetchOptions UpdateJob::DownloadOptions() {
+    FetchOptions options = FetchOptionsFor(config_, workingFolder_);
+    options.stop = &stop_;
+    options.progressCounters = &host_.Progress();
+    options.statusReport = [this](int code, const std::string& text) { Report(code, text); };
+    return options;
 }
 
 bool UpdateJob::FetchConfig(std::string& redirect) {
-    const std::string name = ConfigFileName(site_.sourceName);
+    const std::string name = ConfigFileName(config_.sourceName);
     if (!IsPlainFileName(name)) return false;
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
+    FetchOptions options = DownloadOptions();
+    options.bodyLimit = 1 << 20;
+    Downloader downloader(std::move(options));
     downloader.SetMode(DownloadMode::TextSource);
-    downloader.SetBodyLimit(1 << 20);
     try {
-        downloader.Fetch(name, site_.siteUrl + "/" + name, false);
+        downloader.Fetch(name, config_.siteUrl + "/" + name, false);
     } catch (const CDownloadException& failure) {
         AppLog("Download korv.upt - fail");
         if (failure.kind == CDownloadException::kConnection) throw CKorvException(StepConnection);
@@ -83,18 +80,17 @@ bool UpdateJob::FetchConfig(std::string& redirect) {
     if (read) {
         int32_t minutes = EffectiveIntervalFromServer(host_.Settings());
         if (minutes > 0) host_.SetRefreshMinutes(minutes);
-        redirect = host_.Settings().ReadString(LoadString(IDS_REDIRECT_VALUE), "");
+        redirect = host_.Settings().ReadString(Setting::RedirectValue);
         // A target written without a scheme ("host/path") means http, as the
         // site address does; compared as written it would never match.
-        redirect = redirect.empty() ? site_.siteUrl : EnsureScheme(redirect);
+        redirect = redirect.empty() ? config_.siteUrl : EnsureScheme(redirect);
     }
     AppLog("Download korv.upt - ok");
     return read;
 }
 
 bool UpdateJob::FetchScript(const std::string& name, const std::string& url) {
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
+    Downloader downloader(DownloadOptions());
     downloader.SetMode(DownloadMode::ScriptPage);
     try {
         downloader.Fetch(name, url, true);
@@ -125,9 +121,9 @@ bool UpdateJob::FetchInto(Downloader& downloader, const std::string& name, const
 
 bool UpdateJob::CheckTextSource(const std::string& url, size_t number) {
     const std::string name = TextFileName(number);
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
-    downloader.SetBodyLimit(16 << 20);
+    FetchOptions options = DownloadOptions();
+    options.bodyLimit = 16 << 20;
+    Downloader downloader(std::move(options));
     if (FileExists(platform::JoinPath(workingFolder_, name)) && downloader.IsSameAsRemote(name, url, BodyReading::Lines)) {
         AppLog(FormatText("File %s is identical to remote copy, skipping...\n", name.c_str()));
         return true;
@@ -137,8 +133,7 @@ bool UpdateJob::CheckTextSource(const std::string& url, size_t number) {
 }
 
 bool UpdateJob::CheckSiteObject(const std::string& name, const std::string& url) {
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
+    Downloader downloader(DownloadOptions());
     if (FileExists(platform::JoinPath(workingFolder_, name)) && downloader.IsSameAsRemote(name, url, BodyReading::Raw)) {
         AppLog(FormatText("File %s is identical to remote copy, skipping...\n", name.c_str()));
         return true;
@@ -148,9 +143,9 @@ bool UpdateJob::CheckSiteObject(const std::string& name, const std::string& url)
 }
 
 bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& url, int32_t declaredSize) {
-    Downloader downloader;
-    SetUpDownloader(downloader, workingFolder_);
-    downloader.SetUnannouncedBodyLimit(BodyLimitFor(declaredSize));
+    FetchOptions options = DownloadOptions();
+    options.unannouncedBodyLimit = BodyLimitFor(declaredSize);
+    Downloader downloader(std::move(options));
     uint64_t size = 0;
     int64_t time = 0;
     if (GetFileSizeAndTime(platform::JoinPath(workingFolder_, name), size, time)) {
@@ -161,16 +156,15 @@ bool UpdateJob::CheckRemoteObject(const std::string& name, const std::string& ur
         }
         AppLog("Fajl nije identican fajlu na serveru");
         host_.Progress().objectSize = static_cast<int>(std::clamp<int64_t>(localSize, 0, INT32_MAX));
-        downloader.SetUnannouncedBodyLimit(
-            BodyLimitFor(static_cast<int32_t>(std::clamp<int64_t>(localSize, declaredSize, INT32_MAX))));
+        downloader.Options().unannouncedBodyLimit =
+            BodyLimitFor(static_cast<int32_t>(std::clamp<int64_t>(localSize, declaredSize, INT32_MAX)));
     }
     downloader.SetMode(DownloadMode::RemoteObject);
     return FetchInto(downloader, name, url);
 }
 
 void UpdateJob::RunUpdate() {
-    site_ = host_.Site();
-    site_.siteUrl = EnsureScheme(site_.siteUrl);
+    config_.siteUrl = EnsureScheme(config_.siteUrl);
     changed_ = false;
     compiled_ = false;
     reported_ = false;
@@ -178,17 +172,17 @@ void UpdateJob::RunUpdate() {
     host_.ReportStatus(StatusNone, "");
     progress.objectTotal = 0;
     progress.objectNumber = 0;
-    AppLog(FormatText("Startujem update %s", site_.sourceName.c_str()));
+    AppLog(FormatText("Startujem update %s", config_.sourceName.c_str()));
     AppLog("--------------------------------------------");
 
     std::string redirect;
-    if (FetchConfig(redirect) && SiteDirectory(site_.siteUrl) != SiteDirectory(redirect)) {
+    if (FetchConfig(redirect) && SiteDirectory(config_.siteUrl) != SiteDirectory(redirect)) {
         host_.MoveToSite(SiteDirectory(redirect), SiteFileName(redirect));
         Report(StatusRedirect, redirect);
         throw CKorvException(StepRedirect);
     }
 
-    if (!FetchScript(site_.sourceName, site_.siteUrl)) {
+    if (!FetchScript(config_.sourceName, config_.siteUrl)) {
         AppLog("Ne postoji zadati fajl, gledam da li postoji default/index");
         if (!FetchScript("", "")) {
             Report(StatusNoScriptPage, "");
@@ -222,12 +216,12 @@ void UpdateJob::RunUpdate() {
     // What a write cut short by a crash left in the latest folder (the one
     // an update fills) is of no use to anyone.
     std::string latest;
-    CountVersions(site_.saverName, latest);
+    CountVersions(config_.saverName, latest);
     RemoveInterruptedWrites(latest);
-    if (!ChooseVersion(site_.saverName, tempFolder, workingFolder_, changed_)) throw CKorvException(StepVersion);
+    if (!ChooseVersion(config_.saverName, tempFolder, workingFolder_, changed_)) throw CKorvException(StepVersion);
     std::error_code ignored;
-    std::filesystem::remove(platform::JoinPath(workingFolder_, CandidateBaseName(site_.saverName) + ".zep"), ignored);
-    if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, site_.saverName + ".vel")))
+    std::filesystem::remove(platform::JoinPath(workingFolder_, CandidateBaseName(config_.saverName) + ".zep"), ignored);
+    if (!script_.ExtractScript(page, platform::JoinPath(workingFolder_, config_.saverName + ".vel")))
         throw CKorvException(StepScriptCopy);
     if (stop_.IsSet()) {
         AppLog("Tred se zaustvalja, kraj provere");
@@ -266,13 +260,13 @@ void UpdateJob::RunUpdate() {
                 textSources_.push_back(url);
             }
         } else if ((kind == kSitePageKind || kind > 0) &&
-                   (!IsPlainFileName(name) || IsStoreOwnName(name, site_.saverName))) {
+                   (!IsPlainFileName(name) || IsStoreOwnName(name, config_.saverName))) {
             // A name from the site that would lead out of the version folder
             // or take the place of the store's own files.
             AppLog(FormatText("Refused file name: %s", name.c_str()));
             ok = false;
         } else if (kind == kSitePageKind) {
-            ok = CheckSiteObject(name, EnsureScheme(site_.siteUrl + "/" + name));
+            ok = CheckSiteObject(name, EnsureScheme(config_.siteUrl + "/" + name));
         } else if (kind > 0) {
             ok = CheckRemoteObject(name, EnsureScheme(url), kind);
         }
@@ -289,7 +283,7 @@ void UpdateJob::RunUpdate() {
     }
     // A version whose scenario is known to load needs no new compile
     // unless something in it changed.
-    if (!changed_ && IsMarkedPlayable(workingFolder_, site_.saverName)) return;
+    if (!changed_ && IsMarkedPlayable(workingFolder_, config_.saverName)) return;
     CompilePlayableScenario();
 }
 
@@ -298,7 +292,7 @@ void UpdateJob::RunUpdate() {
 // not load (a reference to an undeclared object, say) is never played, and
 // the folder keeps what it had.
 void UpdateJob::CompilePlayableScenario() {
-    const std::string candidateBase = CandidateBaseName(site_.saverName);
+    const std::string candidateBase = CandidateBaseName(config_.saverName);
     const std::string candidate = platform::JoinPath(workingFolder_, candidateBase + ".zep");
     CompileRequest request;
     request.statements = script_.Statements();
@@ -326,7 +320,7 @@ void UpdateJob::CompilePlayableScenario() {
         throw CKorvException(StepCompile);
     }
     std::error_code error;
-    std::filesystem::rename(candidate, ScenarioFileIn(workingFolder_, site_.saverName), error);
+    std::filesystem::rename(candidate, ScenarioFileIn(workingFolder_, config_.saverName), error);
     if (error || !MarkPlayable(workingFolder_)) {
         std::filesystem::remove(candidate, ignored);
         AppLog("Cannot store the new scenario in " + workingFolder_);
@@ -364,13 +358,14 @@ std::string UpdateFailureText(int step) {
     return FormatText("Update failed (step %d): %s", step, kWhat[step]);
 }
 
-UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& stop, platform::Event& idle) {
+UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const SaverConfig& config, const platform::Event& stop,
+                                    platform::Event& idle) {
     UpdateOutcome outcome;
     DownloadProgress& progress = host.Progress();
     progress.objectTotal = 0;
     progress.objectNumber = 0;
-    UpdateJob job(host, stop);
-    const std::string saverName = host.Site().saverName;
+    UpdateJob job(host, config, stop);
+    const std::string& saverName = config.saverName;
     // The script page and the configuration go to the saver's own place:
     // a page that cannot be written must not leave another saver's to be read.
     std::string tempFolder = SaverTempFolder(InitStoreFolders(), saverName);
@@ -390,7 +385,7 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
         }
         if (!stop.IsSet()) stop.Wait(3000);
         if (failure.step != StepConnection && failure.step != StepRedirect)
-            host.Settings().WriteInt(LoadString(IDS_SESSION_STATUS), 1);
+            host.Settings().WriteInt(Setting::SessionStatus, 1);
         if (failure.step == StepRedirect) {
             idle.Set();
             host.RequestDownloadAtStart();
@@ -413,7 +408,7 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
         // A scenario made by this update, a newer playable one that another
         // process made, or the first check of a saver that shows the status
         // screen is worth a reload: reloading what plays would only restart it.
-        bool firstCheck = host.FirstUpdate() && host.AlwaysCheck();
+        bool firstCheck = host.FirstUpdate() && config.alwaysCheck != 0;
         bool newerInStore = !scenarioPath.empty() && scenarioPath != host.PlayingScenario();
         if (job.Compiled() || firstCheck || newerInStore) {
             host.ClearFirstUpdate();
@@ -421,7 +416,7 @@ UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& sto
             outcome.reloaded = host.ReloadScenario(scenarioPath);
         } else {
             AppLog("scene not changed, continue. Writing check time anyway");
-            host.Settings().WriteInt(LoadString(IDS_LAST_UPDATE), static_cast<int32_t>(platform::SystemClock().Now()));
+            host.Settings().WriteInt(Setting::LastUpdate, static_cast<int32_t>(platform::SystemClock().Now()));
         }
         host.ClearFirstUpdate();
     }

@@ -11,7 +11,9 @@
 
 #include "platform/event.h"
 #include "platform/exception.h"
+#include "saver/saver_config.h"
 #include "update/download_progress.h"
+#include "update/fetch_options.h"
 #include "update/script_container.h"
 
 namespace korv {
@@ -53,25 +55,10 @@ enum UpdateStatusCode : int {
     StatusUpdatesOff = -100,
 };
 
-// The saver an update works for, as it stands when the update starts.
-struct UpdateSite {
-    std::string siteUrl;
-    std::string sourceName;
-    std::string saverName;
-    bool useAuth = false;
-    std::string username;
-    std::string password;
-    int32_t proxyStatus = 0;
-    std::string proxyHostPort;
-    // A transfer that moves less than a byte a second for this long fails.
-    int stallSeconds = 60;
-};
-
 // What an update needs from the application around it.
 class UpdateHost {
 public:
     virtual ~UpdateHost() = default;
-    virtual UpdateSite Site() = 0;
     // A redirect: later updates go to this site and page.
     virtual void MoveToSite(const std::string& siteUrl, const std::string& sourceName) = 0;
     virtual void SetRefreshMinutes(int32_t minutes) = 0;
@@ -95,7 +82,6 @@ public:
     // Set at start-up, cleared by the first update that ends.
     virtual bool FirstUpdate() = 0;
     virtual void ClearFirstUpdate() = 0;
-    virtual bool AlwaysCheck() = 0;
     // Whether the saver shows the status screen for want of anything to play.
     virtual bool NothingPlays() { return false; }
     // Plays the stored scenario at `path` after a check that failed, without
@@ -105,7 +91,8 @@ public:
 
 class UpdateJob {
 public:
-    UpdateJob(UpdateHost& host, const platform::Event& stop);
+    // `config` is the saver as it stands when the update starts.
+    UpdateJob(UpdateHost& host, SaverConfig config, const platform::Event& stop);
 
     // The Temp folder of the store; the update starts from there.
     void SetWorkingFolder(std::string folder) { workingFolder_ = std::move(folder); }
@@ -124,7 +111,9 @@ public:
     const std::string& WorkingFolder() const { return workingFolder_; }
 
 private:
-    void SetUpDownloader(Downloader& downloader, const std::string& folder);
+    // The saver's connection, the working folder, the stop event, the
+    // progress counters and the status line, for every fetch of the update.
+    FetchOptions DownloadOptions();
     bool FetchConfig(std::string& redirect);
     bool FetchScript(const std::string& name, const std::string& url);
     bool CheckTextSource(const std::string& url, size_t number);
@@ -138,7 +127,7 @@ private:
 
     UpdateHost& host_;
     const platform::Event& stop_;
-    UpdateSite site_;
+    SaverConfig config_;
     bool changed_ = false;
     bool compiled_ = false;
     bool reported_ = false;
@@ -166,7 +155,9 @@ struct UpdateOutcome {
 // stored when neither. On a
 // failure: the newer-format close, a 3 s pause, no further updates in this
 // run for steps 1–8, and an update with the new site at the next tick for a
-// redirect. `idle` is set when the thread may be replaced by a new one.
-UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const platform::Event& stop, platform::Event& idle);
+// redirect. `config` is the saver as it stands when the update starts.
+// `idle` is set when the thread may be replaced by a new one.
+UpdateOutcome RunDownloadThreadBody(UpdateHost& host, const SaverConfig& config, const platform::Event& stop,
+                                    platform::Event& idle);
 
 }  // namespace korv

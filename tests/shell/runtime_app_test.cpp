@@ -169,21 +169,21 @@ TEST_F(RuntimeAppTest, StartUpResetsSessionAndReadsProxyAndUpdateSettings) {
     settings.WriteInt("UpdateStatus", 1);
     Start({"/p"});
     EXPECT_EQ(settings.ReadInt("SessionStatus", -1), 0);
-    EXPECT_EQ(app_->updateStatus, 1);
-    EXPECT_EQ(app_->proxyStatus, 1);  // default: the browser's proxy
-    EXPECT_EQ(app_->proxyHostPort, ":0");
+    EXPECT_EQ(app_->Config().updateStatus, 1);
+    EXPECT_EQ(app_->Config().proxyStatus, 1);  // default: the browser's proxy
+    EXPECT_EQ(app_->Config().proxyHostPort, ":0");
     EXPECT_TRUE(LoggedInOrder({"Starting runtime", "Proxy aktivan", ":0"}));
 
     settings.WriteInt("ProxyStatus", 2);
     settings.WriteString("ProxyAddress", "proxy.local");
     settings.WriteInt("ProxyPort", 3128);
     Start({"/p"});
-    EXPECT_EQ(app_->proxyHostPort, "proxy.local:3128");
+    EXPECT_EQ(app_->Config().proxyHostPort, "proxy.local:3128");
 
     settings.WriteInt("ProxyStatus", 0);
     log_.clear();
     Start({"/p"});
-    EXPECT_EQ(app_->proxyHostPort, "");
+    EXPECT_EQ(app_->Config().proxyHostPort, "");
     EXPECT_TRUE(Logged("Proxy neaktivan"));
 }
 
@@ -191,26 +191,26 @@ TEST_F(RuntimeAppTest, AuthenticationFollowsUseAuthAndThePayload) {
     record_.username = "payload-user";
     record_.password = "payload-pw";
     Start({"/p"});
-    EXPECT_EQ(app_->useAuth, 1);  // UseAuth absent, payload carries a user
-    EXPECT_EQ(app_->username, "payload-user");
-    EXPECT_EQ(app_->password, "payload-pw");
+    EXPECT_EQ(app_->Config().useAuth, 1);  // UseAuth absent, payload carries a user
+    EXPECT_EQ(app_->Config().username, "payload-user");
+    EXPECT_EQ(app_->Config().password, "payload-pw");
 
     SaverSettings settings = Settings();
     settings.WriteInt("UseAuth", 0);
     settings.WriteString("Username", "stored-user");
     Start({"/p"});
-    EXPECT_EQ(app_->useAuth, 1);
-    EXPECT_EQ(app_->username, "payload-user");  // stored names only count when UseAuth is set
+    EXPECT_EQ(app_->Config().useAuth, 1);
+    EXPECT_EQ(app_->Config().username, "payload-user");  // stored names only count when UseAuth is set
 
     settings.WriteInt("UseAuth", 1);
     Start({"/p"});
-    EXPECT_EQ(app_->username, "stored-user");
-    EXPECT_EQ(app_->password, "payload-pw");  // no stored password: the payload's
+    EXPECT_EQ(app_->Config().username, "stored-user");
+    EXPECT_EQ(app_->Config().password, "payload-pw");  // no stored password: the payload's
 
     record_.username.clear();
     settings.WriteInt("UseAuth", 0);
     Start({"/p"});
-    EXPECT_EQ(app_->useAuth, 0);
+    EXPECT_EQ(app_->Config().useAuth, 0);
 }
 
 TEST_F(RuntimeAppTest, PasswordSwitchReportsAMissingService) {
@@ -409,7 +409,7 @@ TEST_F(RuntimeAppTest, LoadingRecordsAChangedSiteAddress) {
     ASSERT_TRUE(Start({"/s"}));
     EXPECT_EQ(Settings().ReadString("RemoteSite", "unset"), "unset");  // unchanged: not written
 
-    app_->siteUrl = "http://redirected.example/";
+    app_->Config().siteUrl = "http://redirected.example/";
     EXPECT_EQ(app_->LoadScenario((VersionFolder(0) / "demo.zep").string(), false), 1);
     EXPECT_EQ(Settings().ReadString("RemoteSite", ""), "http://redirected.example/");
     EXPECT_EQ(app_->LoadScenario((VersionFolder(0) / "missing.zep").string(), false), 0);

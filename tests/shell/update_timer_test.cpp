@@ -88,12 +88,12 @@ TEST_F(UpdateTimerTest, TicksAskForAnUpdateOnlyOnceTheIntervalHasPassed) {
     EXPECT_EQ(Count("Zadati interval nije protekao"), 2u);
 
     // Updates switched off: ticks only say so.
-    app_->updateStatus = 1;
+    app_->Config().updateStatus = 1;
     window.SetDownloadAtStart(true);
     app_->OnUpdateTimer(window);
     EXPECT_EQ(Count("Do not update ss, skipping update"), 1u);
     EXPECT_EQ(Count("Download wrapper starting download"), 0u);
-    app_->updateStatus = 0;
+    app_->Config().updateStatus = 0;
 
     // Five minutes and a few seconds: the update starts.
     window.SetDownloadAtStart(false);

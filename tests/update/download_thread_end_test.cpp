@@ -42,7 +42,6 @@ public:
         std::lock_guard lock(mutex_);
         statuses.push_back({code, text});
     }
-    UpdateSite Site() override { return {}; }
     void MoveToSite(const std::string&, const std::string&) override {}
     void SetRefreshMinutes(int32_t) override {}
     SaverSettings& Settings() override { return settings_; }
@@ -53,7 +52,6 @@ public:
     void RequestDownloadAtStart() override {}
     bool FirstUpdate() override { return false; }
     void ClearFirstUpdate() override {}
-    bool AlwaysCheck() override { return false; }
 
     platform::Event reached, release;
     std::mutex mutex_;
@@ -77,7 +75,7 @@ TEST(DownloadThreadEndTest, MessagesGoToTheStatusLineAndAStuckThreadDoesNotHoldT
     StuckHost host;
     {
         DownloadControl control;
-        control.StartDownload(host);
+        control.StartDownload(host, SaverConfig());
         ASSERT_TRUE(host.reached.Wait(5000));
 
         EXPECT_TRUE(dialogs.all().empty()) << dialogs.all().front().text;

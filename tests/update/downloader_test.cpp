@@ -78,16 +78,21 @@ protected:
     std::string SiteUrl() const { return server_->Url("/site"); }
 
     Downloader MakeDownloader(DownloadMode mode) {
-        Downloader downloader;
-        downloader.SetCredentials(false, "", "");
-        downloader.SetProxy(0, "");
-        downloader.SetSiteUrl(SiteUrl());
-        downloader.SetTargetFolder(target_.str());
+        FetchOptions options;
+        options.siteUrl = SiteUrl();
+        options.targetFolder = target_.str();
+        options.stop = &stop_;
+        options.progressCounters = &progress_;
+        options.statusReport = [this](int code, const std::string& text) { reports_.push_back({code, text}); };
+        Downloader downloader(std::move(options));
         downloader.SetMode(mode);
-        downloader.SetStopEvent(&stop_);
-        downloader.SetProgressCounters(&progress_);
-        downloader.SetStatusReport([this](int code, const std::string& text) { reports_.push_back({code, text}); });
         return downloader;
+    }
+    static void SetCredentials(Downloader& downloader, bool useAuth, const std::string& user,
+                               const std::string& password) {
+        downloader.Options().useAuth = useAuth;
+        downloader.Options().userName = user;
+        downloader.Options().password = password;
     }
 
     std::vector<std::string> Log() {
@@ -277,7 +282,7 @@ TEST_F(DownloadTest, CredentialsGoOnlyToTheSite) {
     server.WriteFile("other/c.txt", "elsewhere");
 
     Downloader downloader = MakeDownloader(DownloadMode::SiteObject);
-    downloader.SetCredentials(true, "korv", "s3cret:pass");
+    SetCredentials(downloader, true, "korv", "s3cret:pass");
     downloader.Fetch("a.txt", SiteUrl() + "/a.txt", true);
     EXPECT_EQ(ReadFileBytes(target_ / "a.txt"), "in site");
     auto inSite = Requests("/site/a.txt");
@@ -304,7 +309,7 @@ TEST_F(DownloadTest, CredentialsGoOnlyToTheSite) {
     EXPECT_EQ(Requests("/site/a.txt", 2).at(1).authorization, "-");
 
     // Without useAuth nothing is sent even in the site.
-    downloader.SetCredentials(false, "korv", "s3cret:pass");
+    SetCredentials(downloader, false, "korv", "s3cret:pass");
     EXPECT_THROW(downloader.Fetch("a.txt", SiteUrl() + "/a.txt", true), CDownloadException);
     EXPECT_EQ(Requests("/site/a.txt", 3).at(2).status, 401);
 }
@@ -317,7 +322,7 @@ TEST_F(DownloadTest, DefaultDocumentFallbackCarriesNoCredentials) {
     auto& server = Start(options);
     server.WriteFile("site/index.html", "default");
     Downloader downloader = MakeDownloader(DownloadMode::ScriptPage);
-    downloader.SetCredentials(true, "korv", "pw");
+    SetCredentials(downloader, true, "korv", "pw");
     downloader.Fetch("index.html", SiteUrl(), true);
     EXPECT_THROW(downloader.Fetch("", "", true), CDownloadException);
     auto requests = server.AccessLog(2);
@@ -387,7 +392,8 @@ TEST_F(DownloadTest, OwnProxyCarriesEveryRequest) {
     ScopedEnv bypass("no_proxy", "127.0.0.1,localhost");
 
     Downloader downloader = MakeDownloader(DownloadMode::RemoteObject);
-    downloader.SetProxy(2, proxy.HostPort());
+    downloader.Options().proxyMode = 2;
+    downloader.Options().proxyHostPort = proxy.HostPort();
     downloader.Fetch("a.bin", server.Url("/media/a.bin"), true);
     EXPECT_TRUE(Logged("Use KORV proxy settings"));
     EXPECT_NE(proxy.Log().find("/media/a.bin"), std::string::npos) << proxy.Log();
@@ -410,7 +416,8 @@ TEST_F(DownloadTest, SystemProxyComesFromTheEnvironment) {
     ScopedEnv environment("http_proxy", "http://" + proxy.HostPort() + "/");
 
     Downloader downloader = MakeDownloader(DownloadMode::SiteObject);
-    downloader.SetProxy(1, "");
+    downloader.Options().proxyMode = 1;
+    downloader.Options().proxyHostPort = "";
     downloader.Fetch("a.txt", SiteUrl() + "/a.txt", true);
     EXPECT_TRUE(Logged("Use IE proxy settings"));
     EXPECT_NE(Requests("/site/a.txt").at(0).via.find("korv-test-proxy"), std::string::npos);
@@ -477,7 +484,7 @@ TEST_F(DownloadTest, BodyOverTheLimitFailsAndWritesNothing) {
     auto& server = Start();
     server.WriteFile("media/big.bin", RandomBytes(5000, 5));
     Downloader downloader = MakeDownloader(DownloadMode::RemoteObject);
-    downloader.SetBodyLimit(4999);
+    downloader.Options().bodyLimit = 4999;
     try {
         downloader.Fetch("big.bin", server.Url("/media/big.bin"), true);
         FAIL() << "no exception";
@@ -485,7 +492,7 @@ TEST_F(DownloadTest, BodyOverTheLimitFailsAndWritesNothing) {
         EXPECT_EQ(e.kind, CDownloadException::kConnection);
     }
     EXPECT_TRUE(FolderNames(target_.path()).empty());
-    downloader.SetBodyLimit(5000);
+    downloader.Options().bodyLimit = 5000;
     downloader.Fetch("big.bin", server.Url("/media/big.bin"), true);
     EXPECT_EQ(fs::file_size(target_ / "big.bin"), 5000u);
 }
@@ -526,7 +533,7 @@ TEST_F(DownloadTest, TheExpectedSizeLimitsOnlyABodyWhoseLengthIsNotAnnounced) {
     test::FaultServer unannounced(test::Fault::NoLength);
     ASSERT_TRUE(unannounced.Running());
     Downloader downloader = MakeDownloader(DownloadMode::RemoteObject);
-    downloader.SetUnannouncedBodyLimit(50000);
+    downloader.Options().unannouncedBodyLimit = 50000;
     downloader.Fetch("announced.bin", SiteUrl() + "/big.bin", true);
     EXPECT_EQ(fs::file_size(target_ / "announced.bin"), 100000u);
     try {
@@ -536,11 +543,11 @@ TEST_F(DownloadTest, TheExpectedSizeLimitsOnlyABodyWhoseLengthIsNotAnnounced) {
         EXPECT_EQ(failure.kind, CDownloadException::kConnection);
     }
     EXPECT_FALSE(fs::exists(target_ / "unannounced.bin"));
-    downloader.SetUnannouncedBodyLimit(200000);
+    downloader.Options().unannouncedBodyLimit = 200000;
     downloader.Fetch("unannounced.bin", unannounced.Url("/big.bin"), true);
     EXPECT_EQ(fs::file_size(target_ / "unannounced.bin"), 100000u);
     // The overall cap holds for announced lengths too.
-    downloader.SetBodyLimit(50000);
+    downloader.Options().bodyLimit = 50000;
     EXPECT_THROW(downloader.Fetch("capped.bin", SiteUrl() + "/big.bin", true), CDownloadException);
 }
 
@@ -548,7 +555,7 @@ TEST_F(DownloadTest, ABodyThatCannotBeStoredIsAFailedFetch) {
     auto& server = Start();
     server.WriteFile("site/a.txt", "text");
     Downloader downloader = MakeDownloader(DownloadMode::SiteObject);
-    downloader.SetTargetFolder((target_ / "missing" / "folder").string());
+    downloader.Options().targetFolder = (target_ / "missing" / "folder").string();
     try {
         downloader.Fetch("a.txt", SiteUrl() + "/a.txt", true);
         ADD_FAILURE() << "a file that cannot be written was taken as fetched";
@@ -559,9 +566,9 @@ TEST_F(DownloadTest, ABodyThatCannotBeStoredIsAFailedFetch) {
     EXPECT_FALSE(Logged("Download proc finished ok\n"));
     // A name that is not a plain file name is never written either, nor is
     // anything without a folder (not beside the working directory).
-    downloader.SetTargetFolder(target_.str());
+    downloader.Options().targetFolder = target_.str();
     EXPECT_THROW(downloader.Fetch("../a.txt", SiteUrl() + "/a.txt", true), CDownloadException);
-    downloader.SetTargetFolder("");
+    downloader.Options().targetFolder = "";
     EXPECT_THROW(downloader.Fetch("a.txt", SiteUrl() + "/a.txt", true), CDownloadException);
     EXPECT_FALSE(fs::exists(fs::current_path() / "a.txt"));
     EXPECT_TRUE(FolderNames(target_.path()).empty());
@@ -571,7 +578,7 @@ TEST_F(DownloadTest, ABodyThatCannotBeStoredIsAFailedFetch) {
 TEST(DownloadFailure, RefusedConnectionIsAConnectionFailure) {
     TempDir target;
     Downloader downloader;
-    downloader.SetTargetFolder(target.str());
+    downloader.Options().targetFolder = target.str();
     downloader.SetMode(DownloadMode::RemoteObject);
     std::string url = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/a.jpg";
     try {
@@ -592,9 +599,10 @@ TEST(DownloadFailure, ServerThatNeverAnswersTimesOut) {
     test::SilentServer silent;
     ASSERT_GT(silent.Port(), 0);
     Downloader downloader;
-    downloader.SetTargetFolder(target.str());
+    downloader.Options().targetFolder = target.str();
     downloader.SetMode(DownloadMode::RemoteObject);
-    downloader.SetTimeouts(2, 1);
+    downloader.Options().connectTimeoutSeconds = 2;
+    downloader.Options().lowSpeedSeconds = 1;
     auto start = std::chrono::steady_clock::now();
     try {
         downloader.Fetch("a.jpg", silent.Url("/a.jpg"), true);

@@ -35,7 +35,6 @@ class RecordingHost : public UpdateHost {
 public:
     RecordingHost() : settings_(platform::SettingsStore::ForUser(), "Saver") {}
 
-    UpdateSite Site() override { return site; }
     void MoveToSite(const std::string& url, const std::string& source) override {
         site.siteUrl = url;
         site.sourceName = source;
@@ -67,7 +66,6 @@ public:
     void RequestDownloadAtStart() override { downloadAtStart = true; }
     bool FirstUpdate() override { return firstUpdate; }
     void ClearFirstUpdate() override { firstUpdate = false; }
-    bool AlwaysCheck() override { return alwaysCheck; }
     bool NothingPlays() override { return playing.empty() && showsStatusScreen; }
     bool PlayStoredScenario(const std::string& path) override {
         storedPlays.push_back(path);
@@ -75,7 +73,8 @@ public:
         return true;
     }
 
-    UpdateSite site;
+    // The saver as the next update sees it; a redirect moves it.
+    SaverConfig site;
     int32_t refreshMinutes = 0;
     DownloadProgress progress;
     std::vector<std::pair<int, std::string>> statuses;
@@ -84,7 +83,6 @@ public:
     bool closedForNewerFormat = false;
     bool downloadAtStart = false;
     bool firstUpdate = false;
-    bool alwaysCheck = false;
     bool showsStatusScreen = false;
     std::vector<std::string> storedPlays;
 
@@ -135,7 +133,7 @@ protected:
     }
     UpdateOutcome Update() {
         platform::Event idle(false);
-        UpdateOutcome outcome = RunDownloadThreadBody(host_, stop_, idle);
+        UpdateOutcome outcome = RunDownloadThreadBody(host_, host_.site, stop_, idle);
         idleAfter_ = idle.IsSet();
         return outcome;
     }
@@ -364,7 +362,7 @@ TEST_F(UpdateProcessTest, ANewerPlayableVersionFromAnotherProcessIsReloaded) {
     RecordingHost other;  // the other process
     other.site = host_.site;
     platform::Event otherIdle(false);
-    ASSERT_TRUE(RunDownloadThreadBody(other, stop_, otherIdle).ok);
+    ASSERT_TRUE(RunDownloadThreadBody(other, other.site, stop_, otherIdle).ok);
 
     host_.reloads.clear();
     UpdateOutcome outcome = Update();
@@ -585,9 +583,9 @@ TEST_F(UpdateProcessTest, DownloadControlRunsOneUpdateAtATime) {
     fs::copy_file(server_->Root() / "site" / "big.bin", server_->Root() / "slow" / "big.bin");
     PublishScript({"VERSION 500", "MEDIA big,big.bin,1048576," + server_->Url("/slow/big.bin")});
     DownloadControl control;
-    control.StartDownload(host_);
+    control.StartDownload(host_, host_.site);
     EXPECT_TRUE(control.Busy());
-    control.StartDownload(host_);
+    control.StartDownload(host_, host_.site);
     EXPECT_TRUE(Logged("Tread vec radi, preskacem izvrsenje komande"));
     control.StopDownload(false);
     EXPECT_TRUE(Logged("Tred nije zavrsio, preskacem ubijanje treda"));
