@@ -39,6 +39,15 @@ std::optional<int> RunProgramAndWait(const std::string& program,
                                      const std::vector<std::string>& arguments,
                                      const std::string& workingFolder = "");
 
+// Starts `program` with `arguments` as a child that the caller keeps track of:
+// its standard input is a copy of descriptor `standardInput` (the caller
+// keeps its own), otherwise it starts as RunProgramAndWait starts one, in our
+// folder and session. Returns its process identifier, which the caller
+// collects (waitpid) once it has ended, or nothing when it could not be
+// started (nothing is then left to collect).
+std::optional<int> StartChildProgram(const std::string& program, const std::vector<std::string>& arguments,
+                                     int standardInput);
+
 // Runs `program` and returns what it wrote to standard output (up to
 // `limit` bytes), or nothing when it could not be run or failed.
 std::optional<std::string> CaptureProgramOutput(const std::string& program,

@@ -1,21 +1,21 @@
 // Message boxes in helper processes, on POSIX systems.
 //
 // A helper is this program's own file (/proc/self/exe) started with the
-// helper switch by posix_spawn. The request travels on a pipe that becomes
-// the helper's standard input, never on the command line: texts may come from
-// a site or a scenario. The request is small enough to fit in a pipe's
-// buffer, so writing it never waits. Our end of the pipe stays open while the
-// box is up: the helper takes its end of file as the sign that its program
-// has gone, and ends too, unless it was released (one byte) first.
+// helper switch as a child of ours, which starts with default signal handling
+// and nothing blocked, whatever the starting thread blocks or handles. The
+// request travels on a pipe that becomes the helper's standard input, never
+// on the command line: texts may come from a site or a scenario. The request
+// is small enough to fit in a pipe's buffer, so writing it never waits. Our
+// end of the pipe stays open while the box is up: the helper takes its end of
+// file as the sign that its program has gone, and ends too, unless it was
+// released (one byte) first.
 
 #include "platform/message_box_helpers.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,10 +24,12 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "platform/process.h"
 
 namespace korv::platform {
 
@@ -104,35 +106,6 @@ MessageBoxIcon ReadIcon(uint8_t byte) {
     }
 }
 
-// Starts a helper whose standard input is `readEnd`.
-bool SpawnHelper(int readEnd, pid_t& pid) {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    if (posix_spawn_file_actions_init(&actions) != 0) return false;
-    if (posix_spawnattr_init(&attributes) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return false;
-    }
-    // The helper starts with default signal handling and nothing blocked,
-    // whatever this thread has blocked or handles.
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    sigdelset(&all, SIGKILL);
-    sigdelset(&all, SIGSTOP);
-    bool ready = posix_spawn_file_actions_adddup2(&actions, readEnd, STDIN_FILENO) == 0 &&
-                 posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
-                 posix_spawnattr_setsigdefault(&attributes, &all) == 0 &&
-                 posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
-    std::string program = kOwnProgram;
-    std::string helperSwitch = kMessageBoxHelperSwitch;
-    char* argv[] = {program.data(), helperSwitch.data(), nullptr};
-    bool started = ready && posix_spawn(&pid, kOwnProgram, &actions, &attributes, argv, environ) == 0;
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return started;
-}
-
 // Ends the helpers of `ending` within the grace time (killing the rest) and
 // collects them.
 void EndHelpers(std::vector<OpenBox>& ending) {
@@ -168,10 +141,9 @@ bool StartMessageBoxHelper(const MessageBoxRequest& request) {
 
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) return false;
-    pid_t pid = -1;
-    const bool started = SpawnHelper(ends[0], pid);
+    const std::optional<int> pid = StartChildProgram(kOwnProgram, {kMessageBoxHelperSwitch}, ends[0]);
     close(ends[0]);
-    if (!started) {
+    if (!pid) {
         close(ends[1]);
         return false;
     }
@@ -184,7 +156,7 @@ bool StartMessageBoxHelper(const MessageBoxRequest& request) {
     do {
         written = write(ends[1], message.data(), message.size());
     } while (written < 0 && errno == EINTR);
-    boxes.push_back({pid, ends[1], request.text});
+    boxes.push_back({static_cast<pid_t>(*pid), ends[1], request.text});
     return written == static_cast<ssize_t>(message.size());
 }
 

@@ -3,10 +3,10 @@
 // Children are made with fork and execv. Between the two only
 // async-signal-safe calls are made, because other threads may hold locks at
 // the moment of the fork; everything the child needs is prepared before.
-// A child gets /dev/null as standard input, default signal handling, an empty
-// signal mask, and none of our descriptors other than 0, 1 and 2. A failed
-// exec is reported back through a close-on-exec pipe, so callers learn when a
-// program could not be started.
+// A child gets /dev/null (or the descriptor its caller gives) as standard
+// input, default signal handling, an empty signal mask, and none of our
+// descriptors other than 0, 1 and 2. A failed exec is reported back through
+// a close-on-exec pipe, so callers learn when a program could not be started.
 
 #include "platform/process.h"
 
@@ -85,8 +85,9 @@ struct ChildPlan {
     }
 };
 
+// `standardInput` becomes the child's standard input; -1 gives it /dev/null.
 bool PreparePlan(ChildPlan& plan, const std::string& program, const std::vector<std::string>& arguments,
-                 const std::string& workingFolder) {
+                 const std::string& workingFolder, int standardInput = -1) {
     if (HasNul(program) || HasNul(workingFolder)) return false;
     for (const auto& argument : arguments)
         if (HasNul(argument)) return false;
@@ -108,7 +109,8 @@ bool PreparePlan(ChildPlan& plan, const std::string& program, const std::vector<
     plan.argv.push_back(nullptr);
     plan.workingFolder = workingFolder;
 
-    plan.stdinFd = AboveStandardDescriptors(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    plan.stdinFd = standardInput >= 0 ? fcntl(standardInput, F_DUPFD_CLOEXEC, 3)
+                                      : AboveStandardDescriptors(open("/dev/null", O_RDONLY | O_CLOEXEC));
     if (plan.stdinFd < 0) return false;
 
     int errorPipe[2];
@@ -170,6 +172,14 @@ public:
 private:
     sigset_t previous_;
 };
+
+// Forks a child that runs the plan; -1 when there is no child.
+pid_t ForkChild(const ChildPlan& plan) {
+    SignalsBlocked blocked;
+    pid_t child = fork();
+    if (child == 0) ExecInChild(plan);
+    return child;
+}
 
 // Waits until the exec-failure pipe closes; true when the exec succeeded.
 bool ExecSucceeded(ChildPlan& plan) {
@@ -285,17 +295,27 @@ std::optional<int> RunProgramAndWait(const std::string& program, const std::vect
     ChildPlan plan;
     if (!PreparePlan(plan, program, arguments, workingFolder)) return std::nullopt;
 
-    pid_t child;
-    {
-        SignalsBlocked blocked;
-        child = fork();
-        if (child == 0) ExecInChild(plan);
-    }
+    pid_t child = ForkChild(plan);
     if (child < 0) return std::nullopt;
     bool started = ExecSucceeded(plan);
     std::optional<int> status = WaitForChild(child);
     if (!started || !status || !WIFEXITED(*status)) return std::nullopt;
     return WEXITSTATUS(*status);
+}
+
+std::optional<int> StartChildProgram(const std::string& program, const std::vector<std::string>& arguments,
+                                     int standardInput) {
+    if (standardInput < 0) return std::nullopt;
+    ChildPlan plan;
+    if (!PreparePlan(plan, program, arguments, "", standardInput)) return std::nullopt;
+
+    pid_t child = ForkChild(plan);
+    if (child < 0) return std::nullopt;
+    if (!ExecSucceeded(plan)) {
+        WaitForChild(child);
+        return std::nullopt;
+    }
+    return static_cast<int>(child);
 }
 
 std::optional<std::string> CaptureProgramOutput(const std::string& program, const std::vector<std::string>& arguments,
@@ -306,12 +326,7 @@ std::optional<std::string> CaptureProgramOutput(const std::string& program, cons
     if (!MakePipe(output)) return std::nullopt;
     plan.stdoutFd = output[1];
 
-    pid_t child;
-    {
-        SignalsBlocked blocked;
-        child = fork();
-        if (child == 0) ExecInChild(plan);
-    }
+    pid_t child = ForkChild(plan);
     CloseIfOpen(output[1]);
     plan.stdoutFd = -1;
     if (child < 0) {

@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -249,6 +250,91 @@ TEST_F(StartProgramTest, UsesTheWorkingFolder) {
     std::string script = MakeScript(dir / "where", "pwd > \"$0.tmp\"; mv \"$0.tmp\" \"$0.rec\"\n");
     ASSERT_TRUE(StartProgram(script, {}, (dir / "work").string()));
     EXPECT_EQ(WaitForFile(dir / "where.rec"), fs::canonical(dir / "work").string() + "\n");
+}
+
+// Collects child `pid` and gives its wait status; one that has not ended
+// within ten seconds is killed and reported as nothing.
+std::optional<int> CollectChild(int pid) {
+    for (int i = 0; i < 1000; ++i) {
+        int status = 0;
+        pid_t result = waitpid(pid, &status, WNOHANG);
+        if (result == pid) return status;
+        if (result < 0) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return std::nullopt;
+}
+
+class StartChildProgramTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(StartChildProgramTest, ChildReadsTheGivenDescriptorToItsEndAndIsOursToCollect) {
+    // Made without close-on-exec, as a library might: had the write end
+    // leaked into the child, the child would never see the end of its input.
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    std::string out = (dir / "input.out").string();
+    std::optional<int> pid = StartChildProgram("/bin/sh", {"-c", "cat > '" + out + "'"}, input[0]);
+    // The caller's own descriptor stays open.
+    EXPECT_EQ(close(input[0]), 0);
+    ASSERT_TRUE(pid);
+    EXPECT_EQ(write(input[1], "request\n", 8), 8);
+    close(input[1]);
+
+    std::optional<int> status = CollectChild(*pid);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    EXPECT_EQ(ReadFileBytes(out), "request\n");
+}
+
+TEST_F(StartChildProgramTest, ChildStartsWithNothingBlockedAndDefaultSignals) {
+    // The engine blocks termination requests in its threads, for the thread
+    // that waits for them; a child must not keep them blocked.
+    sigset_t terminate, previousMask;
+    sigemptyset(&terminate);
+    sigaddset(&terminate, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &terminate, &previousMask);
+    struct sigaction ignore {}, previousAction {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGUSR1, &ignore, &previousAction);
+    int input = open("/dev/null", O_RDONLY | O_CLOEXEC);
+
+    // A shell that had the signal blocked or ignored would survive sending it
+    // to itself and exit normally.
+    std::optional<int> blockedChild = StartChildProgram("/bin/sh", {"-c", "kill -TERM $$; exit 0"}, input);
+    std::optional<int> ignoredChild = StartChildProgram("/bin/sh", {"-c", "kill -USR1 $$; exit 0"}, input);
+
+    close(input);
+    sigaction(SIGUSR1, &previousAction, nullptr);
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    ASSERT_TRUE(blockedChild);
+    ASSERT_TRUE(ignoredChild);
+    std::optional<int> blockedStatus = CollectChild(*blockedChild);
+    std::optional<int> ignoredStatus = CollectChild(*ignoredChild);
+    ASSERT_TRUE(blockedStatus);
+    ASSERT_TRUE(ignoredStatus);
+    EXPECT_TRUE(WIFSIGNALED(*blockedStatus) && WTERMSIG(*blockedStatus) == SIGTERM);
+    EXPECT_TRUE(WIFSIGNALED(*ignoredStatus) && WTERMSIG(*ignoredStatus) == SIGUSR1);
+}
+
+TEST_F(StartChildProgramTest, ReportsAProgramThatCannotBeStartedAndLeavesNoChild) {
+    std::string badInterpreter = (dir / "bad").string();
+    test::WriteFileBytes(badInterpreter, "#!/nonexistent/interpreter\n");
+    fs::permissions(badInterpreter, fs::perms::owner_all);
+    int input = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(StartChildProgram((dir / "missing").string(), {}, input), std::nullopt);
+    // This one fails only in the child, after the fork.
+    EXPECT_EQ(StartChildProgram(badInterpreter, {}, input), std::nullopt);
+    EXPECT_EQ(StartChildProgram("/bin/sh", {}, -1), std::nullopt);
+    close(input);
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
 }
 
 }  // namespace
