@@ -11,7 +11,7 @@
 #include "resources/string_table.h"
 #include "scenario/scenario_compiler.h"
 #include "scenario/script_values.h"
-#include "saver/file_helpers.h"
+#include "saver/data_files.h"
 #include "saver/log.h"
 #include "saver/program_file.h"
 #include "saver/saver_settings.h"
