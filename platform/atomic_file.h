@@ -1,17 +1,12 @@
 #pragma once
-// Small files that several threads and processes share: whole-file reads,
-// replacement by rename (a reader sees the old or the new contents, never a
-// mix), and an exclusive lock for read-modify-write sequences.
+// Small files that several threads and processes share: replacement by
+// rename (a reader sees the old or the new contents, never a mix), and an
+// exclusive lock for read-modify-write sequences. Whole-file reads are
+// platform/file.h's ReadFileText.
 
-#include <cstddef>
-#include <optional>
 #include <string>
 
 namespace korv::platform {
-
-// Reads a whole regular file of at most `limit` bytes; nothing when it is
-// missing, not a regular file, larger than `limit` or unreadable.
-std::optional<std::string> ReadSmallFile(const std::string& path, size_t limit);
 
 // Writes `bytes` to a temporary file beside `path`, makes it durable and
 // renames it over `path`. Creates the folder when missing.

@@ -3,7 +3,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
+#include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
 #include "resources/string_table.h"
@@ -50,34 +52,13 @@ bool GetFileSizeAndTime(const std::string& path, uint64_t& size, int64_t& time) 
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
     data.clear();
-    // Only regular files: a FIFO or a device could block or never end.
-    std::error_code error;
-    bool ok = !path.empty() && fs::is_regular_file(path, error);
-    std::ifstream in;
-    if (ok) {
-        in.open(path, std::ios::binary);
-        ok = static_cast<bool>(in);
-    }
-    if (ok) {
-        try {
-            // The size is only a hint: the file may change while it is read
-            // (and some files report no size), so read until its end.
-            std::uintmax_t expected = fs::file_size(path, error);
-            if (!error && expected <= data.max_size()) data.reserve(static_cast<size_t>(expected));
-            std::vector<char> chunk(64 * 1024);
-            while (in) {
-                in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-                auto got = static_cast<size_t>(in.gcount());
-                data.insert(data.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-            }
-            ok = !in.bad();
-        } catch (const std::exception&) {  // out of memory
-            ok = false;
-        }
-    }
-    if (ok) return true;
-    data.clear();
     data.shrink_to_fit();
+    std::optional<std::vector<uint8_t>> bytes;
+    if (!path.empty()) bytes = platform::ReadFileBytes(path);
+    if (bytes) {
+        data = std::move(*bytes);
+        return true;
+    }
     ShowCannotReadData(path);
     return false;
 }

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
+#include <optional>
 
 #include "platform/archive.h"
 #include "platform/exception.h"
+#include "platform/file.h"
 #include "resources/string_table.h"
 #include "saver/log.h"
 
@@ -16,15 +17,6 @@ namespace korv {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool ReadAll(const std::string& path, std::vector<char>& bytes) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
 
 void PutU32(std::ofstream& out, uint32_t value) {
     char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
@@ -147,15 +139,19 @@ std::vector<uint8_t> EncodePayloadRecord(const PayloadRecord& record) {
 }
 
 std::string BuildSaver(const SaverBuildRequest& request) {
-    std::vector<char> engine;
-    if (!ReadAll(request.enginePath, engine)) return "cannot read the engine " + request.enginePath;
+    std::optional<std::string> engineRead = platform::ReadFileText(request.enginePath);
+    if (!engineRead) return "cannot read the engine " + request.enginePath;
+    const std::string& engine = *engineRead;
     if (engine.size() > kEngineSize)
         return "the engine " + request.enginePath + " is " + std::to_string(engine.size()) + " bytes, larger than the " +
                std::to_string(kEngineSize) + " bytes a saver reserves for it";
 
-    std::vector<char> scenario;
-    if (request.scenarioPath && !ReadAll(*request.scenarioPath, scenario))
-        return "cannot read the scenario " + *request.scenarioPath;
+    std::string scenario;
+    if (request.scenarioPath) {
+        std::optional<std::string> scenarioRead = platform::ReadFileText(*request.scenarioPath);
+        if (!scenarioRead) return "cannot read the scenario " + *request.scenarioPath;
+        scenario = std::move(*scenarioRead);
+    }
     uint64_t payloadOffset = kEngineSize + (request.scenarioPath ? 4 + scenario.size() : 0);
     if (payloadOffset > UINT32_MAX) return "the scenario is too large for a saver";
 

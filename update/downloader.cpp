@@ -314,7 +314,7 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
 
 bool Downloader::IsSameAsRemote(const std::string& name, const std::string& url, BodyReading reading) {
     if (!IsPlainFileName(name)) return false;
-    std::optional<std::string> local = platform::ReadSmallFile(platform::JoinPath(targetFolder_, name), bodyLimit_);
+    std::optional<std::string> local = platform::ReadFileText(platform::JoinPath(targetFolder_, name), bodyLimit_);
     if (!local) return false;
 
     platform::HttpRequest request = MakeRequest(EnsureScheme(url), url);

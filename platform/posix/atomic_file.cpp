@@ -11,34 +11,6 @@
 
 namespace korv::platform {
 
-std::optional<std::string> ReadSmallFile(const std::string& path, size_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > limit) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string bytes;
-    char chunk[4096];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        bytes.append(chunk, static_cast<size_t>(got));
-        if (bytes.size() > limit) {
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
-
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
     namespace fs = std::filesystem;
     std::error_code error;
