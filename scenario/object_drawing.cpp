@@ -17,14 +17,12 @@ namespace korv {
 
 namespace {
 
-constexpr platform::ColourRef kTextKey = platform::Rgb(224, 224, 224);
-
 bool IsFullScreenEffect(int32_t effect) { return effect == 1 || effect == 2; }
 
 // The text `bitmap` drawn keyed over a copy of the screen's `box`.
 platform::Surface ComposeOverScreen(const platform::Surface& screen, const platform::Surface& bitmap, Rect box) {
     platform::Surface merged = platform::CopyRect(screen, box);
-    platform::Painter(merged).KeyedCopy({0, 0}, bitmap, bitmap.Bounds(), kTextKey);
+    platform::Painter(merged).KeyedCopy({0, 0}, bitmap, bitmap.Bounds(), platform::kKeyColour);
     return merged;
 }
 
@@ -85,7 +83,7 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
         window.Draw([&](platform::Surface& surface) {
             prepare(surface);
             if (keyed && effect == 0)
-                platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), kTextKey);
+                platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), platform::kKeyColour);
             else
                 platform::Painter(surface).Copy(at, bitmap, bitmap.Bounds());
         });
