@@ -10,7 +10,6 @@ namespace korv {
 inline constexpr int kFolderAppData = 26;
 inline constexpr int kFolderLocalAppData = 28;
 
-
 // The path of a special folder: the application-data folders
 // (kFolderAppData, kFolderLocalAppData) are the user's data folder, made
 // when missing. Empty for other identifiers and on failure.
