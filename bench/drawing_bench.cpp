@@ -146,12 +146,12 @@ void BM_KeyedCopy(benchmark::State& state) {
     Surface source = Patterned(400, 300);
     // A quarter of the sprite is the key colour.
     for (int y = 0; y < 300; ++y) {
-        for (int x = 0; x < 100; ++x) source.Set(x, y, ColourToPixel(Rgb(224, 224, 224)));
+        for (int x = 0; x < 100; ++x) source.Set(x, y, ColourToPixel(kKeyColour));
     }
     Surface frame(kWidth, kHeight);
     Painter painter(frame);
     for (auto _ : state) {
-        painter.KeyedCopy({700, 400}, source, source.Bounds(), Rgb(224, 224, 224));
+        painter.KeyedCopy({700, 400}, source, source.Bounds(), kKeyColour);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * 400 * 300 * 4);

@@ -10,14 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
 #include "media/image/decoders.h"
+#include "platform/file.h"
 #include "media/image/resize.h"
 
 namespace fs = std::filesystem;
@@ -29,8 +28,7 @@ struct Pictures {
     std::vector<uint8_t> jpeg, png;
 
     static std::vector<uint8_t> Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return korv::platform::ReadFileBytes(path.string()).value_or(std::vector<uint8_t>{});
     }
     Pictures() {
         fs::create_directories(folder);

@@ -1,11 +1,15 @@
 #pragma once
 // A file handle in the style of the application framework: opening reports
 // failure by its result; reading, writing and seeking an open file throw
-// FileException when the operating system fails.
+// FileException when the operating system fails. Also reading a whole file
+// at once, quietly.
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace korv::platform {
 
@@ -43,5 +47,14 @@ private:
     int fd_ = -1;
     std::string path_;
 };
+
+// Reads a whole regular file to its end (its size is only a hint: it may
+// change while it is read). Nothing when it is missing, not a regular file (a
+// pipe or a device could block or never end), unreadable, larger than
+// `limit` bytes or too large for memory.
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
+                                                  size_t limit = std::numeric_limits<size_t>::max());
+// The same, as text.
+std::optional<std::string> ReadFileText(const std::string& path, size_t limit = std::numeric_limits<size_t>::max());
 
 }  // namespace korv::platform

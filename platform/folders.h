@@ -1,8 +1,6 @@
 #pragma once
 // Where the system keeps its files on this platform.
 
-#include <cstdio>
-#include <functional>
 #include <string>
 
 namespace korv::platform {
@@ -35,11 +33,5 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // with `prefix`, readable and writable by the user only; returns its path, or
 // an empty text on failure.
 std::string CreateUniqueTempFile(const std::string& folder, const std::string& prefix);
-
-// Writes a file through `write` so that it appears whole or not at all: the
-// bytes go to a new 0600 file beside `path` (made exclusively, so no link is
-// followed), which then replaces `path` (a link at `path` is replaced, not
-// followed). False, and nothing left behind, when any step fails.
-bool WriteFileReplacing(const std::string& path, const std::function<bool(std::FILE*)>& write);
 
 }  // namespace korv::platform

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/atomic_file.h"
+#include "platform/file.h"
 #include "platform/folders.h"
 
 namespace korv::platform {
@@ -199,7 +200,7 @@ std::string SettingsStore::ValuesFile(const std::string& key) const {
 }
 
 std::vector<SettingsValue> SettingsStore::ReadValues(const std::string& key) const {
-    auto text = ReadSmallFile(ValuesFile(key), kMaxValuesFileSize);
+    auto text = ReadFileText(ValuesFile(key), kMaxValuesFileSize);
     if (!text) return {};
     return ParseSettingsValues(*text);
 }
@@ -256,7 +257,7 @@ bool SettingsStore::CreateKey(const std::string& key) {
     if (KeyExists(key)) return true;
     FileLock lock(JoinPath(KeyFolder(key), kLockFileName));
     if (!lock.Held()) return false;
-    if (ReadSmallFile(ValuesFile(key), kMaxValuesFileSize)) return true;
+    if (ReadFileText(ValuesFile(key), kMaxValuesFileSize)) return true;
     return ReplaceFileAtomically(ValuesFile(key), FormatSettingsValues(key, {}));
 }
 

@@ -1,31 +1,16 @@
 #pragma once
 // A 32-bit drawing surface: the window's client area, an off-screen bitmap
-// or a memory bitmap. Pixels are 0x00RRGGBB, rows top to bottom, packed.
-//
-// Colours in the system's own values (COLORREF) are 0x00BBGGRR: red in the
-// low byte. ColourToPixel and PixelToColour convert between the two.
+// or a memory bitmap. Pixels are 0x00RRGGBB (see platform/colour.h), rows
+// top to bottom, packed.
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include "platform/colour.h"
 #include "platform/geometry.h"
 
 namespace korv::platform {
-
-using ColourRef = uint32_t;  // 0x00BBGGRR
-using Pixel = uint32_t;      // 0x00RRGGBB
-
-constexpr ColourRef Rgb(uint8_t red, uint8_t green, uint8_t blue) {
-    return ColourRef{red} | (ColourRef{green} << 8) | (ColourRef{blue} << 16);
-}
-constexpr uint8_t RedOf(ColourRef c) { return static_cast<uint8_t>(c); }
-constexpr uint8_t GreenOf(ColourRef c) { return static_cast<uint8_t>(c >> 8); }
-constexpr uint8_t BlueOf(ColourRef c) { return static_cast<uint8_t>(c >> 16); }
-constexpr Pixel ColourToPixel(ColourRef c) { return (Pixel{RedOf(c)} << 16) | (Pixel{GreenOf(c)} << 8) | BlueOf(c); }
-constexpr ColourRef PixelToColour(Pixel p) {
-    return Rgb(static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p));
-}
 
 class Surface {
 public:

@@ -5,7 +5,7 @@
 
 #include "platform/process.h"
 #include "platform/web_browser.h"
-#include "saver/file_helpers.h"
+#include "saver/data_files.h"
 
 namespace korv {
 

@@ -1,13 +1,15 @@
 #include "saver/program_file.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <limits>
+#include <optional>
+#include <vector>
 
 #include "platform/archive.h"
+#include "platform/atomic_file.h"
 #include "platform/exception.h"
+#include "platform/file.h"
 #include "resources/string_table.h"
 #include "saver/log.h"
 
@@ -15,21 +17,12 @@ namespace korv {
 
 namespace {
 
-namespace fs = std::filesystem;
+bool Put(std::FILE* out, const void* bytes, size_t size) { return std::fwrite(bytes, 1, size, out) == size; }
 
-bool ReadAll(const std::string& path, std::vector<char>& bytes) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-void PutU32(std::ofstream& out, uint32_t value) {
+bool PutU32(std::FILE* out, uint32_t value) {
     char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
                      static_cast<char>(value >> 24)};
-    out.write(bytes, 4);
+    return Put(out, bytes, 4);
 }
 
 constexpr uint64_t kTrailerSize = 5;  // payload offset (4 bytes) + settings-disabled byte
@@ -147,50 +140,35 @@ std::vector<uint8_t> EncodePayloadRecord(const PayloadRecord& record) {
 }
 
 std::string BuildSaver(const SaverBuildRequest& request) {
-    std::vector<char> engine;
-    if (!ReadAll(request.enginePath, engine)) return "cannot read the engine " + request.enginePath;
+    std::optional<std::string> engineRead = platform::ReadFileText(request.enginePath);
+    if (!engineRead) return "cannot read the engine " + request.enginePath;
+    const std::string& engine = *engineRead;
     if (engine.size() > kEngineSize)
         return "the engine " + request.enginePath + " is " + std::to_string(engine.size()) + " bytes, larger than the " +
                std::to_string(kEngineSize) + " bytes a saver reserves for it";
 
-    std::vector<char> scenario;
-    if (request.scenarioPath && !ReadAll(*request.scenarioPath, scenario))
-        return "cannot read the scenario " + *request.scenarioPath;
+    std::string scenario;
+    if (request.scenarioPath) {
+        std::optional<std::string> scenarioRead = platform::ReadFileText(*request.scenarioPath);
+        if (!scenarioRead) return "cannot read the scenario " + *request.scenarioPath;
+        scenario = std::move(*scenarioRead);
+    }
     uint64_t payloadOffset = kEngineSize + (request.scenarioPath ? 4 + scenario.size() : 0);
     if (payloadOffset > UINT32_MAX) return "the scenario is too large for a saver";
 
-    std::string temp = request.outputPath + ".partial";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return "cannot write " + request.outputPath;
-        out.write(engine.data(), static_cast<std::streamsize>(engine.size()));
+    auto record = EncodePayloadRecord(request.payload);
+    auto write = [&](std::FILE* out) {
         std::vector<char> padding(kEngineSize - engine.size(), 0);
-        out.write(padding.data(), static_cast<std::streamsize>(padding.size()));
-        if (request.scenarioPath) {
-            PutU32(out, static_cast<uint32_t>(scenario.size()));
-            out.write(scenario.data(), static_cast<std::streamsize>(scenario.size()));
-        }
-        auto record = EncodePayloadRecord(request.payload);
-        out.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
-        PutU32(out, static_cast<uint32_t>(payloadOffset));
-        out.put(request.settingsDisabled ? 1 : 0);
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            return "cannot write " + request.outputPath;
-        }
-    }
-    std::error_code error;
-    fs::permissions(temp,
-                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
-                        fs::perms::others_exec,
-                    error);
-    fs::rename(temp, request.outputPath, error);
-    if (error) {
-        fs::remove(temp, error);
+        const char settingsDisabled = request.settingsDisabled ? 1 : 0;
+        return Put(out, engine.data(), engine.size()) && Put(out, padding.data(), padding.size()) &&
+               (!request.scenarioPath ||
+                (PutU32(out, static_cast<uint32_t>(scenario.size())) && Put(out, scenario.data(), scenario.size()))) &&
+               Put(out, record.data(), record.size()) && PutU32(out, static_cast<uint32_t>(payloadOffset)) &&
+               Put(out, &settingsDisabled, 1);
+    };
+    // A saver is a program: it runs for everyone.
+    if (!platform::WriteFileReplacing(request.outputPath, write, platform::kExecutableFile))
         return "cannot write " + request.outputPath;
-    }
     return {};
 }
 

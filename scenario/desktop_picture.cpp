@@ -1,6 +1,6 @@
 #include "scenario/desktop_picture.h"
 
-#include "saver/file_helpers.h"
+#include "saver/data_files.h"
 
 namespace korv {
 

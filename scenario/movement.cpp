@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/colour.h"
 #include "scenario/effects/effect_plan.h"
 #include "scenario/scene_context.h"
 
@@ -125,10 +126,11 @@ void PickColour(ColourBlock& colour, const SeedSources& seeds) {
     RandomRange random(MixedSeed(colour.seed, seeds.wallMilliseconds, seeds.tickBefore, seeds.tickAfter,
                                  seeds.timesFigure));
     random.SetRange(0, 500);
-    uint32_t red = static_cast<uint32_t>(random.Next()) & 0xFF;
-    uint32_t green = static_cast<uint32_t>(random.Next()) & 0xFF;
-    uint32_t blue = static_cast<uint32_t>(random.Next()) & 0xFF;
-    colour.colour = red | (green << 8) | (blue << 16);
+    // Each part is the low 8 bits of the next number, red first.
+    auto red = static_cast<uint8_t>(random.Next());
+    auto green = static_cast<uint8_t>(random.Next());
+    auto blue = static_cast<uint8_t>(random.Next());
+    colour.colour = platform::Rgb(red, green, blue);
 }
 
 int32_t PickEffect(int32_t effect, uint32_t tickCount, uint32_t wallMilliseconds) {

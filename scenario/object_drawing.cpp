@@ -14,12 +14,11 @@ namespace korv {
 
 namespace {
 
-constexpr platform::ColourRef kTextKey = platform::Rgb(224, 224, 224);
 
 // The text `bitmap` drawn keyed over a copy of the screen's `box`.
 platform::Surface ComposeOverScreen(const platform::Surface& screen, const platform::Surface& bitmap, Rect box) {
     platform::Surface merged = platform::CopyRect(screen, box);
-    platform::Painter(merged).KeyedCopy({0, 0}, bitmap, bitmap.Bounds(), kTextKey);
+    platform::Painter(merged).KeyedCopy({0, 0}, bitmap, bitmap.Bounds(), platform::kKeyColour);
     return merged;
 }
 
@@ -81,7 +80,7 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
         window.Draw([&](platform::Surface& surface) {
             prepare(surface);
             if (keyed && plan.kind == EffectKind::Plain)
-                platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), kTextKey);
+                platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), platform::kKeyColour);
             else
                 platform::Painter(surface).Copy(at, bitmap, bitmap.Bounds());
         });

@@ -59,7 +59,7 @@ void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Su
         platform::Painter screen(surface);
         auto drawObject = [&](platform::Painter& painter, Point at) {
             if (keyed)
-                painter.KeyedCopy(at, bitmap, bitmap.Bounds(), platform::Rgb(224, 224, 224));
+                painter.KeyedCopy(at, bitmap, bitmap.Bounds(), platform::kKeyColour);
             else
                 painter.Copy(at, bitmap, bitmap.Bounds());
         };

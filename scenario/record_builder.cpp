@@ -1,10 +1,10 @@
 #include "scenario/record_builder.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <limits>
+#include <optional>
 
+#include "platform/file.h"
 #include "resources/string_table.h"
 #include "scenario/flow_commands.h"
 #include "scenario/html_commands.h"
@@ -104,14 +104,10 @@ std::vector<uint8_t> RecordBuilder::Embed(const std::string& name) const {
     auto fail = [&]() -> std::vector<uint8_t> { throw EmbedFailure(path + LoadString(IDS_CANNOT_READ_DATA)); };
     // Only a file directly inside the content folder may be embedded.
     if (!IsPlainFileName(fileName)) return fail();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return fail();
-    uint64_t size = std::filesystem::file_size(path, error);
-    if (error || size == 0 || size > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return fail();
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) return fail();
-    return bytes;
+    std::optional<std::vector<uint8_t>> bytes =
+        platform::ReadFileBytes(path, static_cast<size_t>(std::numeric_limits<int32_t>::max()));
+    if (!bytes || bytes->empty()) return fail();
+    return std::move(*bytes);
 }
 
 std::unique_ptr<SceneCommand> RecordBuilder::Image(const ScriptTokens& t) const {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/colour.h"
+
 namespace korv {
 
 namespace {
@@ -64,11 +66,11 @@ double AtofRule(std::string_view text) {
 int32_t SecondsToMilliseconds(std::string_view text) { return Clamp32(std::trunc(AtofRule(text) * 1000.0)); }
 
 uint32_t ParseColour(std::string_view text) {
-    auto part = [](int32_t value) { return static_cast<uint32_t>(value) & 0xFF; };
-    uint32_t red = part(AtoiRule(text.substr(0, 3)));
-    uint32_t green = text.size() > 4 ? part(AtoiRule(text.substr(4))) : 0;
-    uint32_t blue = part(AtoiRule(text.size() > 3 ? text.substr(text.size() - 3) : text));
-    return red + 256 * green + 65536 * blue;
+    auto part = [](int32_t value) { return static_cast<uint8_t>(value); };
+    uint8_t red = part(AtoiRule(text.substr(0, 3)));
+    uint8_t green = text.size() > 4 ? part(AtoiRule(text.substr(4))) : 0;
+    uint8_t blue = part(AtoiRule(text.size() > 3 ? text.substr(text.size() - 3) : text));
+    return platform::Rgb(red, green, blue);
 }
 
 int32_t HorizontalAnchor(std::string_view keyword) {

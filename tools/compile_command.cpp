@@ -1,9 +1,8 @@
 // korv-tool compile: a script and the files it names become a scenario file.
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "platform/file.h"
 #include "scenario/scenario_compiler.h"
 #include "tools/commands.h"
 #include "tools/tool_arguments.h"
@@ -36,12 +35,11 @@ int RunCompile(const std::vector<std::string>& arguments, std::ostream& out) {
     std::filesystem::path output = args.Required("-o");
     if (output.extension() != ".zep") throw UsageError("the output file must end in .zep");
 
-    std::ifstream in(scriptPath, std::ios::binary);
-    if (!in) throw ToolError("cannot read " + scriptPath);
-    std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::optional<std::string> script = platform::ReadFileText(scriptPath);
+    if (!script) throw ToolError("cannot read " + scriptPath);
 
     CompileRequest request;
-    request.statements = SplitStatements(script);
+    request.statements = SplitStatements(*script);
     request.contentFolder = args.Required("--content");
     request.outputFolder = output.has_parent_path() ? output.parent_path().string() : ".";
     request.baseName = output.stem().string();

@@ -5,7 +5,6 @@
 #include "platform/message_box.h"
 #include "resources/string_table.h"
 #include "platform/folders.h"
-#include "saver/file_helpers.h"
 #include "shell/runtime_app.h"
 #include "saver/program_file.h"
 #include "tools/commands.h"

@@ -10,7 +10,9 @@
 #include "platform/folders.h"
 #include "scenario/script_values.h"
 #include "update/interrupted_writes.h"
-#include "saver/file_helpers.h"
+#include "saver/data_files.h"
+#include "saver/folder_contents.h"
+#include "saver/special_folders.h"
 #include "saver/log.h"
 
 namespace korv {

@@ -319,7 +319,7 @@ void Downloader::Fetch(const std::string& name, const std::string& url, bool fai
 bool Downloader::IsSameAsRemote(const std::string& name, const std::string& url, BodyReading reading) {
     if (!IsPlainFileName(name)) return false;
     std::optional<std::string> local =
-        platform::ReadSmallFile(platform::JoinPath(options_.targetFolder, name), BodyLimit());
+        platform::ReadFileText(platform::JoinPath(options_.targetFolder, name), BodyLimit());
     if (!local) return false;
 
     platform::HttpRequest request = MakeRequest(EnsureScheme(url), url);

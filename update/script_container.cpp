@@ -3,7 +3,7 @@
 #include "platform/atomic_file.h"
 #include "scenario/script_tokens.h"
 #include "scenario/script_values.h"
-#include "saver/file_helpers.h"
+#include "saver/data_files.h"
 
 namespace korv {
 

@@ -1,6 +1,6 @@
 #include "update/site_address.h"
 
-#include "saver/file_helpers.h"
+#include "saver/path_parts.h"
 
 namespace korv {
 

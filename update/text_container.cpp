@@ -1,7 +1,8 @@
 #include "update/text_container.h"
 
-#include <fstream>
-#include <iterator>
+#include <optional>
+
+#include "platform/file.h"
 
 namespace korv {
 
@@ -16,15 +17,14 @@ std::string Between(const std::string& text, size_t from, size_t to) {
 }  // namespace
 
 bool TextContainer::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::optional<std::string> page = platform::ReadFileText(path);
+    if (!page) {
         valid_ = false;
         ids_.clear();
         texts_.clear();
         return false;
     }
-    std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return Parse(page);
+    return Parse(*page);
 }
 
 bool TextContainer::Parse(const std::string& page) {

@@ -1,6 +1,6 @@
 #include "update/update_config.h"
 
-#include "platform/atomic_file.h"
+#include "platform/file.h"
 #include "scenario/script_values.h"
 #include "saver/saver_settings.h"
 
@@ -61,7 +61,7 @@ bool ParseUpdateConfig(const std::string& text, UpdateConfigValues& values) {
 }
 
 bool ApplyUpdateConfig(const std::string& path, SaverSettings& settings) {
-    std::optional<std::string> text = platform::ReadSmallFile(path, kConfigFileLimit);
+    std::optional<std::string> text = platform::ReadFileText(path, kConfigFileLimit);
     UpdateConfigValues values;
     if (!text || !ParseUpdateConfig(*text, values)) return false;
     if (!settings.WriteInt(Setting::IntervalTime, values.intervalCount)) return false;

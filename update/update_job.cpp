@@ -10,7 +10,7 @@
 #include "platform/message_box.h"
 #include "scenario/scenario_compiler.h"
 #include "scenario/script_values.h"
-#include "saver/file_helpers.h"
+#include "saver/data_files.h"
 #include "saver/log.h"
 #include "saver/program_file.h"
 #include "saver/saver_settings.h"

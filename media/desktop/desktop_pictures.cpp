@@ -134,7 +134,7 @@ platform::Surface ShownPart(const PixelBuffer& picture, int style, Size screen) 
         platform::Pixel* out = part.Row(static_cast<int>(y));
         for (size_t x = 0; x < columns.size(); ++x) {
             const uint8_t* p = in + static_cast<size_t>(columns[x]) * 3;
-            out[x] = (platform::Pixel{p[0]} << 16) | (platform::Pixel{p[1]} << 8) | p[2];
+            out[x] = platform::PixelRgb(p[0], p[1], p[2]);
         }
     }
     return part;

@@ -50,7 +50,7 @@ bool CImageBuffer::Scale(int width, int height) {
         scaled_.bytes.clear();
         return false;
     }
-    if (!(keyed_ ? ResizeKeyedPixels(base_, scaled_, kKeyColour) : ResizePixels(base_, scaled_))) {
+    if (!(keyed_ ? ResizeKeyedPixels(base_, scaled_, platform::kKeyColour) : ResizePixels(base_, scaled_))) {
         Diagnose(GetImageError());
         return false;
     }
@@ -83,7 +83,7 @@ std::optional<platform::Surface> CImageBuffer::LoadAndCreateBitmap(std::span<con
 }
 
 bool CImageBuffer::DrawKeyed(platform::Surface& surface, int x, int y) const {
-    return DrawPixelsKeyed(surface, base_, x, y, kKeyColour);
+    return DrawPixelsKeyed(surface, base_, x, y, platform::kKeyColour);
 }
 
 bool CImageBuffer::CaptureBitmap(const platform::Surface& bitmap) {

@@ -1,7 +1,7 @@
 #include "media/image/image_file_output.h"
 
 #include "media/image/image_error.h"
-#include "platform/folders.h"
+#include "platform/atomic_file.h"
 
 namespace korv {
 

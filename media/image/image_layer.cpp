@@ -43,7 +43,7 @@ platform::Surface PixelsToBitmap(const PixelBuffer& pixels) {
         const uint8_t* in = pixels.Row(y);
         platform::Pixel* out = bitmap.Row(y);
         for (int x = 0; x < pixels.width; ++x, in += 3)
-            out[x] = (platform::Pixel{in[0]} << 16) | (platform::Pixel{in[1]} << 8) | in[2];
+            out[x] = platform::PixelRgb(in[0], in[1], in[2]);
     }
     return bitmap;
 }
@@ -54,9 +54,9 @@ PixelBuffer BitmapToPixels(const platform::Surface& bitmap) {
         const platform::Pixel* in = bitmap.Row(y);
         uint8_t* out = pixels.Row(y);
         for (int x = 0; x < bitmap.Width(); ++x, out += 3) {
-            out[0] = static_cast<uint8_t>(in[x] >> 16);
-            out[1] = static_cast<uint8_t>(in[x] >> 8);
-            out[2] = static_cast<uint8_t>(in[x]);
+            out[0] = platform::PixelRed(in[x]);
+            out[1] = platform::PixelGreen(in[x]);
+            out[2] = platform::PixelBlue(in[x]);
         }
     }
     return pixels;
@@ -74,9 +74,9 @@ std::optional<PixelBuffer> CaptureDC(const platform::Surface& surface, int x, in
         const platform::Pixel* in = surface.Row(sy);
         uint8_t* out = pixels.Row(sy - y) + static_cast<size_t>(visible.left - x) * 3;
         for (int sx = visible.left; sx < visible.right; ++sx, out += 3) {
-            out[0] = static_cast<uint8_t>(in[sx] >> 16);
-            out[1] = static_cast<uint8_t>(in[sx] >> 8);
-            out[2] = static_cast<uint8_t>(in[sx]);
+            out[0] = platform::PixelRed(in[sx]);
+            out[1] = platform::PixelGreen(in[sx]);
+            out[2] = platform::PixelBlue(in[sx]);
         }
     }
     return pixels;
@@ -98,7 +98,7 @@ bool Draw(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, i
         const uint8_t* in = pixels.Row(ty - y) + static_cast<size_t>(target.left - x) * 3;
         platform::Pixel* out = surface.Row(ty);
         for (int tx = target.left; tx < target.right; ++tx, in += 3) {
-            platform::Pixel p = (platform::Pixel{in[0]} << 16) | (platform::Pixel{in[1]} << 8) | in[2];
+            platform::Pixel p = platform::PixelRgb(in[0], in[1], in[2]);
             if (!keep(p)) out[tx] = p;
         }
     }

@@ -12,7 +12,6 @@
 
 namespace korv {
 
-inline constexpr platform::ColourRef kKeyColour = platform::Rgb(224, 224, 224);
 inline constexpr const char* kUnsupportedImageMessage = "This image format is not supported or image date is corrupted";
 
 // One-time set-up at start-up: connects pictures and texts of scenarios to

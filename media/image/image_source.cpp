@@ -1,9 +1,9 @@
 #include "media/image/image_source.h"
 
-#include <filesystem>
-#include <fstream>
+#include <optional>
 
 #include "media/image/image_error.h"
+#include "platform/file.h"
 
 namespace korv {
 
@@ -18,23 +18,14 @@ std::unique_ptr<ImageSource> ImageSource::OpenMemory(const uint8_t* data, size_t
 }
 
 std::unique_ptr<ImageSource> ImageSource::OpenFile(const std::string& path) {
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
-        SetImageError(ImageFileOpen);
-        return nullptr;
-    }
-    uint64_t size = std::filesystem::file_size(path, error);
-    std::ifstream in(path, std::ios::binary);
-    if (error || !in || size > kMaxImageFileSize) {
+    std::optional<std::vector<uint8_t>> bytes;
+    if (!path.empty()) bytes = platform::ReadFileBytes(path, kMaxImageFileSize);
+    if (!bytes) {
         SetImageError(ImageFileOpen);
         return nullptr;
     }
     std::unique_ptr<ImageSource> source(new ImageSource);
-    source->owned_.resize(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(source->owned_.data()), static_cast<std::streamsize>(size))) {
-        SetImageError(ImageFileRead);
-        return nullptr;
-    }
+    source->owned_ = std::move(*bytes);
     source->bytes_ = source->owned_;
     source->fromFile_ = true;
     source->fileName_ = path;

@@ -67,7 +67,7 @@ bool CImageBuffer::RenderText(VisualObject& textObject, const std::string& text)
     if (!AcceptableImageSize(size.width, size.height)) return false;
 
     platform::Surface bitmap(size.width, size.height);
-    platform::ColourRef background = textObject.opaque ? textObject.backColour : kKeyColour;
+    platform::ColourRef background = textObject.opaque ? textObject.backColour : platform::kKeyColour;
     std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), platform::ColourToPixel(background));
     platform::DrawText(bitmap, *font, content, bitmap.Bounds(), static_cast<platform::TextFormat>(textObject.align),
                        textObject.textColour, background,

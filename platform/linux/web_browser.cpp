@@ -4,10 +4,10 @@
 #include "platform/web_browser.h"
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <vector>
 
+#include "platform/file.h"
 #include "platform/folders.h"
 #include "platform/process.h"
 
@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Desktop entry files are small; anything much larger is not one.
-constexpr std::uintmax_t kMaxDesktopEntrySize = 1 << 20;
+constexpr size_t kMaxDesktopEntrySize = 1 << 20;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -93,19 +93,6 @@ std::vector<std::string> SplitExecWords(const std::string& exec) {
     return words;
 }
 
-std::optional<std::string> ReadSmallFile(const fs::path& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return std::nullopt;
-    auto size = fs::file_size(path, error);
-    if (error || size > kMaxDesktopEntrySize) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string contents(static_cast<size_t>(size), '\0');
-    in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
-    contents.resize(static_cast<size_t>(in.gcount()));
-    return contents;
-}
-
 // The folders that hold desktop entries, most important first.
 std::vector<fs::path> ApplicationFolders() {
     std::vector<fs::path> folders;
@@ -130,7 +117,7 @@ std::vector<fs::path> ApplicationFolders() {
 // "kde4/konsole.desktop").
 std::optional<std::string> FindDesktopEntry(const std::string& id) {
     for (const fs::path& folder : ApplicationFolders()) {
-        if (auto contents = ReadSmallFile(folder / id)) return contents;
+        if (auto contents = ReadFileText((folder / id).string(), kMaxDesktopEntrySize)) return contents;
 
         std::error_code error;
         if (id.find('-') == std::string::npos || !fs::is_directory(folder, error)) continue;
@@ -144,7 +131,7 @@ std::optional<std::string> FindDesktopEntry(const std::string& id) {
             for (char& c : relative)
                 if (c == '/') c = '-';
             if (relative != id) continue;
-            if (auto contents = ReadSmallFile(it->path())) return contents;
+            if (auto contents = ReadFileText(it->path().string(), kMaxDesktopEntrySize)) return contents;
         }
     }
     return std::nullopt;

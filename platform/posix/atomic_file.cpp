@@ -7,36 +7,49 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
+#include <vector>
+
+#include "platform/folders.h"
 
 namespace korv::platform {
 
-std::optional<std::string> ReadSmallFile(const std::string& path, size_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > limit) {
+namespace {
+
+enum class Durability { Ordinary, Durable };
+
+// Fills the new temporary file `temp`, open as `fd`, through `write`, gives
+// it `permissions` and renames it over `path`. Removes it when any step
+// fails.
+bool FillAndReplace(int fd, const std::string& temp, const std::string& path,
+                    const std::function<bool(std::FILE*)>& write, unsigned permissions, Durability durability) {
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
         ::close(fd);
-        return std::nullopt;
+        ::unlink(temp.c_str());
+        return false;
     }
-    std::string bytes;
-    char chunk[4096];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        bytes.append(chunk, static_cast<size_t>(got));
-        if (bytes.size() > limit) {
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
-    return bytes;
+    bool written = write(file);
+    if (written && durability == Durability::Durable && (std::fflush(file) != 0 || ::fsync(fd) != 0)) written = false;
+    if (written && ::fchmod(fd, static_cast<mode_t>(permissions)) != 0) written = false;
+    if (std::fclose(file) != 0) written = false;
+    if (written && ::rename(temp.c_str(), path.c_str()) != 0) written = false;
+    if (!written) ::unlink(temp.c_str());
+    return written;
+}
+
+}  // namespace
+
+bool WriteFileReplacing(const std::string& path, const std::function<bool(std::FILE*)>& write, unsigned permissions) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    std::string pattern = JoinPath(folder, ".korv-write-XXXXXX");
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    int fd = mkostemp(buffer.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    return FillAndReplace(fd, buffer.data(), path, write, permissions, Durability::Ordinary);
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
@@ -47,26 +60,10 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
 
     static std::atomic<unsigned> counter{0};
     std::string temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kPrivateFile);
     if (fd < 0) return false;
-    size_t done = 0;
-    bool ok = true;
-    while (done < bytes.size()) {
-        ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        done += static_cast<size_t>(put);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
+    auto put = [&](std::FILE* file) { return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size(); };
+    if (!FillAndReplace(fd, temp, path, put, kPrivateFile, Durability::Durable)) return false;
     // Make the rename itself durable.
     int folder = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {

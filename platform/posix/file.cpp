@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <utility>
 
 #include "platform/exception.h"
@@ -18,7 +19,52 @@ namespace {
     throw FileException(what + " failed for " + path + ": " + std::strerror(errno));
 }
 
+// Reads the regular file `path` whole into `Bytes` (a container of bytes);
+// nothing on any failure.
+template <typename Bytes>
+std::optional<Bytes> ReadRegularFile(const std::string& path, size_t limit) {
+    // Opening without blocking: a FIFO is refused by its type below.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    std::optional<Bytes> result;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<uint64_t>(info.st_size) <= limit) {
+        try {
+            Bytes bytes;
+            bytes.reserve(static_cast<size_t>(info.st_size));
+            std::vector<char> chunk(64 * 1024);
+            bool ok = true;
+            for (;;) {
+                ssize_t got = ::read(fd, chunk.data(), chunk.size());
+                if (got < 0) {
+                    if (errno == EINTR) continue;
+                    ok = false;
+                    break;
+                }
+                if (got == 0) break;
+                bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+                if (bytes.size() > limit) {
+                    ok = false;
+                    break;
+                }
+            }
+            if (ok) result = std::move(bytes);
+        } catch (const std::exception&) {  // out of memory
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
 }  // namespace
+
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_t limit) {
+    return ReadRegularFile<std::vector<uint8_t>>(path, limit);
+}
+
+std::optional<std::string> ReadFileText(const std::string& path, size_t limit) {
+    return ReadRegularFile<std::string>(path, limit);
+}
 
 File::~File() { Close(); }
 

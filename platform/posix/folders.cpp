@@ -133,26 +133,4 @@ std::string CreateUniqueTempFile(const std::string& folder, const std::string& p
     return std::string(buffer.data());
 }
 
-bool WriteFileReplacing(const std::string& path, const std::function<bool(std::FILE*)>& write) {
-    size_t slash = path.rfind(kPathSeparator);
-    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    std::string pattern = JoinPath(folder, ".korv-write-XXXXXX");
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    int fd = mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    std::string temp(buffer.data());
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    bool written = write(file);
-    if (std::fclose(file) != 0) written = false;
-    if (written && ::rename(temp.c_str(), path.c_str()) != 0) written = false;
-    if (!written) ::unlink(temp.c_str());
-    return written;
-}
-
 }  // namespace korv::platform

@@ -33,10 +33,10 @@ struct Channel {
         shift = std::countr_zero(mask);
         bits = std::popcount(mask);
     }
-    Pixel Scale(unsigned long pixel) const {
+    uint8_t Scale(unsigned long pixel) const {
         unsigned long value = (pixel & mask) >> shift;
-        if (bits >= 8) return static_cast<Pixel>(value >> (bits - 8));
-        return static_cast<Pixel>(value * 255 / ((1ul << bits) - 1));
+        if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
+        return static_cast<uint8_t>(value * 255 / ((1ul << bits) - 1));
     }
 };
 
@@ -65,7 +65,7 @@ Surface ToSurface(XImage& image, int width, int height) {
         Pixel* out = surface.Row(y);
         for (int x = 0; x < width; ++x) {
             unsigned long value = XGetPixel(&image, x, y);
-            out[x] = (red.Scale(value) << 16) | (green.Scale(value) << 8) | blue.Scale(value);
+            out[x] = PixelRgb(red.Scale(value), green.Scale(value), blue.Scale(value));
         }
     }
     return surface;

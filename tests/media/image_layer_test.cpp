@@ -343,7 +343,7 @@ TEST_F(ImageLayerTest, ImageBufferScalesCapturesAndKeys) {
 
     // Key-coloured pixels leave the destination as it was.
     platform::Surface keyed(3, 2);
-    keyed.Set(0, 0, platform::ColourToPixel(kKeyColour));
+    keyed.Set(0, 0, platform::ColourToPixel(platform::kKeyColour));
     keyed.Set(1, 0, platform::ColourToPixel(platform::Rgb(9, 9, 9)));
     ASSERT_TRUE(buffer.CaptureBitmap(keyed));
     platform::Surface screen(4, 4);

@@ -121,7 +121,6 @@ using test::ScopedEnv;
 using test::TempDir;
 
 constexpr fs::perms kOwnerOnly = fs::perms::owner_all;
-constexpr fs::perms kOwnerReadWrite = fs::perms::owner_read | fs::perms::owner_write;
 
 // The private folder for screen captures and media copies: the runtime
 // folder when it is the user's own, else a folder of ours in the temporary
@@ -173,31 +172,6 @@ TEST_F(PrivateTempFolderTest, APreparedLinkOrFileInItsPlaceIsNeverUsed) {
     EXPECT_EQ(fs::status(folder).permissions(), kOwnerOnly);
     EXPECT_EQ(PrivateTempFolder(), folder) << "one fallback folder per process";
     EXPECT_TRUE(fs::is_empty(elsewhere.path()));
-}
-
-TEST(WriteFileReplacingTest, WritesAPrivateFileInPlaceOfALinkWithoutFollowingIt) {
-    TempDir dir, elsewhere;
-    test::WriteFileBytes(elsewhere / "target", "precious");
-    fs::create_symlink(elsewhere / "target", dir / "desktop.bmp");
-    ASSERT_TRUE(WriteFileReplacing((dir / "desktop.bmp").string(), [](std::FILE* file) {
-        return std::fputs("BMnew", file) >= 0;
-    }));
-    EXPECT_FALSE(fs::is_symlink(dir / "desktop.bmp"));
-    EXPECT_EQ(test::ReadFileBytes(dir / "desktop.bmp"), "BMnew");
-    EXPECT_EQ(fs::status(dir / "desktop.bmp").permissions(), kOwnerReadWrite);
-    EXPECT_EQ(test::ReadFileBytes(elsewhere / "target"), "precious");
-}
-
-TEST(WriteFileReplacingTest, AFailedWriteLeavesTheOldFileAndNoLitter) {
-    TempDir dir;
-    test::WriteFileBytes(dir / "picture.bmp", "old");
-    EXPECT_FALSE(WriteFileReplacing((dir / "picture.bmp").string(), [](std::FILE* file) {
-        std::fputs("half", file);
-        return false;
-    }));
-    EXPECT_EQ(test::ReadFileBytes(dir / "picture.bmp"), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-    EXPECT_FALSE(WriteFileReplacing((dir / "missing" / "x.bmp").string(), [](std::FILE*) { return true; }));
 }
 
 }  // namespace

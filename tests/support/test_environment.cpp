@@ -3,8 +3,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
+
+#include "platform/file.h"
 
 namespace korv::test {
 
@@ -68,10 +69,7 @@ std::vector<std::string> CapturedMessages::texts() const {
 }
 
 std::string ReadFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return platform::ReadFileText(path.string()).value_or("");
 }
 
 void WriteFileBytes(const fs::path& path, const std::string& bytes) {

@@ -21,7 +21,7 @@
 
 #include "platform/event.h"
 #include "platform/process.h"
-#include "saver/file_helpers.h"
+#include "saver/data_files.h"
 #include "saver/log.h"
 #include "tests/support/fault_server.h"
 #include "tests/support/nginx_server.h"
