@@ -107,11 +107,10 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
 
 bool DrawObject(VisualObject& object, SceneContext& context) {
     Size screen = context.Window().ClientSize();
-    ScenePictureServices services = CurrentScenePictureServices();
     std::optional<platform::Surface> bitmap;
     const bool fullScreen = IsFullScreenEffect(object.shownEffect);
     Size size = fullScreen ? screen : DisplaySize(object, screen);
-    if (services.createBitmap && size.width > 0 && size.height > 0) bitmap = services.createBitmap(object, size);
+    if (size.width > 0 && size.height > 0) bitmap = context.Pictures().CreateBitmap(object, size);
     if (!bitmap) {
         platform::ShowMessageBox(kBitmapFailedMessage);
         return false;
@@ -123,7 +122,7 @@ bool DrawObject(VisualObject& object, SceneContext& context) {
 bool ShowObject(VisualObject& object, SceneContext& context, const PlacementBlock& shown, const ColourBlock& colour) {
     SceneWindow& window = context.Window();
     Size screen = window.ClientSize();
-    LoadDesktopPicture(object);
+    LoadDesktopPicture(object, context);
     Size size = DisplaySize(object, screen);
     PlacementBlock placement = shown;
     if (!object.isText && object.fitScreen && object.keepAspect) {

@@ -98,7 +98,7 @@ bool Scenario::ReadRecords(platform::ArchiveReader& archive) {
     return true;
 }
 
-bool Scenario::Load(platform::ArchiveReader& archive) {
+bool Scenario::Load(platform::ArchiveReader& archive, const ObjectPictures& pictures) {
     loadError_.clear();
     try {
         ReadRecords(archive);
@@ -122,7 +122,10 @@ bool Scenario::Load(platform::ArchiveReader& archive) {
         }
     }
     for (size_t i = 0; i < commands_.size(); ++i) {
-        if (!commands_[i]->Prepare()) {
+        SceneCommand& command = *commands_[i];
+        const bool prepared =
+            command.Code() == CodeVisual ? static_cast<VisualObject&>(command).Prepare(pictures) : command.Prepare();
+        if (!prepared) {
             loadError_ = std::string("record ") + std::to_string(i) + " (" + CommandWord(commands_[i]->Code()) +
                          ") cannot be prepared";
             return false;

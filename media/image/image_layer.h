@@ -15,10 +15,6 @@ namespace korv {
 inline constexpr platform::ColourRef kKeyColour = platform::Rgb(224, 224, 224);
 inline constexpr const char* kUnsupportedImageMessage = "This image format is not supported or image date is corrupted";
 
-// One-time set-up at start-up: connects pictures and texts of scenarios to
-// this layer.
-void InitImageLayer();
-
 // Decodes the picture in `memory` (when not empty) or in the file `fileName`.
 // An unsupported or unrecognised format shows kUnsupportedImageMessage; a
 // WBMP-looking file (first bytes 00 00) that is not a ".tga" gives nothing
