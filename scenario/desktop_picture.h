@@ -2,19 +2,10 @@
 // Pictures of the desktop and of the wallpaper (modes 2 and 3): the file
 // written at start-up becomes the picture's own bytes.
 
-#include <string>
-
 namespace korv {
 
 class SceneContext;
 class VisualObject;
-
-// The desktop capture and wallpaper picture files that pictures of modes 2
-// and 3 show (written by the saver at start-up).
-struct DesktopPicturePaths {
-    std::string desktop;
-    std::string wallpaper;
-};
 
 // Takes the start-up file of a desktop or wallpaper picture (named by the
 // context) into the object (bytes, file name, natural size); from then on it

@@ -1,7 +1,8 @@
 #pragma once
-// How the pictures and texts of a scenario are measured when it loads and
-// made into bitmaps when they are shown: by the image layer. A tool or a
-// test that must not decode or render gives a class of its own instead.
+// What measures the pictures and texts of a scenario when it loads and makes
+// them into bitmaps when they are shown. The image layer does it all
+// (ImageLayerPictures); a tool or a test that must not decode or render
+// gives only what it needs, and the rest can be made by nothing.
 
 #include <cstdint>
 #include <optional>
@@ -19,19 +20,18 @@ public:
     virtual ~ObjectPictures() = default;
 
     // The natural size of an encoded picture; nothing when it does not decode.
-    virtual std::optional<Size> MeasurePicture(std::span<const uint8_t> encoded) const;
+    virtual std::optional<Size> MeasurePicture(std::span<const uint8_t> encoded) const { return std::nullopt; }
     // Renders a text object's text with its font and colours into its image;
     // the rendered size, or nothing when it cannot be rendered.
-    virtual std::optional<Size> RenderText(VisualObject& text) const;
+    virtual std::optional<Size> RenderText(VisualObject& text) const { return std::nullopt; }
     // The object's bitmap at `size` (a picture decoded and scaled, or the
     // rendered text); nothing when it cannot be made.
-    virtual std::optional<platform::Surface> CreateBitmap(VisualObject& object, Size size) const;
+    virtual std::optional<platform::Surface> CreateBitmap(VisualObject& object, Size size) const { return std::nullopt; }
     // `part` (a part of a text object's text) rendered with the object's font
     // and colours at its natural size; used by the typewriter.
-    virtual std::optional<platform::Surface> CreateTextBitmap(VisualObject& text, const std::string& part) const;
+    virtual std::optional<platform::Surface> CreateTextBitmap(VisualObject& text, const std::string& part) const {
+        return std::nullopt;
+    }
 };
-
-// The image layer's pictures (what the saver plays with).
-const ObjectPictures& ImageLayerPictures();
 
 }  // namespace korv

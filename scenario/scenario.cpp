@@ -122,10 +122,7 @@ bool Scenario::Load(platform::ArchiveReader& archive, const ObjectPictures& pict
         }
     }
     for (size_t i = 0; i < commands_.size(); ++i) {
-        SceneCommand& command = *commands_[i];
-        const bool prepared =
-            command.Code() == CodeVisual ? static_cast<VisualObject&>(command).Prepare(pictures) : command.Prepare();
-        if (!prepared) {
+        if (!commands_[i]->Prepare(pictures)) {
             loadError_ = std::string("record ") + std::to_string(i) + " (" + CommandWord(commands_[i]->Code()) +
                          ") cannot be prepared";
             return false;

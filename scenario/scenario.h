@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/archive.h"
-#include "scenario/object_pictures.h"
+#include "scenario/image_layer_pictures.h"
 #include "scenario/scene_command.h"
 
 namespace korv {

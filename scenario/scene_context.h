@@ -11,8 +11,8 @@
 #include "platform/clock.h"
 #include "platform/event.h"
 #include "platform/surface.h"
-#include "scenario/desktop_picture.h"
-#include "scenario/object_pictures.h"
+#include "scenario/desktop_picture_paths.h"
+#include "scenario/image_layer_pictures.h"
 
 namespace korv {
 
@@ -49,7 +49,10 @@ public:
     // The saver's own figure mixed into random seeds (its `Times` setting).
     virtual int32_t TimesFigure() const { return 0; }
     // What measures pictures and makes bitmaps of pictures and texts.
-    virtual const ObjectPictures& Pictures() const { return ImageLayerPictures(); }
+    virtual const ObjectPictures& Pictures() const {
+        static const ImageLayerPictures imageLayer;
+        return imageLayer;
+    }
     // The files that desktop and wallpaper pictures show; none by default.
     virtual const DesktopPicturePaths& DesktopPictures() const {
         static const DesktopPicturePaths none;

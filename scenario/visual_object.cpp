@@ -4,6 +4,7 @@
 
 #include "platform/message_box.h"
 #include "resources/string_table.h"
+#include "scenario/object_pictures.h"
 #include "scenario/record_io.h"
 
 namespace korv {
@@ -98,8 +99,6 @@ void VisualObject::DescribeFields(FieldSink& sink) const {
     }
     sink.Text("extra", extra);
 }
-
-bool VisualObject::Prepare() { return Prepare(ImageLayerPictures()); }
 
 bool VisualObject::Prepare(const ObjectPictures& pictures) {
     if (UnusedWhileDisabled(*this, referrers_)) return true;

@@ -8,7 +8,6 @@
 
 #include "platform/surface.h"
 #include "scenario/log_font.h"
-#include "scenario/object_pictures.h"
 #include "scenario/parameter_blocks.h"
 #include "scenario/scene_command.h"
 
@@ -62,10 +61,8 @@ public:
 
     const std::vector<SceneCommand*>& Referrers() const { return referrers_; }
     void AddReferrer(SceneCommand* command) override { referrers_.push_back(command); }
-    // Measures the picture or renders the text with the image layer.
-    bool Prepare() override;
-    // As Prepare, with `pictures` measuring and rendering.
-    bool Prepare(const ObjectPictures& pictures);
+    // Measures the picture or renders the text.
+    bool Prepare(const ObjectPictures& pictures) override;
     int Execute(SceneContext&, int&) override { return 0; }
     const char* Word() const override { return isText ? "TEXT" : "IMAGE"; }
 

@@ -28,7 +28,6 @@ namespace {
 // keep no natural size) and texts not rendered (they measure 0 × 0).
 class StructureOnlyPictures : public ObjectPictures {
 public:
-    std::optional<Size> MeasurePicture(std::span<const uint8_t>) const override { return std::nullopt; }
     std::optional<Size> RenderText(VisualObject&) const override { return Size{0, 0}; }
 };
 

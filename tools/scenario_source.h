@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/file.h"
+#include "scenario/image_layer_pictures.h"
 #include "scenario/scenario.h"
 #include "saver/program_file.h"
 

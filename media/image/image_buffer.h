@@ -8,7 +8,7 @@
 #include <string>
 
 #include "media/image/pixel_buffer.h"
-#include "media/image/text_rendering.h"
+#include "media/image/text_style.h"
 #include "platform/surface.h"
 
 namespace korv {

@@ -1,12 +1,11 @@
 // Rendering a text into a picture buffer: one picture as wide as the widest
 // line (with a little room) and as high as all lines.
 
-#include "media/image/text_rendering.h"
-
 #include <algorithm>
 #include <cmath>
 
 #include "media/image/image_buffer.h"
+#include "media/image/text_style.h"
 #include "media/image/image_layer.h"
 #include "platform/font.h"
 #include "platform/surface.h"

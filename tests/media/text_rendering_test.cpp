@@ -5,7 +5,7 @@
 #include <set>
 
 #include "media/image/image_buffer.h"
-#include "media/image/text_rendering.h"
+#include "media/image/text_style.h"
 #include "platform/font.h"
 #include "platform/text_drawing.h"
 

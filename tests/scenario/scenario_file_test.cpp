@@ -321,10 +321,10 @@ TEST_F(ScenarioFileTest, WhatCannotBePreparedIsReportedWithTheStopIcon) {
     expectStop("Hello\ntext bitmap cannot be made.");
 
     VisualObject picture;
-    EXPECT_FALSE(picture.Prepare());
+    EXPECT_FALSE(picture.Prepare(pictures_));
     expectStop("You have to choose the image.");
     CMedia media;
-    EXPECT_FALSE(media.Prepare());
+    EXPECT_FALSE(media.Prepare(pictures_));
     expectStop("You have to choose the media.");
 }
 

@@ -1,9 +1,9 @@
-#include "scenario/object_pictures.h"
+#include "scenario/image_layer_pictures.h"
 
 #include <memory>
 
 #include "media/image/image_buffer.h"
-#include "media/image/text_rendering.h"
+#include "media/image/text_style.h"
 #include "scenario/visual_object.h"
 
 namespace korv {
@@ -47,20 +47,20 @@ bool RenderObjectText(CImageBuffer& buffer, VisualObject& text, const std::strin
 
 }  // namespace
 
-std::optional<Size> ObjectPictures::MeasurePicture(std::span<const uint8_t> encoded) const {
+std::optional<Size> ImageLayerPictures::MeasurePicture(std::span<const uint8_t> encoded) const {
     CImageBuffer buffer;
     Size size;
     if (!buffer.Measure(encoded, size)) return std::nullopt;
     return size;
 }
 
-std::optional<Size> ObjectPictures::RenderText(VisualObject& text) const {
+std::optional<Size> ImageLayerPictures::RenderText(VisualObject& text) const {
     if (!text.image) text.image = std::make_shared<CImageBuffer>();
     if (!RenderObjectText(*text.image, text, "")) return std::nullopt;
     return text.image->GetSize();
 }
 
-std::optional<platform::Surface> ObjectPictures::CreateBitmap(VisualObject& object, Size size) const {
+std::optional<platform::Surface> ImageLayerPictures::CreateBitmap(VisualObject& object, Size size) const {
     if (!object.image) object.image = std::make_shared<CImageBuffer>();
     Size natural;
     if (object.isText) {
@@ -70,16 +70,11 @@ std::optional<platform::Surface> ObjectPictures::CreateBitmap(VisualObject& obje
     return object.image->LoadAndCreateBitmap(object.data, natural, size.width, size.height);
 }
 
-std::optional<platform::Surface> ObjectPictures::CreateTextBitmap(VisualObject& text, const std::string& part) const {
+std::optional<platform::Surface> ImageLayerPictures::CreateTextBitmap(VisualObject& text, const std::string& part) const {
     CImageBuffer partial;
     Size natural;
     if (!RenderObjectText(partial, text, part)) return std::nullopt;
     return partial.CreateBitmapFromBase(natural, 0, 0);
-}
-
-const ObjectPictures& ImageLayerPictures() {
-    static const ObjectPictures imageLayer;
-    return imageLayer;
 }
 
 }  // namespace korv

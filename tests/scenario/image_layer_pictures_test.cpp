@@ -2,7 +2,7 @@
 // with real fonts, typed or shown at once, and pictures measured when a
 // scenario loads.
 
-#include "scenario/object_pictures.h"
+#include "scenario/image_layer_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ TEST(ImageLayerPictures, ATypedTextEndsAsTheSameTextShownAtOnce) {
             SCOPED_TRACE(testing::Message() << "opaque " << opaque << " align " << align);
             VisualObject text = TextObject("Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln", opaque);
             text.align = align;
-            ASSERT_TRUE(text.Prepare());
+            ASSERT_TRUE(text.Prepare(ImageLayerPictures()));
             test::CanvasScene atOnce({320, 120}), typed({320, 120});
             atOnce.window.screen = typed.window.screen = test::PatternSurface(320, 120, 4);
             ASSERT_TRUE(ShowObject(text, atOnce, PlacedAt(20, 30, 0), {}));
@@ -71,7 +71,7 @@ TEST(ImageLayerPictures, ATransparentTextStretchedOverTheScreenKeepsItsInkFreeOf
     for (int effect : {1, 2}) {
         SCOPED_TRACE(effect);
         VisualObject text = TextObject("Halo?", false);
-        ASSERT_TRUE(text.Prepare());
+        ASSERT_TRUE(text.Prepare(ImageLayerPictures()));
         test::CanvasScene scene({317, 203});
         test::FillSurface(scene.window.screen, green);
         ASSERT_TRUE(ShowObject(text, scene, PlacedAt(0, 0, effect), {}));
