@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "media/image/image_buffer.h"
-#include "media/image/text_style.h"
 #include "media/image/image_layer.h"
+#include "media/image/text_style.h"
 #include "platform/font.h"
 #include "platform/surface.h"
 #include "platform/text_drawing.h"
