@@ -52,7 +52,10 @@ public:
     const platform::Event& StopEvent() const override { return stop; }
     platform::Clock& Clock() override { return clock; }
     uint32_t SpeedCalibration() const override { return 1'000'000; }
+    const ObjectPictures& Pictures() const override { return pictures ? *pictures : SceneContext::Pictures(); }
 
+    // The image layer unless a benchmark gives pictures of its own.
+    const ObjectPictures* pictures = nullptr;
     BenchWindow window;
     platform::Event stop;
     platform::VirtualClock clock;

@@ -15,14 +15,20 @@ namespace {
 using namespace korv;
 using namespace korv::bench;
 
+// Every picture is one plain colour, made without decoding.
+class PlainPictures : public ObjectPictures {
+public:
+    std::optional<Surface> CreateBitmap(VisualObject&, Size size) const override {
+        Surface picture(size.width, size.height);
+        for (platform::Pixel& p : picture.Pixels()) p = 0x00336699;
+        return picture;
+    }
+};
+
 void RunMove(benchmark::State& state, bool keepBackground) {
-    SetScenePictureServices({nullptr, nullptr, [](VisualObject&, Size size) -> std::optional<Surface> {
-                                 Surface picture(size.width, size.height);
-                                 for (platform::Pixel& p : picture.Pixels()) p = 0x00336699;
-                                 return picture;
-                             },
-                             nullptr});
+    PlainPictures plain;
     BenchScene scene;
+    scene.pictures = &plain;
     VisualObject picture;
     picture.naturalWidth = 400;
     picture.naturalHeight = 300;
@@ -40,7 +46,6 @@ void RunMove(benchmark::State& state, bool keepBackground) {
     }
     state.counters["step"] = benchmark::Counter(static_cast<double>(scene.window.draws),
                                                 benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    SetScenePictureServices({});
 }
 
 void BM_MoveStepClearColour(benchmark::State& state) { RunMove(state, false); }

@@ -5,11 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "platform/archive.h"
 #include "platform/message_box.h"
 #include "scenario/field_sink.h"
+#include "scenario/object_pictures.h"
 #include "scenario/scenario.h"
 #include "scenario/visual_object.h"
 
@@ -27,29 +29,25 @@ public:
     uint64_t total = 0;
 };
 
+// Pictures and texts prepare as 1 × 1 so that loading goes on past them.
+class OnePixelPictures : public korv::ObjectPictures {
+public:
+    std::optional<korv::Size> MeasurePicture(std::span<const uint8_t>) const override { return korv::Size{1, 1}; }
+    std::optional<korv::Size> RenderText(korv::VisualObject&) const override { return korv::Size{1, 1}; }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Failed preparations report through message boxes: swallow them.
     korv::platform::SetMessageBoxSink([](const korv::platform::MessageBoxRequest&) {});
-    // Pictures and texts prepare as 1 × 1 so that loading goes on past them.
-    korv::ScenePictureServices services;
-    services.measurePicture = [](std::span<const uint8_t>, int32_t& width, int32_t& height) {
-        width = height = 1;
-        return true;
-    };
-    services.renderText = [](korv::VisualObject&, int32_t& width, int32_t& height) {
-        width = height = 1;
-        return true;
-    };
-    korv::SetScenePictureServices(std::move(services));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     korv::platform::ArchiveReader archive(std::span<const uint8_t>(data, size));
     korv::Scenario scenario;
-    scenario.Load(archive);
+    scenario.Load(archive, OnePixelPictures());
     CountingSink sink;
     for (size_t i = 0; i < scenario.CommandCount(); ++i) scenario.At(i).Describe(sink);
     // Keeps the visits from being optimised away.

@@ -69,7 +69,7 @@ void CMedia::DescribeFields(FieldSink& sink) const {
     sink.Text("extra", extra);
 }
 
-bool CMedia::Prepare() {
+bool CMedia::Prepare(const ObjectPictures&) {
     if (UnusedWhileDisabled(*this, referrers_)) return true;
     if (data.empty()) {
         platform::ShowMessageBox(LoadString(IDS_CHOOSE_MEDIA), platform::MessageBoxIcon::Stop);

@@ -24,7 +24,7 @@ public:
 
     const std::vector<SceneCommand*>& Referrers() const { return referrers_; }
     void AddReferrer(SceneCommand* command) override { referrers_.push_back(command); }
-    bool Prepare() override;
+    bool Prepare(const ObjectPictures& pictures) override;
     int Execute(SceneContext&, int&) override { return 0; }
 
 protected:

@@ -103,11 +103,10 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
 
 bool DrawObject(VisualObject& object, SceneContext& context) {
     Size screen = context.Window().ClientSize();
-    ScenePictureServices services = CurrentScenePictureServices();
     std::optional<platform::Surface> bitmap;
     const bool fullScreen = ResolveEffect(object.shownEffect).kind == EffectKind::FullScreen;
     Size size = fullScreen ? screen : DisplaySize(object, screen);
-    if (services.createBitmap && size.width > 0 && size.height > 0) bitmap = services.createBitmap(object, size);
+    if (size.width > 0 && size.height > 0) bitmap = context.Pictures().CreateBitmap(object, size);
     if (!bitmap) {
         platform::ShowMessageBox(kBitmapFailedMessage);
         return false;

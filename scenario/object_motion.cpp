@@ -92,13 +92,12 @@ void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Su
 void MoveObject(VisualObject& object, SceneContext& context, const PlacementBlock& move, const ColourBlock& colour) {
     SceneWindow& window = context.Window();
     Size screen = window.ClientSize();
-    LoadDesktopPicture(object);  // a desktop or wallpaper picture moved before any SHOW
+    LoadDesktopPicture(object, context);  // a desktop or wallpaper picture moved before any SHOW
     Size size = DisplaySize(object, screen);
     PlacementBlock placement = move;
     ResolvePlacement(placement, size, screen, SeedSourcesOf(context));
-    ScenePictureServices services = CurrentScenePictureServices();
     std::optional<platform::Surface> bitmap;
-    if (services.createBitmap && size.width > 0 && size.height > 0) bitmap = services.createBitmap(object, size);
+    if (size.width > 0 && size.height > 0) bitmap = context.Pictures().CreateBitmap(object, size);
     if (!bitmap) {
         platform::ShowMessageBox(kBitmapFailedMessage);
         return;

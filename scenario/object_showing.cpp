@@ -13,7 +13,7 @@ namespace korv {
 bool ShowObject(VisualObject& object, SceneContext& context, const PlacementBlock& shown, const ColourBlock& colour) {
     SceneWindow& window = context.Window();
     Size screen = window.ClientSize();
-    LoadDesktopPicture(object);
+    LoadDesktopPicture(object, context);
     Size size = DisplaySize(object, screen);
     PlacementBlock placement = shown;
     if (!object.isText && object.fitScreen && object.keepAspect) {

@@ -53,9 +53,7 @@ bool Typewriter::ShowLabelStep(size_t& counter) {
     if (counter >= characters_.size()) return false;
     const std::string part = platform::EncodeUtf8(std::u32string_view(characters_).substr(0, counter + 1));
 
-    ScenePictureServices services = CurrentScenePictureServices();
-    std::optional<platform::Surface> bitmap;
-    if (services.createTextBitmap) bitmap = services.createTextBitmap(object_, part);
+    std::optional<platform::Surface> bitmap = context_.Pictures().CreateTextBitmap(object_, part);
     if (!bitmap) {
         platform::ShowMessageBox(kBitmapFailedMessage);
         return false;

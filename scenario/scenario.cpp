@@ -98,7 +98,7 @@ bool Scenario::ReadRecords(platform::ArchiveReader& archive) {
     return true;
 }
 
-bool Scenario::Load(platform::ArchiveReader& archive) {
+bool Scenario::Load(platform::ArchiveReader& archive, const ObjectPictures& pictures) {
     loadError_.clear();
     try {
         ReadRecords(archive);
@@ -122,7 +122,7 @@ bool Scenario::Load(platform::ArchiveReader& archive) {
         }
     }
     for (size_t i = 0; i < commands_.size(); ++i) {
-        if (!commands_[i]->Prepare()) {
+        if (!commands_[i]->Prepare(pictures)) {
             loadError_ = std::string("record ") + std::to_string(i) + " (" + CommandWord(commands_[i]->Code()) +
                          ") cannot be prepared";
             return false;

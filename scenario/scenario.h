@@ -14,6 +14,7 @@
 
 #include "platform/archive.h"
 #include "scenario/command_sequence.h"
+#include "scenario/image_layer_pictures.h"
 #include "scenario/scene_command.h"
 
 namespace korv {
@@ -35,8 +36,9 @@ public:
 
     // Reads a whole scenario and prepares it. False when the data is damaged,
     // refers to what is not there, or a command cannot be prepared; the
-    // commands read so far stay in the list.
-    bool Load(platform::ArchiveReader& archive);
+    // commands read so far stay in the list. `pictures` measures the pictures
+    // and renders the texts.
+    bool Load(platform::ArchiveReader& archive, const ObjectPictures& pictures = ImageLayerPictures());
     // The reason the last load failed (for tools), empty after success.
     const std::string& LoadError() const { return loadError_; }
 

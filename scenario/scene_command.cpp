@@ -24,7 +24,7 @@ void SceneCommand::Store(platform::ArchiveWriter& archive) const {
     WriteFields(archive);
 }
 
-bool SceneCommand::Prepare() {
+bool SceneCommand::Prepare(const ObjectPictures&) {
     if (IsDisabled()) return true;
     return PrepareFields();
 }

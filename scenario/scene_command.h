@@ -14,6 +14,7 @@
 namespace korv {
 
 class CommandSequence;
+class ObjectPictures;
 class SceneContext;
 
 enum RecordCode : int32_t {
@@ -59,8 +60,9 @@ public:
     // Writes the whole record, code first.
     void Store(platform::ArchiveWriter& archive) const;
     // Gets ready to play; false (after a message) makes the scenario unusable.
-    // A disabled command is ready at once.
-    virtual bool Prepare();
+    // A disabled command is ready at once. `pictures` measures pictures and
+    // renders texts.
+    virtual bool Prepare(const ObjectPictures& pictures);
     // Plays the command; may move the running `index` (loops).
     virtual int Execute(SceneContext& context, int& index) = 0;
 

@@ -1,7 +1,8 @@
 #pragma once
 // What a command needs while it plays: the window it draws into, the stop
-// signal that every wait and loop polls, the clock and the machine's speed
-// figure. The scene thread provides it.
+// signal that every wait and loop polls, the clock, the machine's speed
+// figure, and what makes pictures and texts into bitmaps. The scene thread
+// provides it.
 
 #include <cstdint>
 #include <functional>
@@ -10,6 +11,8 @@
 #include "platform/clock.h"
 #include "platform/event.h"
 #include "platform/surface.h"
+#include "scenario/desktop_picture_paths.h"
+#include "scenario/image_layer_pictures.h"
 
 namespace korv {
 
@@ -45,6 +48,16 @@ public:
     virtual uint32_t SpeedCalibration() const = 0;
     // The saver's own figure mixed into random seeds (its `Times` setting).
     virtual int32_t TimesFigure() const { return 0; }
+    // What measures pictures and makes bitmaps of pictures and texts.
+    virtual const ObjectPictures& Pictures() const {
+        static const ImageLayerPictures imageLayer;
+        return imageLayer;
+    }
+    // The files that desktop and wallpaper pictures show; none by default.
+    virtual const DesktopPicturePaths& DesktopPictures() const {
+        static const DesktopPicturePaths none;
+        return none;
+    }
 
     bool Stopped() const { return StopEvent().IsSet(); }
     // Waits `ms` in slices of at most 100 ms that end early when the stop

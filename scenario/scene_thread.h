@@ -25,6 +25,7 @@ public:
         platform::Clock* clock = nullptr;    // default: the system clock
         bool showExitButtonBar = false;      // player type 3
         int32_t timesFigure = 0;             // the saver's Times setting, mixed into seeds
+        DesktopPicturePaths desktopPictures;  // written at start-up; shown by modes 2 and 3
         // Paints the download status (status mode); nothing when absent.
         std::function<void(SceneWindow&)> paintStatus;
     };
@@ -46,6 +47,7 @@ public:
     platform::Clock& Clock() override { return *clock_; }
     uint32_t SpeedCalibration() const override;
     int32_t TimesFigure() const override { return options_.timesFigure; }
+    const DesktopPicturePaths& DesktopPictures() const override { return options_.desktopPictures; }
 
 protected:
     bool InitInstance() override;

@@ -1,41 +1,13 @@
 #include "scenario/visual_object.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "platform/message_box.h"
 #include "resources/string_table.h"
+#include "scenario/object_pictures.h"
 #include "scenario/record_io.h"
 
 namespace korv {
-
-namespace {
-
-std::mutex servicesMutex;
-ScenePictureServices services;
-DesktopPicturePaths desktopPaths;
-
-}  // namespace
-
-ScenePictureServices CurrentScenePictureServices() {
-    std::lock_guard lock(servicesMutex);
-    return services;
-}
-
-void SetScenePictureServices(ScenePictureServices newServices) {
-    std::lock_guard lock(servicesMutex);
-    services = std::move(newServices);
-}
-
-DesktopPicturePaths CurrentDesktopPicturePaths() {
-    std::lock_guard lock(servicesMutex);
-    return desktopPaths;
-}
-
-void SetDesktopPicturePaths(DesktopPicturePaths paths) {
-    std::lock_guard lock(servicesMutex);
-    desktopPaths = std::move(paths);
-}
 
 bool UnusedWhileDisabled(const SceneCommand& declaration, const std::vector<SceneCommand*>& referrers) {
     return declaration.IsDisabled() &&
@@ -128,28 +100,26 @@ void VisualObject::DescribeFields(FieldSink& sink) const {
     sink.Text("extra", extra);
 }
 
-bool VisualObject::Prepare() {
+bool VisualObject::Prepare(const ObjectPictures& pictures) {
     if (UnusedWhileDisabled(*this, referrers_)) return true;
-    ScenePictureServices current = CurrentScenePictureServices();
     if (isText) {
-        int32_t w = 0, h = 0;
-        if (!current.renderText || !current.renderText(*this, w, h)) {
+        std::optional<Size> rendered = pictures.RenderText(*this);
+        if (!rendered) {
             platform::ShowMessageBox(text + LoadString(IDS_TEXT_BITMAP_FAILED), platform::MessageBoxIcon::Stop);
             return false;
         }
-        naturalWidth = w;
-        naturalHeight = h;
+        naturalWidth = rendered->width;
+        naturalHeight = rendered->height;
         return true;
     }
     if (data.empty()) {
         platform::ShowMessageBox(LoadString(IDS_CHOOSE_IMAGE), platform::MessageBoxIcon::Stop);
         return false;
     }
-    int32_t w = 0, h = 0;
     // A picture that does not decode still loads; showing it reports the failure.
-    if (current.measurePicture && current.measurePicture(data, w, h)) {
-        naturalWidth = w;
-        naturalHeight = h;
+    if (std::optional<Size> measured = pictures.MeasurePicture(data)) {
+        naturalWidth = measured->width;
+        naturalHeight = measured->height;
     }
     return true;
 }

@@ -2,10 +2,8 @@
 // Pictures and texts (record code 0): declared once, shown, moved and
 // hidden by other commands.
 
-#include <functional>
 #include <memory>
-#include <optional>
-#include <span>
+#include <string>
 #include <vector>
 
 #include "platform/surface.h"
@@ -63,7 +61,8 @@ public:
 
     const std::vector<SceneCommand*>& Referrers() const { return referrers_; }
     void AddReferrer(SceneCommand* command) override { referrers_.push_back(command); }
-    bool Prepare() override;
+    // Measures the picture or renders the text.
+    bool Prepare(const ObjectPictures& pictures) override;
     int Execute(SceneContext&, int&) override { return 0; }
     const char* Word() const override { return isText ? "TEXT" : "IMAGE"; }
 
@@ -79,31 +78,5 @@ private:
 // Whether the declaration and every command that uses it are disabled; such
 // a declaration loads without content.
 bool UnusedWhileDisabled(const SceneCommand& declaration, const std::vector<SceneCommand*>& referrers);
-
-// What preparing pictures and texts needs from the image layer: the natural
-// size of an encoded picture, and the size of a text rendered with its font.
-struct ScenePictureServices {
-    std::function<bool(std::span<const uint8_t> encoded, int32_t& width, int32_t& height)> measurePicture;
-    std::function<bool(VisualObject& text, int32_t& width, int32_t& height)> renderText;
-    // The object's bitmap at `size` (a picture decoded and scaled, or the
-    // rendered text); nothing when it cannot be made.
-    std::function<std::optional<platform::Surface>(VisualObject& object, Size size)> createBitmap;
-    // `text` (a part of a text object's text) rendered with the object's font
-    // and colours at its natural size; used by the typewriter.
-    std::function<std::optional<platform::Surface>(VisualObject& textObject, const std::string& text)> createTextBitmap;
-};
-ScenePictureServices CurrentScenePictureServices();
-// Installs the services (the image layer does at start-up); without them a
-// picture measures as 0 × 0 and a text cannot be rendered.
-void SetScenePictureServices(ScenePictureServices services);
-
-// The desktop capture and wallpaper picture files that pictures of modes 2
-// and 3 show (written at start-up).
-struct DesktopPicturePaths {
-    std::string desktop;
-    std::string wallpaper;
-};
-DesktopPicturePaths CurrentDesktopPicturePaths();
-void SetDesktopPicturePaths(DesktopPicturePaths paths);
 
 }  // namespace korv

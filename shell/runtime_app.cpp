@@ -5,7 +5,6 @@
 #include <new>
 
 #include "media/desktop/desktop_pictures.h"
-#include "media/image/image_layer.h"
 #include "platform/display.h"
 #include "platform/screen_metrics.h"
 #include "platform/system_info.h"
@@ -23,7 +22,6 @@
 #include "platform/process_end.h"
 #include "resources/string_table.h"
 #include "scenario/scenario.h"
-#include "scenario/visual_object.h"
 #include "saver/browser.h"
 #include "shell/download_status.h"
 #include "shell/runtime_update_host.h"
@@ -116,8 +114,6 @@ bool RuntimeApp::InitInstance() {
     FileLogDelete();
     SetFileLogEnabled(DiagnosticLoggingRequested());
 
-    InitImageLayer();
-
     desktopBitmapPath = TempFilePath("desktop.bmp");
     wallpaperBitmapPath = TempFilePath("wallpaper.bmp");
     // Even an end that cannot finish normally leaves no pictures behind.
@@ -127,7 +123,6 @@ bool RuntimeApp::InitInstance() {
         std::filesystem::remove(wallpaper, ignored);
     });
     WriteDesktopPictures();
-    SetDesktopPicturePaths({desktopBitmapPath, wallpaperBitmapPath});
 
     LoadSaverSettings();
     mode_ = ParseSaverMode(options_.arguments);
@@ -350,8 +345,6 @@ bool RuntimeApp::ReadSceneList(platform::ArchiveReader& archive, Scenario& targe
 
 int RuntimeApp::OsVersionCode() const { return GetOsVersionCode(); }
 
-void RuntimeApp::InitImageLayer() { korv::InitImageLayer(); }
-
 void RuntimeApp::WriteDesktopPictures() {
     CaptureDesktop(desktopBitmapPath);
     MakeWallpaperImage(wallpaperBitmapPath, DesktopSettingsSources{&*options_.settingsStore});
@@ -410,6 +403,7 @@ bool RuntimeApp::StartSceneThread(bool statusDisplay) {
     }
     options.showExitButtonBar = config_.playerType == PlayerClassicExitButton;
     options.timesFigure = settings_->ReadInt(Setting::Times);
+    options.desktopPictures = {desktopBitmapPath, wallpaperBitmapPath};
     sceneThread_ = std::make_unique<CSceneThread>(std::move(options));
     if (!sceneThread_->CreateThread(true)) {
         sceneThread_.reset();

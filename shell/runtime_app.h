@@ -127,7 +127,6 @@ public:
 protected:
     // Services of parts that plug in here; each default takes the failure
     // path that start-up defines for a missing service.
-    virtual void InitImageLayer();
     virtual void WriteDesktopPictures();
     virtual void ShowSettingsDialog(bool ownedByForegroundWindow) {}
     virtual bool CreatePreviewWindow(uintptr_t parentWindow);

@@ -10,6 +10,7 @@
 #include "platform/message_box.h"
 #include "resources/string_table.h"
 #include "scenario/field_sink.h"
+#include "scenario/object_pictures.h"
 #include "scenario/scenario.h"
 #include "scenario/visual_object.h"
 #include "saver/program_file.h"
@@ -22,6 +23,13 @@
 namespace korv::tool {
 
 namespace {
+
+// Only the file's own structure is checked: pictures are not decoded (they
+// keep no natural size) and texts not rendered (they measure 0 × 0).
+class StructureOnlyPictures : public ObjectPictures {
+public:
+    std::optional<Size> RenderText(VisualObject&) const override { return Size{0, 0}; }
+};
 
 class JsonFieldSink : public FieldSink {
 public:
@@ -94,11 +102,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out) {
     ScenarioLocation location = LocateScenario(file, path);
     if (location.isSaver) WritePayload(json, location.payload, location.settingsDisabled);
     if (location.HasScenario()) {
-        // Only the file's own structure is checked: pictures are not decoded
-        // and texts not rendered.
-        SetScenePictureServices(
-            {nullptr, [](VisualObject&, int32_t& w, int32_t& h) { return w = 0, h = 0, true; }, nullptr, nullptr});
-        LoadScenarioAt(file, location, scenario, path);
+        LoadScenarioAt(file, location, scenario, path, StructureOnlyPictures());
     }
     WriteScenario(json, scenario);
     json.EndObject();

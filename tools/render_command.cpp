@@ -101,7 +101,6 @@ int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder)) throw ToolError("cannot make the folder " + folder.string());
 
-    InitImageLayer();
     platform::File file;
     if (!file.Open(path, platform::File::Mode::Read)) throw ToolError("cannot open " + path);
     ScenarioLocation location = LocateScenario(file, path);

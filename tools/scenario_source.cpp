@@ -54,14 +54,15 @@ ScenarioLocation LocateScenario(platform::File& file, const std::string& path) {
     return location;
 }
 
-void LoadScenarioAt(platform::File& file, const ScenarioLocation& location, Scenario& scenario, const std::string& path) {
+void LoadScenarioAt(platform::File& file, const ScenarioLocation& location, Scenario& scenario, const std::string& path,
+                    const ObjectPictures& pictures) {
     std::string messages;
     platform::SetMessageBoxSink([&](const platform::MessageBoxRequest& request) { messages += request.text + " "; });
     bool loaded = false;
     try {
         file.Seek(static_cast<int64_t>(location.begin), platform::File::Origin::Begin);
         platform::ArchiveReader archive(file, platform::kArchiveBufferSize, location.end);
-        loaded = scenario.Load(archive);
+        loaded = scenario.Load(archive, pictures);
     } catch (const Exception& error) {
         messages += error.what();
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/file.h"
+#include "scenario/image_layer_pictures.h"
 #include "scenario/scenario.h"
 #include "saver/program_file.h"
 
@@ -24,9 +25,11 @@ struct ScenarioLocation {
 
 // Throws ToolError when the file is neither.
 ScenarioLocation LocateScenario(platform::File& file, const std::string& path);
-// Loads the scenario found there; throws ToolError with the reason when it
-// does not load. Message boxes of the loader become part of that reason.
-void LoadScenarioAt(platform::File& file, const ScenarioLocation& location, Scenario& scenario, const std::string& path);
+// Loads the scenario found there, its pictures and texts measured by
+// `pictures`; throws ToolError with the reason when it does not load.
+// Message boxes of the loader become part of that reason.
+void LoadScenarioAt(platform::File& file, const ScenarioLocation& location, Scenario& scenario, const std::string& path,
+                    const ObjectPictures& pictures = ImageLayerPictures());
 
 // Loads what the saver at `path` (located as `location`) plays at start-up,
 // by its player type: the newest stored version whose scenario loads, else

@@ -7,7 +7,6 @@
 #include <iostream>
 #include <memory>
 
-#include "media/image/image_layer.h"
 #include "platform/event.h"
 #include "platform/folders.h"
 #include "scenario/scenario.h"
@@ -58,7 +57,6 @@ private:
 int RunUpdate(const std::vector<std::string>& arguments, std::ostream& out) {
     ToolArguments args(arguments, {"--saver"}, {});
     const std::string saver = args.Required("--saver");
-    InitImageLayer();
     RuntimeApp app({{"/s"}, saver, std::nullopt});
     app.LoadSaverSettings();
     if (!app.LoadSaverPayload()) throw ToolError(saver + " is not a built saver");

@@ -5,7 +5,6 @@
 #include "media/image/image_error.h"
 #include "media/image/image_layer.h"
 #include "media/image/resize.h"
-#include "scenario/visual_object.h"
 #include "saver/log.h"
 
 namespace korv {

@@ -1,6 +1,6 @@
 #pragma once
-// The picture of one image or text object of a scenario: the decoded base
-// picture, a scaled copy, and the bitmaps made from them for drawing.
+// A picture being made ready for drawing: the decoded or rendered base
+// picture, a scaled copy, and the bitmaps made from them.
 
 #include <cstdint>
 #include <optional>
@@ -8,11 +8,10 @@
 #include <string>
 
 #include "media/image/pixel_buffer.h"
+#include "media/image/text_style.h"
 #include "platform/surface.h"
 
 namespace korv {
-
-class VisualObject;
 
 class CImageBuffer {
 public:
@@ -43,10 +42,9 @@ public:
     bool DrawKeyed(platform::Surface& surface, int x, int y) const;
     // Takes a bitmap's pixels as the base picture.
     bool CaptureBitmap(const platform::Surface& bitmap);
-    // Renders the text object's text (or `text` when not empty) with its font
-    // and colours into the base picture; false for an empty text. A text on
-    // a transparent background makes a keyed base.
-    bool RenderText(VisualObject& textObject, const std::string& text);
+    // Renders `text` in `style` into the base picture; false for an empty
+    // text. A text on a transparent background makes a keyed base.
+    bool RenderText(const std::string& text, const TextStyle& style);
     // Frees the scaled copy, and the base too unless `keepBase`.
     void Release(bool keepBase);
 

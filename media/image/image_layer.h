@@ -14,10 +14,6 @@ namespace korv {
 
 inline constexpr const char* kUnsupportedImageMessage = "This image format is not supported or image date is corrupted";
 
-// One-time set-up at start-up: connects pictures and texts of scenarios to
-// this layer.
-void InitImageLayer();
-
 // Decodes the picture in `memory` (when not empty) or in the file `fileName`.
 // An unsupported or unrecognised format shows kUnsupportedImageMessage; a
 // WBMP-looking file (first bytes 00 00) that is not a ".tga" gives nothing

@@ -40,32 +40,32 @@ int CharacterCount(const VisualObject& text, const std::string& part) {
     return static_cast<int>(platform::DecodeText(part, text.font.charSet).size());
 }
 
-// Picture services that need no decoder: a picture is a pattern seeded by
-// its byte count; a text is 10 pixels per character (or `partWidth`) and 20
-// high.
+// Pictures that need no decoder: a picture is a pattern seeded by its byte
+// count; a text is 10 pixels per character (or `partWidth`) and 20 high.
 class ObjectDrawingTest : public ::testing::Test {
 protected:
+    class CountingPictures : public test::PatternPictures {
+    public:
+        explicit CountingPictures(ObjectDrawingTest& test) : test_(test) {}
+        std::optional<platform::Surface> CreateBitmap(VisualObject& object, Size size) const override {
+            ++test_.bitmapsMade;
+            if (test_.failBitmaps) return std::nullopt;
+            if (object.isText) return TextBitmap(object, size.width, size.height);
+            return PatternPictures::CreateBitmap(object, size);
+        }
+        std::optional<platform::Surface> CreateTextBitmap(VisualObject& text, const std::string& part) const override {
+            test_.typed.push_back(part);
+            return TextBitmap(text, test_.partWidth ? test_.partWidth(part) : CharacterCount(text, part) * 10, 20);
+        }
+
+    private:
+        ObjectDrawingTest& test_;
+    };
+
     ObjectDrawingTest() {
-        SetScenePictureServices(
-            {[](std::span<const uint8_t> bytes, int32_t& w, int32_t& h) {
-                 w = 64;
-                 h = static_cast<int32_t>(bytes.size());
-                 return !bytes.empty();
-             },
-             nullptr,
-             [this](VisualObject& object, Size size) -> std::optional<platform::Surface> {
-                 ++bitmapsMade;
-                 if (failBitmaps) return std::nullopt;
-                 if (object.isText) return TextBitmap(object, size.width, size.height);
-                 return PatternSurface(size.width, size.height, static_cast<uint32_t>(object.data.size()));
-             },
-             [this](VisualObject& text, const std::string& part) -> std::optional<platform::Surface> {
-                 typed.push_back(part);
-                 return TextBitmap(text, partWidth ? partWidth(part) : CharacterCount(text, part) * 10, 20);
-             }});
+        scene.pictures = &pictures;
         FillSurface(scene.window.screen, kOldScreen);
     }
-    ~ObjectDrawingTest() override { SetScenePictureServices({}); }
 
     static VisualObject Picture(int width, int height) { return test::PictureObject(width, height); }
     static VisualObject Text(const std::string& content, bool opaque) {
@@ -85,6 +85,7 @@ protected:
         return p;
     }
 
+    CountingPictures pictures{*this};
     CanvasScene scene{{320, 240}};
     std::vector<std::string> typed;
     std::function<int(const std::string&)> partWidth;
@@ -309,12 +310,11 @@ TEST_F(ObjectDrawingTest, DesktopPicturesTakeTheFileWrittenAtStartUp) {
     test::TempDir dir;
     std::string path = (dir.path() / "desktop.bmp").string();
     test::WriteFileBytes(path, std::string(48, 'x'));
-    SetDesktopPicturePaths({path, ""});
+    scene.desktopPictures = {path, ""};
     VisualObject desktop = Picture(0, 0);
     desktop.data.clear();
     desktop.mode = PictureDesktop;
     ASSERT_TRUE(ShowObject(desktop, scene, At(0, 0), {}));
-    SetDesktopPicturePaths({});
     EXPECT_EQ(desktop.mode, PictureEmbedded);
     EXPECT_EQ(desktop.data.size(), 48u);
     EXPECT_EQ(desktop.fileName, "desktop.bmp");

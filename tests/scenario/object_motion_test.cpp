@@ -27,20 +27,9 @@ constexpr platform::Pixel kGreen = 0x0000FF00;
 class ObjectMotionTest : public ::testing::Test {
 protected:
     ObjectMotionTest() {
-        SetScenePictureServices({[](std::span<const uint8_t> bytes, int32_t& w, int32_t& h) {
-                                     w = 64;
-                                     h = static_cast<int32_t>(bytes.size());
-                                     return !bytes.empty();
-                                 },
-                                 nullptr,
-                                 [](VisualObject& object, Size size) -> std::optional<platform::Surface> {
-                                     return PatternSurface(size.width, size.height,
-                                                           static_cast<uint32_t>(object.data.size()));
-                                 },
-                                 nullptr});
+        scene.pictures = &pictures;
         scene.window.background = platform::Rgb(0, 255, 0);
     }
-    ~ObjectMotionTest() override { SetScenePictureServices({}); }
 
     static VisualObject Picture(int width, int height) { return test::PictureObject(width, height); }
     static PlacementBlock Move(int x1, int y1, int x2, int y2, int step) {
@@ -61,6 +50,7 @@ protected:
         return true;
     }
 
+    test::PatternPictures pictures;
     CanvasScene scene{{320, 240}};
 };
 
@@ -120,12 +110,11 @@ TEST_F(ObjectMotionTest, ADesktopPictureMovedBeforeItWasShownTakesTheFileWritten
     test::TempDir dir;
     std::string path = (dir.path() / "wallpaper.bmp").string();
     test::WriteFileBytes(path, std::string(30, 'x'));
-    SetDesktopPicturePaths({"", path});
+    scene.desktopPictures = {"", path};
     VisualObject wallpaper = Picture(0, 0);
     wallpaper.data.clear();
     wallpaper.mode = PictureWallpaper;
     MoveObject(wallpaper, scene, Move(0, 10, 40, 10, 20), {});
-    SetDesktopPicturePaths({});
     EXPECT_EQ(wallpaper.mode, PictureEmbedded);
     EXPECT_EQ(wallpaper.fileName, "wallpaper.bmp");
     // The file's 30 bytes make a 64 × 30 picture of their own pattern.

@@ -52,23 +52,24 @@ std::map<std::string, std::string> Fields(const SceneCommand& command) {
     return flat.fields;
 }
 
+// Pictures and texts measured without decoding or rendering: a picture is
+// as wide as its byte count and 1 high; a text is 10 pixels per byte and 20
+// high, unless texts are told to fail.
+class SizedPictures : public ObjectPictures {
+public:
+    std::optional<Size> MeasurePicture(std::span<const uint8_t> encoded) const override {
+        return Size{static_cast<int>(encoded.size()), 1};
+    }
+    std::optional<Size> RenderText(VisualObject& text) const override {
+        if (textsFail) return std::nullopt;
+        return Size{static_cast<int>(text.text.size()) * 10, 20};
+    }
+    bool textsFail = false;
+};
+
 class ScenarioFileTest : public ::testing::Test {
 protected:
-    ScenarioFileTest() {
-        fs::create_directories(content());
-        SetScenePictureServices({[](std::span<const uint8_t> bytes, int32_t& w, int32_t& h) {
-                                     w = static_cast<int32_t>(bytes.size());
-                                     h = 1;
-                                     return true;
-                                 },
-                                 [](VisualObject& text, int32_t& w, int32_t& h) {
-                                     w = static_cast<int32_t>(text.text.size()) * 10;
-                                     h = 20;
-                                     return true;
-                                 },
-                                 nullptr, nullptr});
-    }
-    ~ScenarioFileTest() override { SetScenePictureServices({}); }
+    ScenarioFileTest() { fs::create_directories(content()); }
 
     fs::path content() const { return dir_ / "content"; }
     fs::path output() const { return dir_ / "out" / "demo.zep"; }
@@ -89,7 +90,7 @@ protected:
         scenario_ = std::make_unique<Scenario>();
         auto data = reinterpret_cast<const uint8_t*>(bytes.data());
         platform::ArchiveReader archive(std::span<const uint8_t>(data, bytes.size()));
-        return scenario_->Load(archive);
+        return scenario_->Load(archive, pictures_);
     }
     template <typename T>
     T& Record(size_t index) {
@@ -100,6 +101,7 @@ protected:
 
     test::TempDir dir_;
     test::CapturedMessages messages_;
+    SizedPictures pictures_;
     std::unique_ptr<Scenario> scenario_;
     std::string lastError_;
 };
@@ -313,16 +315,16 @@ TEST_F(ScenarioFileTest, WhatCannotBePreparedIsReportedWithTheStopIcon) {
     EXPECT_FALSE(Load());
     expectStop("You have to choose the media.");
 
-    SetScenePictureServices({nullptr, [](VisualObject&, int32_t&, int32_t&) { return false; }, nullptr, nullptr});
+    pictures_.textsFail = true;
     ASSERT_EQ(Compile("TEXT t,Hello,Arial,NRM,10;SHOW t;"), CompileResult::Ok);
     EXPECT_FALSE(Load());
     expectStop("Hello\ntext bitmap cannot be made.");
 
     VisualObject picture;
-    EXPECT_FALSE(picture.Prepare());
+    EXPECT_FALSE(picture.Prepare(pictures_));
     expectStop("You have to choose the image.");
     CMedia media;
-    EXPECT_FALSE(media.Prepare());
+    EXPECT_FALSE(media.Prepare(pictures_));
     expectStop("You have to choose the media.");
 }
 

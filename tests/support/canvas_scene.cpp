@@ -43,6 +43,15 @@ bool SameSurface(const platform::Surface& a, const platform::Surface& b) {
     return a.Width() == b.Width() && a.Height() == b.Height() && std::equal(a.Pixels().begin(), a.Pixels().end(), b.Pixels().begin());
 }
 
+std::optional<Size> PatternPictures::MeasurePicture(std::span<const uint8_t> encoded) const {
+    if (encoded.empty()) return std::nullopt;
+    return Size{64, static_cast<int>(encoded.size())};
+}
+
+std::optional<platform::Surface> PatternPictures::CreateBitmap(VisualObject& object, Size size) const {
+    return PatternSurface(size.width, size.height, static_cast<uint32_t>(object.data.size()));
+}
+
 VisualObject PictureObject(int width, int height) {
     VisualObject picture;
     picture.data.assign(7, 1);

@@ -4,6 +4,8 @@
 // be watched, so a test sees each intermediate frame.
 
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "platform/clock.h"
@@ -39,6 +41,15 @@ public:
     std::function<void(const platform::Surface&)> onDraw;
 };
 
+// Pictures that need no decoder: a picture measures 64 × its byte count
+// (nothing without bytes), and its bitmap is a pattern seeded by its byte
+// count, so a picture made from other bytes is told apart.
+class PatternPictures : public ObjectPictures {
+public:
+    std::optional<Size> MeasurePicture(std::span<const uint8_t> encoded) const override;
+    std::optional<platform::Surface> CreateBitmap(VisualObject& object, Size size) const override;
+};
+
 class CanvasScene : public SceneContext {
 public:
     explicit CanvasScene(Size size = {320, 240}) : window(size) {}
@@ -47,7 +58,12 @@ public:
     const platform::Event& StopEvent() const override { return stop; }
     platform::Clock& Clock() override { return clock; }
     uint32_t SpeedCalibration() const override { return speedFigure; }
+    const ObjectPictures& Pictures() const override { return pictures ? *pictures : SceneContext::Pictures(); }
+    const DesktopPicturePaths& DesktopPictures() const override { return desktopPictures; }
 
+    // The image layer unless a test gives pictures of its own.
+    const ObjectPictures* pictures = nullptr;
+    DesktopPicturePaths desktopPictures;
     CanvasWindow window;
     platform::Event stop;
     platform::VirtualClock clock;

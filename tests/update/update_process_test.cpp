@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "media/image/image_layer.h"
 #include "platform/archive.h"
 #include "platform/file.h"
 #include "platform/settings_store.h"
@@ -94,7 +93,6 @@ class UpdateProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!NginxServer::Available()) GTEST_SKIP() << "nginx is not installed";
-        InitImageLayer();  // texts are rendered when a scenario loads
         options_.stallLocation = "/slow/";
         server_ = std::make_unique<NginxServer>(options_);
         ASSERT_TRUE(server_->Running()) << server_->Failure();
