@@ -87,12 +87,8 @@ std::string VersionFolders::Latest() const {
 
 VersionFolders ListVersions(const std::string& saverName) {
     VersionFolders versions;
-    bool found = false;
-    versions.site = ChildFolder(StoreRoot(), saverName, found);
-    if (!found) {
-        versions.site.clear();
-        return versions;
-    }
+    versions.site = FindSiteFolder(saverName);
+    if (versions.site.empty()) return versions;
     // The version folders by number, in whatever letter case they were
     // made; the first one listed keeps a number. Version999 lies beyond the
     // limit and can never be reached counting from Version000.
@@ -233,18 +229,17 @@ std::string SaverTempFolder(const std::string& tempFolder, const std::string& sa
 
 bool ChooseVersion(const std::string& saverName, const std::string& tempFolder, std::string& workingFolder,
                    bool& changed) {
-    const std::string root = StoreRoot();
-    std::string site = FindSiteFolder(saverName);
-    if (site.empty()) {
-        site = platform::JoinPath(root, saverName);
-        workingFolder = platform::JoinPath(site, VersionName(0));
-        return MakeFolder(site) && MakeFolder(workingFolder);
-    }
     VersionFolders versions = ListVersions(saverName);
-    std::string latest = versions.Latest();
+    if (versions.site.empty()) {
+        versions.site = platform::JoinPath(StoreRoot(), saverName);
+        workingFolder = versions.Latest();
+        return MakeFolder(versions.site) && MakeFolder(workingFolder);
+    }
+    const std::string& site = versions.site;
+    const std::string latest = versions.Latest();
     int count = versions.Count();
     if (count == 0) {
-        workingFolder = platform::JoinPath(site, VersionName(0));
+        workingFolder = latest;
         return MakeFolder(workingFolder);
     }
     std::string stored, fresh;
