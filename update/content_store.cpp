@@ -25,6 +25,40 @@ std::string VersionName(int number) {
     return name;
 }
 
+std::string LowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// An entry of a site folder named like a version folder: ten characters
+// that start with "version" in any letter case.
+struct VersionEntry {
+    std::string name;  // as it is spelled on disk
+    int number;        // -1 when the last three characters are not all digits
+    bool isFolder;     // a folder, or a link to one
+};
+
+// The entries of `site` named like version folders, in the order the folder
+// lists them: one pass, a store may hold close to a thousand.
+std::vector<VersionEntry> ListVersionEntries(const std::string& site) {
+    namespace fs = std::filesystem;
+    std::vector<VersionEntry> entries;
+    std::error_code error;
+    fs::directory_iterator it(site, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (name.size() != 10) continue;
+        const std::string lower = LowerCase(name);
+        if (lower.compare(0, 7, "version") != 0) continue;
+        const bool numbered = std::all_of(lower.begin() + 7, lower.end(),
+                                          [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+        std::error_code typeError;
+        const bool isFolder = it->is_directory(typeError);
+        entries.push_back({std::move(name), numbered ? std::stoi(lower.substr(7)) : -1, isFolder});
+    }
+    return entries;
+}
+
 // `folder`/`name` as it exists on disk (any letter case), or as written when
 // it does not exist; `found` tells which.
 std::string ChildFolder(const std::string& folder, const std::string& name, bool& found) {
@@ -52,31 +86,17 @@ std::string VersionFolders::Latest() const {
 }
 
 VersionFolders ListVersions(const std::string& saverName) {
-    namespace fs = std::filesystem;
     VersionFolders versions;
-    bool found = false;
-    versions.site = ChildFolder(StoreRoot(), saverName, found);
-    if (!found) {
-        versions.site.clear();
-        return versions;
-    }
-    // One pass over the site folder: the version folders by number, in
-    // whatever letter case they were made.
+    versions.site = FindSiteFolder(saverName);
+    if (versions.site.empty()) return versions;
+    // The version folders by number, in whatever letter case they were
+    // made; the first one listed keeps a number. Version999 lies beyond the
+    // limit and can never be reached counting from Version000.
     std::vector<std::string> byNumber(kMaxVersions);
-    std::error_code error;
-    fs::directory_iterator it(versions.site, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::string name = it->path().filename().string();
-        if (name.size() != 10) continue;
-        std::string lower = name;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.compare(0, 7, "version") != 0 || !std::isdigit(static_cast<unsigned char>(lower[7])) ||
-            !std::isdigit(static_cast<unsigned char>(lower[8])) || !std::isdigit(static_cast<unsigned char>(lower[9])))
-            continue;
-        std::error_code typeError;
-        if (!it->is_directory(typeError)) continue;
-        int number = std::stoi(lower.substr(7));
-        if (byNumber[static_cast<size_t>(number)].empty()) byNumber[static_cast<size_t>(number)] = name;
+    for (VersionEntry& entry : ListVersionEntries(versions.site)) {
+        if (entry.number < 0 || entry.number >= kMaxVersions || !entry.isFolder) continue;
+        std::string& slot = byNumber[static_cast<size_t>(entry.number)];
+        if (slot.empty()) slot = std::move(entry.name);
     }
     for (const std::string& name : byNumber) {
         if (name.empty()) break;
@@ -108,13 +128,9 @@ bool MarkPlayable(const std::string& folder) {
 std::string CandidateBaseName(const std::string& saverName) { return saverName + ".candidate"; }
 
 bool IsStoreOwnName(const std::string& name, const std::string& saverName) {
-    auto lower = [](std::string text) {
-        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    };
     for (const std::string& own : {std::string(kPlayableMarkName), saverName + ".zep", saverName + ".vel",
                                    CandidateBaseName(saverName) + ".zep"})
-        if (lower(name) == lower(own)) return true;
+        if (LowerCase(name) == LowerCase(own)) return true;
     // The clean-up after a crash would take it for a write cut short.
     return IsTemporaryWriteName(name);
 }
@@ -180,12 +196,13 @@ bool ReadText(const std::string& path, std::string& text) {
 bool RenumberVersions(const std::string& site, const std::string& playable) {
     namespace fs = std::filesystem;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(site, error)) {
-        std::string path = entry.path().string();
-        std::string name = entry.path().filename().string();
-        if (path == playable || name.size() != 10 || !HasSubfolder(site, name)) continue;
-        if (name.compare(0, 7, "Version") != 0 && name.compare(0, 7, "version") != 0) continue;
-        fs::remove_all(entry.path(), error);
+    // Whatever follows the prefix, as long as a folder of that name (in any
+    // letter case) is still there; the prefix only in these two spellings.
+    for (const VersionEntry& entry : ListVersionEntries(site)) {
+        const fs::path path = fs::path(site) / entry.name;
+        if (path.string() == playable || !HasSubfolder(site, entry.name)) continue;
+        if (entry.name.compare(0, 7, "Version") != 0 && entry.name.compare(0, 7, "version") != 0) continue;
+        fs::remove_all(path, error);
         if (error) return false;
     }
     if (playable.empty()) return true;
@@ -212,18 +229,17 @@ std::string SaverTempFolder(const std::string& tempFolder, const std::string& sa
 
 bool ChooseVersion(const std::string& saverName, const std::string& tempFolder, std::string& workingFolder,
                    bool& changed) {
-    const std::string root = StoreRoot();
-    std::string site = FindSiteFolder(saverName);
-    if (site.empty()) {
-        site = platform::JoinPath(root, saverName);
-        workingFolder = platform::JoinPath(site, VersionName(0));
-        return MakeFolder(site) && MakeFolder(workingFolder);
-    }
     VersionFolders versions = ListVersions(saverName);
-    std::string latest = versions.Latest();
+    if (versions.site.empty()) {
+        versions.site = platform::JoinPath(StoreRoot(), saverName);
+        workingFolder = versions.Latest();
+        return MakeFolder(versions.site) && MakeFolder(workingFolder);
+    }
+    const std::string& site = versions.site;
+    const std::string latest = versions.Latest();
     int count = versions.Count();
     if (count == 0) {
-        workingFolder = platform::JoinPath(site, VersionName(0));
+        workingFolder = latest;
         return MakeFolder(workingFolder);
     }
     std::string stored, fresh;

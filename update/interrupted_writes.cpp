@@ -24,6 +24,35 @@ int ProcessIdAt(const std::string& name, size_t position, char terminator) {
     return std::stoi(name.substr(position, end - position));
 }
 
+// Where the last `mark` in `name` ends, when it stands after the first
+// character; npos otherwise.
+size_t AfterMark(const std::string& name, const char* mark) {
+    size_t found = name.rfind(mark);
+    if (found == std::string::npos || found == 0) return std::string::npos;
+    return found + std::char_traits<char>::length(mark);
+}
+
+enum class TemporaryWriteKind { None, Download, Scenario, Settings };
+
+// A temporary write's name split into its form and its writer's process
+// identifier (-1 for a body of an older build, which carries none).
+struct TemporaryWrite {
+    TemporaryWriteKind kind = TemporaryWriteKind::None;
+    int processId = -1;
+};
+
+TemporaryWrite ParseTemporaryWriteName(const std::string& name) {
+    if (name.rfind(kDownloadPrefix, 0) == 0)
+        return {TemporaryWriteKind::Download, ProcessIdAt(name, std::char_traits<char>::length(kDownloadPrefix), '-')};
+    size_t scenario = AfterMark(name, kScenarioMark);
+    int pid = scenario == std::string::npos ? -1 : ProcessIdAt(name, scenario, '-');
+    if (pid >= 0) return {TemporaryWriteKind::Scenario, pid};
+    size_t settings = AfterMark(name, kSettingsMark);
+    pid = settings == std::string::npos ? -1 : ProcessIdAt(name, settings, '.');
+    if (pid >= 0) return {TemporaryWriteKind::Settings, pid};
+    return {};
+}
+
 bool Abandoned(int pid) { return !platform::ProcessExists(pid); }
 
 }  // namespace
@@ -33,34 +62,23 @@ std::string DownloadTempPrefix() {
 }
 
 bool IsTemporaryWriteName(const std::string& name) {
-    if (name.rfind(kDownloadPrefix, 0) == 0) return true;
-    size_t scenario = name.rfind(kScenarioMark);
-    if (scenario != std::string::npos && scenario > 0 &&
-        ProcessIdAt(name, scenario + std::char_traits<char>::length(kScenarioMark), '-') >= 0)
-        return true;
-    size_t settings = name.rfind(kSettingsMark);
-    return settings != std::string::npos && settings > 0 &&
-           ProcessIdAt(name, settings + std::char_traits<char>::length(kSettingsMark), '.') >= 0;
+    return ParseTemporaryWriteName(name).kind != TemporaryWriteKind::None;
 }
 
 bool IsInterruptedWrite(const std::string& name) {
-    if (name.rfind(kDownloadPrefix, 0) == 0) {
-        // Without an identifier: a body of an older build, written through
-        // mkstemp's six characters.
-        size_t rest = std::char_traits<char>::length(kDownloadPrefix);
-        int pid = ProcessIdAt(name, rest, '-');
-        return pid >= 0 ? Abandoned(pid) : name.size() == rest + 6;
-    }
-    size_t scenario = name.rfind(kScenarioMark);
-    if (scenario != std::string::npos && scenario > 0) {
-        size_t rest = scenario + std::char_traits<char>::length(kScenarioMark);
-        int pid = ProcessIdAt(name, rest, '-');
-        return pid >= 0 && Abandoned(pid);
-    }
-    size_t settings = name.rfind(kSettingsMark);
-    if (settings != std::string::npos && settings > 0) {
-        int pid = ProcessIdAt(name, settings + std::char_traits<char>::length(kSettingsMark), '.');
-        return pid >= 0 && Abandoned(pid);
+    const TemporaryWrite write = ParseTemporaryWriteName(name);
+    switch (write.kind) {
+        case TemporaryWriteKind::Download:
+            // Without an identifier: a body of an older build, written
+            // through mkstemp's six characters.
+            if (write.processId < 0) return name.size() == std::char_traits<char>::length(kDownloadPrefix) + 6;
+            return Abandoned(write.processId);
+        case TemporaryWriteKind::Scenario: return Abandoned(write.processId);
+        case TemporaryWriteKind::Settings:
+            // A name that also carries the scenario's mark (with no identifier
+            // after it) is not taken for a settings file's.
+            return AfterMark(name, kScenarioMark) == std::string::npos && Abandoned(write.processId);
+        case TemporaryWriteKind::None: break;
     }
     return false;
 }

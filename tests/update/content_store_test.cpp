@@ -177,6 +177,22 @@ TEST_F(VersionCountTest, CountingStopsAtTheFirstGapAndIgnoresCase) {
     EXPECT_EQ(latest, (Site() / "version001").string());  // the folder as it is on disk
 }
 
+TEST_F(VersionCountTest, OnlyFoldersNamedVersionAndThreeDigitsCount) {
+    MakeVersion("Version000");
+    test::WriteFileBytes(Site() / "Version001", "a file named like a version");
+    fs::create_directories(Site() / "VersionAB2");
+    fs::create_directories(Site() / "Version0002");
+    fs::create_directories(Site() / "Version999");  // beyond the limit
+    std::string latest;
+    EXPECT_EQ(CountVersions("demo", latest), 1);
+    EXPECT_EQ(latest, (Site() / "Version000").string());
+
+    fs::remove(Site() / "Version001");
+    MakeVersion("VERSION001");
+    EXPECT_EQ(CountVersions("demo", latest), 2);
+    EXPECT_EQ(latest, (Site() / "VERSION001").string());
+}
+
 TEST_F(VersionCountTest, PurgeEmptiesAllButTheLatestAndKeepsTheFolders) {
     MakeVersion("Version000");
     MakeVersion("Version001");
