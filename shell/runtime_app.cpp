@@ -215,7 +215,9 @@ bool RuntimeApp::RunFullScreen() {
 std::string RuntimeApp::ChoosePlayableVersion() {
     const std::string saverName = config_.saverName;
     VersionFolders versions = ListVersions(saverName);
-    RemoveInterruptedWrites(versions.Latest());
+    // Only a folder of the store is swept: without versions, Latest() names
+    // one that does not exist (a relative one when there is no site folder).
+    if (versions.Count() > 0) RemoveInterruptedWrites(versions.Latest());
     return FindPlayableVersion(versions, saverName, [this, &saverName](const std::string& folder, bool marked) {
         if (marked) return true;
         const std::string scenario = ScenarioFileIn(folder, saverName);

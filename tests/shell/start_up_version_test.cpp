@@ -92,5 +92,19 @@ TEST_F(StartUpVersionTest, NothingThatLoadsMeansTheStatusScreen) {
     EXPECT_TRUE(messages_.texts().empty());
 }
 
+TEST_F(StartUpVersionTest, WithoutAStoreNothingOutsideItIsSwept) {
+    // A folder named like a version in the folder the saver was started from,
+    // holding what looks like the litter of a killed write.
+    const fs::path started = user_.root() / "cwd";
+    fs::create_directories(started / "Version000");
+    test::WriteFileBytes(started / "Version000" / ".download-999999999-AbC123", "someone's file");
+    const fs::path previous = fs::current_path();
+    fs::current_path(started);
+    Start();
+    fs::current_path(previous);
+    EXPECT_TRUE(app_->NothingToPlay());
+    EXPECT_TRUE(fs::exists(started / "Version000" / ".download-999999999-AbC123"));
+}
+
 }  // namespace
 }  // namespace korv
