@@ -40,7 +40,7 @@ public:
 // Time stands still until a wait: Sleep and WaitFor advance it by the whole
 // wait at once (WaitFor returns at once, without advancing, when the event is
 // already set). Several threads may share one virtual clock.
-class VirtualClock final : public Clock {
+class VirtualClock : public Clock {
 public:
     explicit VirtualClock(int64_t startSeconds = 0, uint32_t startTick = 0);
     int64_t Now() override;

@@ -73,8 +73,6 @@ protected:
 class RuntimeAppTest : public ::testing::Test {
 protected:
     RuntimeAppTest() {
-        platform::SetSystemClock(&clock_);
-        SetAppLogSink([this](const std::string& text) { log_.push_back(text); });
         record_.playerType = PlayerRemote;
         record_.intervalUnit = UnitHours;
         record_.intervalCount = 2;
@@ -82,8 +80,6 @@ protected:
         record_.sourceName = "index.html";
     }
     ~RuntimeAppTest() override {
-        SetAppLogSink({});
-        platform::SetSystemClock(nullptr);
         platform::SetPasswordChangeLoader({});
     }
 
@@ -108,13 +104,14 @@ protected:
         app_ = std::make_unique<RecordingApp>(RuntimeApp::Options{arguments, SaverPath().string(), std::nullopt});
         return app_->InitInstance();
     }
-    bool Logged(const std::string& text) const { return std::find(log_.begin(), log_.end(), text) != log_.end(); }
+    bool Logged(const std::string& text) const { return log_.Contains(text); }
     // Whether `texts` appear in the log in this order.
     bool LoggedInOrder(std::vector<std::string> texts) const {
-        auto at = log_.begin();
+        const std::vector<std::string> lines = log_.lines();
+        auto at = lines.begin();
         for (const auto& text : texts) {
-            at = std::find(at, log_.end(), text);
-            if (at == log_.end()) return false;
+            at = std::find(at, lines.end(), text);
+            if (at == lines.end()) return false;
         }
         return true;
     }
@@ -122,8 +119,8 @@ protected:
 
     test::IsolatedUser user_;
     test::CapturedMessages messages_;
-    platform::VirtualClock clock_{kNow};
-    std::vector<std::string> log_;
+    test::VirtualSystemClock clock_{kNow};
+    test::CapturedLog log_;
     PayloadRecord record_;
     std::unique_ptr<RecordingApp> app_;
 };
@@ -181,7 +178,7 @@ TEST_F(RuntimeAppTest, StartUpResetsSessionAndReadsProxyAndUpdateSettings) {
     EXPECT_EQ(app_->Config().proxyHostPort, "proxy.local:3128");
 
     settings.WriteInt("ProxyStatus", 0);
-    log_.clear();
+    log_.Clear();
     Start({"/p"});
     EXPECT_EQ(app_->Config().proxyHostPort, "");
     EXPECT_TRUE(Logged("Proxy neaktivan"));
@@ -267,7 +264,7 @@ TEST_F(RuntimeAppTest, ClassicPlayersPlayOnlyTheEmbeddedScenario) {
                                "Startuj scene tred"}));
 
     record_.playerType = PlayerClassicExitButton;
-    log_.clear();
+    log_.Clear();
     EXPECT_FALSE(Start({"/s"}, std::string("damaged")));
     EXPECT_TRUE(Logged("Klasik player, neuspeo start"));
     EXPECT_TRUE(Calls().empty());
@@ -328,7 +325,7 @@ TEST_F(RuntimeAppTest, FirstRunSetsLastUpdateSoOnlyAZeroIntervalHasExpired) {
 
     Settings().WriteInt("LastUpdate", 0);
     record_.intervalCount = 0;
-    log_.clear();
+    log_.Clear();
     EXPECT_TRUE(Start({"/s"}));
     EXPECT_TRUE(LoggedInOrder({"Istekao", "Klot plejer", "Klot plejer:Always check", "Klot plejer:interval starting"}));
     EXPECT_FALSE(Logged("Klot plejer:Inicijalni zep fajl ne postoji, downloadujem"));
@@ -344,7 +341,7 @@ TEST_F(RuntimeAppTest, RemotePlayerDownloadsWhenNothingIsStored) {
     EXPECT_TRUE(Logged((VersionFolder(1) / "demo.zep").string()));
 
     fs::remove_all(user_.dataHome() / "Halcyra");
-    log_.clear();
+    log_.Clear();
     EXPECT_TRUE(Start({"/s"}, TestScenario("embedded")));  // no embedded fallback for this type
     EXPECT_EQ(app_->loadedScenario, "");
     EXPECT_TRUE(Logged("Klot plejer:Inicijalni zep fajl ne postoji, downloadujem"));

@@ -29,10 +29,8 @@ using test::HeadlessApp;
 
 class SaverWindowTest : public ::testing::Test {
 protected:
-    SaverWindowTest() { platform::SetSystemClock(&clock_); }
     ~SaverWindowTest() override {
         app_.reset();
-        platform::SetSystemClock(nullptr);
         platform::SetPasswordVerifyLoader({});
     }
 
@@ -66,7 +64,7 @@ protected:
 
     test::IsolatedUser user_;
     test::CapturedMessages messages_;
-    platform::VirtualClock clock_{1'800'000'000};
+    test::VirtualSystemClock clock_{1'800'000'000};
     std::unique_ptr<HeadlessApp> app_;
 };
 

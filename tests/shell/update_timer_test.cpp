@@ -26,16 +26,9 @@ constexpr int64_t kStart = 1'800'000'000;
 class UpdateTimerTest : public ::testing::Test {
 protected:
     UpdateTimerTest() {
-        platform::SetSystemClock(&clock_);
-        SetAppLogSink([this](const std::string& line) {
-            std::lock_guard lock(logMutex_);
-            log_.push_back(line);
-        });
     }
     ~UpdateTimerTest() override {
         app_.reset();
-        SetAppLogSink(nullptr);
-        platform::SetSystemClock(nullptr);
     }
     void Start(const PayloadRecord& record) {
         test::WriteSaver(user_.root() / "feed", record);
@@ -46,16 +39,15 @@ protected:
     }
     SaverSettings Settings() { return SaverSettings(platform::SettingsStore::ForUser(), "feed"); }
     size_t Count(const std::string& line) {
-        std::lock_guard lock(logMutex_);
-        return static_cast<size_t>(std::count(log_.begin(), log_.end(), line));
+        const std::vector<std::string> lines = log_.lines();
+        return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
     }
 
     test::IsolatedUser user_;
     test::CapturedMessages messages_;
-    platform::VirtualClock clock_{kStart};
+    test::VirtualSystemClock clock_{kStart};
     std::unique_ptr<test::HeadlessApp> app_;
-    std::mutex logMutex_;
-    std::vector<std::string> log_;
+    test::CapturedLog log_;
 };
 
 TEST_F(UpdateTimerTest, TicksAskForAnUpdateOnlyOnceTheIntervalHasPassed) {

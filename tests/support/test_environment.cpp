@@ -1,11 +1,13 @@
 #include "tests/support/test_environment.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <stdexcept>
 
 #include "platform/file.h"
+#include "saver/log.h"
 
 namespace korv::test {
 
@@ -61,6 +63,36 @@ CapturedMessages::CapturedMessages() {
 }
 
 CapturedMessages::~CapturedMessages() { platform::SetMessageBoxSink({}); }
+
+VirtualSystemClock::VirtualSystemClock(int64_t startSeconds) : platform::VirtualClock(startSeconds) {
+    platform::SetSystemClock(this);
+}
+
+VirtualSystemClock::~VirtualSystemClock() { platform::SetSystemClock(nullptr); }
+
+CapturedLog::CapturedLog() {
+    SetAppLogSink([this](const std::string& line) {
+        std::lock_guard lock(mutex_);
+        lines_.push_back(line);
+    });
+}
+
+CapturedLog::~CapturedLog() { SetAppLogSink({}); }
+
+std::vector<std::string> CapturedLog::lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+bool CapturedLog::Contains(const std::string& line) const {
+    std::lock_guard lock(mutex_);
+    return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
+}
+
+void CapturedLog::Clear() {
+    std::lock_guard lock(mutex_);
+    lines_.clear();
+}
 
 std::vector<std::string> CapturedMessages::texts() const {
     std::vector<std::string> result;

@@ -1,12 +1,16 @@
 #pragma once
-// Test helpers: temporary folders, environment overrides, and a user whose
-// data, settings, logs and temporary files all live in one temporary folder.
+// Test helpers: temporary folders, environment overrides, a user whose
+// data, settings, logs and temporary files all live in one temporary folder,
+// and the process-wide seams a test replaces for its scope (the system
+// clock, the message boxes, the log).
 
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/message_box.h"
 
 namespace korv::test {
@@ -70,6 +74,29 @@ public:
 
 private:
     std::vector<platform::MessageBoxRequest> messages_;
+};
+
+// A virtual clock that is the system clock for its scope.
+class VirtualSystemClock : public platform::VirtualClock {
+public:
+    explicit VirtualSystemClock(int64_t startSeconds);
+    ~VirtualSystemClock() override;
+};
+
+// Collects the application log's lines during the scope (from any thread).
+class CapturedLog {
+public:
+    CapturedLog();
+    ~CapturedLog();
+    CapturedLog(const CapturedLog&) = delete;
+    CapturedLog& operator=(const CapturedLog&) = delete;
+    std::vector<std::string> lines() const;
+    bool Contains(const std::string& line) const;
+    void Clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
 };
 
 std::string ReadFileBytes(const std::filesystem::path& path);

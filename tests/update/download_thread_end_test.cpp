@@ -66,12 +66,7 @@ private:
 TEST(DownloadThreadEndTest, MessagesGoToTheStatusLineAndAStuckThreadDoesNotHoldTheStop) {
     test::IsolatedUser user;
     test::CapturedMessages dialogs;
-    std::vector<std::string> log;
-    std::mutex logMutex;
-    SetAppLogSink([&](const std::string& line) {
-        std::lock_guard lock(logMutex);
-        log.push_back(line);
-    });
+    test::CapturedLog log;
     StuckHost host;
     {
         DownloadControl control;
@@ -86,10 +81,7 @@ TEST(DownloadThreadEndTest, MessagesGoToTheStatusLineAndAStuckThreadDoesNotHoldT
                                          {StatusUpdateFailed, "after the quiet check"}}));
             EXPECT_EQ(host.quiet, std::vector<std::string>{"checked quietly"});
         }
-        {
-            std::lock_guard lock(logMutex);
-            EXPECT_NE(std::find(log.begin(), log.end(), "x.jpg\nCannot be read data."), log.end());
-        }
+        EXPECT_TRUE(log.Contains("x.jpg\nCannot be read data."));
 
         // The stop gives up after its time and keeps the thread; once the
         // thread can end, the next stop reaps it.
@@ -101,7 +93,6 @@ TEST(DownloadThreadEndTest, MessagesGoToTheStatusLineAndAStuckThreadDoesNotHoldT
         EXPECT_TRUE(control.StopDownload(true, 5000));
         EXPECT_FALSE(control.HasThread());
     }
-    SetAppLogSink(nullptr);
 }
 
 }  // namespace

@@ -61,12 +61,7 @@ class DownloadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!NginxServer::Available()) GTEST_SKIP() << "nginx is not installed";
-        SetAppLogSink([this](const std::string& text) {
-            std::lock_guard lock(logMutex_);
-            log_.push_back(text);
-        });
     }
-    void TearDown() override { SetAppLogSink({}); }
 
     // Starts the server; the test fails when it does not come up.
     NginxServer& Start(NginxOptions options = {}) {
@@ -95,18 +90,9 @@ protected:
         downloader.Options().password = password;
     }
 
-    std::vector<std::string> Log() {
-        std::lock_guard lock(logMutex_);
-        return log_;
-    }
-    void ClearLog() {
-        std::lock_guard lock(logMutex_);
-        log_.clear();
-    }
-    bool Logged(const std::string& line) {
-        auto log = Log();
-        return std::find(log.begin(), log.end(), line) != log.end();
-    }
+    std::vector<std::string> Log() { return log_.lines(); }
+    void ClearLog() { log_.Clear(); }
+    bool Logged(const std::string& line) { return log_.Contains(line); }
     // The logged requests for `uri`, once there are at least `atLeast` of them
     // (nginx logs a request just after answering it).
     std::vector<AccessLogEntry> Requests(const std::string& uri, size_t atLeast = 1) const {
@@ -134,8 +120,7 @@ protected:
     platform::Event stop_;
     DownloadProgress progress_;
     std::vector<std::pair<int, std::string>> reports_;
-    std::mutex logMutex_;
-    std::vector<std::string> log_;
+    test::CapturedLog log_;
 };
 
 // --- bodies, files and times -------------------------------------------------

@@ -99,13 +99,11 @@ protected:
         host_.site.siteUrl = server_->Url("/site");
         host_.site.sourceName = "index.html";
         host_.site.saverName = "Saver";
-        SetAppLogSink([this](const std::string& line) { log_.push_back(line); });
     }
     void TearDown() override {
-        SetAppLogSink(nullptr);
         // The update's own account of what went wrong.
         if (HasFailure())
-            for (const std::string& line : log_) std::cout << "  log: " << line << "\n";
+            for (const std::string& line : log_.lines()) std::cout << "  log: " << line << "\n";
     }
 
     // The script page: the statements inside the container, each ending
@@ -144,14 +142,14 @@ protected:
         auto all = server_->AccessLog(first);
         return std::vector<AccessLogEntry>(all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end());
     }
-    bool Logged(const std::string& line) const { return std::find(log_.begin(), log_.end(), line) != log_.end(); }
+    bool Logged(const std::string& line) const { return log_.Contains(line); }
 
     test::IsolatedUser user_;
     test::NginxOptions options_;
     std::unique_ptr<NginxServer> server_;
     RecordingHost host_;
     platform::Event stop_{false};
-    std::vector<std::string> log_;
+    test::CapturedLog log_;
     bool idleAfter_ = false;
 };
 
@@ -414,7 +412,7 @@ TEST_F(UpdateProcessTest, AServerErrorAClosedOrAStalledBodyFailsTheUpdateAndKeep
         PublishScript(script);
         host_.reloads.clear();
         host_.statuses.clear();
-        log_.clear();
+        log_.Clear();
         auto started = std::chrono::steady_clock::now();
         UpdateOutcome outcome = Update();
         auto took = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
