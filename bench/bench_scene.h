@@ -36,8 +36,8 @@ public:
         ++draws;
     }
     Size ClientSize() const override { return {screen.Width(), screen.Height()}; }
-    void SetBackground(platform::ColourRef, uint32_t) override {}
-    platform::ColourRef GetBackground() const override { return 0; }
+    void SetBackground(platform::Colour, uint32_t) override {}
+    platform::Colour GetBackground() const override { return {}; }
     uint32_t GetRasterOp() const override { return kRasterCopy; }
     void SetLink(const std::string&, int32_t) override {}
     void ClearLink() override {}

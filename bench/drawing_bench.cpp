@@ -47,7 +47,7 @@ BENCHMARK(BM_Memset);
 void BM_Fill(benchmark::State& state) {
     Surface frame(kWidth, kHeight);
     Painter painter(frame);
-    ColourRef colour = Rgb(10, 20, 30);
+    Colour colour = Rgb(10, 20, 30);
     for (auto _ : state) {
         painter.Fill(frame.Bounds(), colour);
         benchmark::DoNotOptimize(frame.Pixels().data());

@@ -8,12 +8,12 @@ namespace korv::platform {
 
 namespace {
 
-constexpr ColourRef kWhite = Rgb(255, 255, 255);
-constexpr ColourRef kBlack = Rgb(0, 0, 0);
+constexpr Colour kWhite = Rgb(255, 255, 255);
+constexpr Colour kBlack = Rgb(0, 0, 0);
 constexpr int kSize = kMessageBoxIconSize;
 
 // A disc filling the square, one span per row.
-void Disc(Painter& painter, Point at, ColourRef colour) {
+void Disc(Painter& painter, Point at, Colour colour) {
     const double radius = kSize / 2.0 - 1;
     const double centre = kSize / 2.0;
     for (int y = 0; y < kSize; ++y) {
@@ -27,7 +27,7 @@ void Disc(Painter& painter, Point at, ColourRef colour) {
 }
 
 // A triangle standing on the square's bottom edge with its point at the top.
-void Triangle(Painter& painter, Point at, ColourRef colour) {
+void Triangle(Painter& painter, Point at, Colour colour) {
     constexpr int top = 2, bottom = kSize - 2;
     for (int y = top; y < bottom; ++y) {
         const int half = (y - top) * (kSize / 2 - 1) / (bottom - top - 1);

@@ -12,9 +12,9 @@ namespace korv::platform {
 
 inline constexpr int kMessageBoxIconSize = 32;
 
-inline constexpr ColourRef kStopIconColour = Rgb(204, 0, 0);
-inline constexpr ColourRef kInformationIconColour = Rgb(0, 84, 204);
-inline constexpr ColourRef kWarningIconColour = Rgb(255, 204, 0);
+inline constexpr Colour kStopIconColour = Rgb(204, 0, 0);
+inline constexpr Colour kInformationIconColour = Rgb(0, 84, 204);
+inline constexpr Colour kWarningIconColour = Rgb(255, 204, 0);
 
 // Draws the icon in the kMessageBoxIconSize square whose top-left corner is
 // `at`; pixels outside its shape keep what was there.

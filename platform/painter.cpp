@@ -139,14 +139,14 @@ void Painter::SetClip(Rect clip) { clip_ = clip.Intersect(target_.Bounds()); }
 
 void Painter::ResetClip() { clip_ = {INT_MIN, INT_MIN, INT_MAX, INT_MAX}; }
 
-void Painter::SetPixel(Point point, ColourRef colour) {
+void Painter::SetPixel(Point point, Colour colour) {
     if (!EffectiveClip().Contains(point.x, point.y)) return;
     target_.Set(point.x, point.y, ColourToPixel(colour));
     target_.MarkChanged();
 }
 
-ColourRef Painter::GetPixel(Point point) const {
-    if (!EffectiveClip().Contains(point.x, point.y)) return kInvalidColour;
+std::optional<Colour> Painter::GetPixel(Point point) const {
+    if (!EffectiveClip().Contains(point.x, point.y)) return std::nullopt;
     return PixelToColour(target_.At(point.x, point.y));
 }
 
@@ -190,7 +190,7 @@ void Painter::FillSpan(int64_t left, int64_t top, int64_t right, int64_t bottom,
                 pixel);
 }
 
-void Painter::Fill(Rect rect, ColourRef colour) { FillClipped(rect.Intersect(EffectiveClip()), ColourToPixel(colour)); }
+void Painter::Fill(Rect rect, Colour colour) { FillClipped(rect.Intersect(EffectiveClip()), ColourToPixel(colour)); }
 
 void Painter::Copy(Point destination, const Surface& source, Rect sourceRect, RasterOp op) {
     BlitArea a;
@@ -227,7 +227,7 @@ void Painter::Copy(Point destination, const Surface& source, Rect sourceRect, Ra
     target_.MarkChanged();
 }
 
-void Painter::KeyedCopy(Point destination, const Surface& source, Rect sourceRect, ColourRef key) {
+void Painter::KeyedCopy(Point destination, const Surface& source, Rect sourceRect, Colour key) {
     BlitArea a;
     if (!ClipBlit(EffectiveClip(), destination, source, sourceRect, a)) return;
     const Pixel keyPixel = ColourToPixel(key);
@@ -434,7 +434,7 @@ void Painter::RaisedEdge(Rect rect) {
     int64_t top = rect.top;
     int64_t right = rect.right;
     int64_t bottom = rect.bottom;
-    const std::array<std::pair<ColourRef, ColourRef>, 2> rings{
+    const std::array<std::pair<Colour, Colour>, 2> rings{
         std::pair{kEdgeLight, kEdgeDarkShadow}, std::pair{kEdgeHighlight, kEdgeShadow}};
     for (auto [light, dark] : rings) {
         if (left >= right || top >= bottom) return;

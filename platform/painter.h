@@ -10,10 +10,12 @@
 // whose right or bottom lies before their left or top (they are empty).
 // Coordinate arithmetic is done in 64 bits, so nothing overflows.
 //
-// Pixels in the surfaces are 0x00RRGGBB; colours passed in are ColourRefs
-// (0x00BBGGRR). A painter that draws anything marks its target changed.
+// Pixels in the surfaces are 0x00RRGGBB; colours passed in are Colours,
+// converted to a pixel once per call. A painter that draws anything marks
+// its target changed.
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/geometry.h"
 #include "platform/surface.h"
@@ -41,17 +43,14 @@ enum class PenStyle : int {
 struct Pen {
     PenStyle style = PenStyle::Solid;
     int width = 1;  // 0 and below count as 1
-    ColourRef colour = 0;
+    Colour colour;
 };
 
 // The classic 3-D element colours that RaisedEdge uses.
-inline constexpr ColourRef kEdgeHighlight = Rgb(255, 255, 255);
-inline constexpr ColourRef kEdgeLight = Rgb(227, 227, 227);
-inline constexpr ColourRef kEdgeShadow = Rgb(128, 128, 128);
-inline constexpr ColourRef kEdgeDarkShadow = Rgb(64, 64, 64);
-
-// What GetPixel returns for a point outside the clip rectangle.
-inline constexpr ColourRef kInvalidColour = 0xFFFFFFFF;
+inline constexpr Colour kEdgeHighlight = Rgb(255, 255, 255);
+inline constexpr Colour kEdgeLight = Rgb(227, 227, 227);
+inline constexpr Colour kEdgeShadow = Rgb(128, 128, 128);
+inline constexpr Colour kEdgeDarkShadow = Rgb(64, 64, 64);
 
 class Painter {
 public:
@@ -66,12 +65,12 @@ public:
     void SetClip(Rect clip);
     void ResetClip();
 
-    void SetPixel(Point point, ColourRef colour);
-    // kInvalidColour outside the clip rectangle.
-    ColourRef GetPixel(Point point) const;
+    void SetPixel(Point point, Colour colour);
+    // Nothing outside the clip rectangle.
+    std::optional<Colour> GetPixel(Point point) const;
 
     // Solid fill of `rect` (right and bottom excluded).
-    void Fill(Rect rect, ColourRef colour);
+    void Fill(Rect rect, Colour colour);
 
     // Combines `sourceRect` of `source` into the target with its top-left
     // corner at `destination`. Only the parts of sourceRect inside the
@@ -96,7 +95,7 @@ public:
 
     // As Copy, except that source pixels of colour `key` (compared on the 24
     // colour bits) leave the destination unchanged.
-    void KeyedCopy(Point destination, const Surface& source, Rect sourceRect, ColourRef key);
+    void KeyedCopy(Point destination, const Surface& source, Rect sourceRect, Colour key);
 
     // A line from `from` to `to`.
     //

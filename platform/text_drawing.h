@@ -36,10 +36,10 @@ enum class BackgroundMode : int {
 // strike-out, which run the width of each line. Nothing is drawn outside the
 // surface, `rect` or `clip`.
 void DrawText(Surface& surface, const Font& font, std::string_view text, Rect rect, TextFormat format,
-              ColourRef textColour, ColourRef backColour, BackgroundMode mode, Rect clip);
+              Colour textColour, Colour backColour, BackgroundMode mode, Rect clip);
 // The same, clipped to the surface and `rect` only.
 void DrawText(Surface& surface, const Font& font, std::string_view text, Rect rect, TextFormat format,
-              ColourRef textColour, ColourRef backColour, BackgroundMode mode);
+              Colour textColour, Colour backColour, BackgroundMode mode);
 
 // The size of `text` as one line: the sum of its characters' advances (line
 // feeds and carriage returns included, as the font measures them) and the

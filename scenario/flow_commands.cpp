@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/colour.h"
 #include "scenario/command_sequence.h"
 #include "scenario/movement.h"
 #include "scenario/record_io.h"
@@ -60,7 +61,7 @@ int WaitCommand::Execute(SceneContext& context, int&) {
 
 int ClearCommand::Execute(SceneContext& context, int&) {
     PickColour(colour, SeedSourcesOf(context));
-    context.Window().SetBackground(colour.colour, RasterOpOfMode(colour.rasterMode));
+    context.Window().SetBackground(platform::StoredToColour(colour.colour), RasterOpOfMode(colour.rasterMode));
     return 0;
 }
 

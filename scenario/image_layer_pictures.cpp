@@ -4,6 +4,7 @@
 
 #include "media/image/image_buffer.h"
 #include "media/image/text_style.h"
+#include "platform/colour.h"
 #include "scenario/visual_object.h"
 
 namespace korv {
@@ -39,8 +40,8 @@ bool RenderObjectText(CImageBuffer& buffer, VisualObject& text, const std::strin
     TextStyle style;
     style.font = DescriptionOf(text.font);
     style.align = static_cast<platform::TextFormat>(text.align);
-    style.textColour = text.textColour;
-    style.backColour = text.backColour;
+    style.textColour = platform::StoredToColour(text.textColour);
+    style.backColour = platform::StoredToColour(text.backColour);
     style.opaque = text.opaque != 0;
     return buffer.RenderText(rendered, style);
 }

@@ -130,7 +130,7 @@ void PickColour(ColourBlock& colour, const SeedSources& seeds) {
     auto red = static_cast<uint8_t>(random.Next());
     auto green = static_cast<uint8_t>(random.Next());
     auto blue = static_cast<uint8_t>(random.Next());
-    colour.colour = platform::Rgb(red, green, blue);
+    colour.colour = platform::ColourToStored(platform::Rgb(red, green, blue));
 }
 
 int32_t PickEffect(int32_t effect, uint32_t tickCount, uint32_t wallMilliseconds) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/colour.h"
 #include "platform/message_box.h"
 #include "platform/painter.h"
 #include "scenario/effect_renderer.h"
@@ -96,7 +97,8 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
                                            : ClipToScreen({bitmap.Width(), bitmap.Height()}, at, window.ClientSize());
     run.area = clipped.area;
     run.position = clipped.position;
-    run.fill = object.colours.useWindowColour == 1 ? window.GetBackground() : object.colours.colour;
+    run.fill = object.colours.useWindowColour == 1 ? window.GetBackground()
+                                                   : platform::StoredToColour(object.colours.colour);
     run.speedValue = SpeedValueOf(object.placement.effectSpeed);
     RunEffect(context, run);
 }
@@ -122,7 +124,7 @@ void EraseObject(VisualObject& object, SceneContext& context) {
     Rect area = ResolveEffect(object.shownEffect).kind == EffectKind::Plain
                     ? Rect::FromSize(object.position.x, object.position.y, size.width, size.height)
                     : Rect{0, 0, screen.width, screen.height};
-    platform::ColourRef background = window.GetBackground();
+    platform::Colour background = window.GetBackground();
     // One fill under the window's drawing lock: the next frame shows the
     // whole rectangle erased at once.
     window.Draw([&](platform::Surface& surface) { platform::Painter(surface).Fill(area, background); });

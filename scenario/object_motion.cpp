@@ -49,7 +49,7 @@ void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Su
     const bool keyed = object.isText && !object.opaque;
     const Rect oldRect = Rect::FromSize(from.x, from.y, bitmap.Width(), bitmap.Height());
     const Rect newRect = Rect::FromSize(to.x, to.y, bitmap.Width(), bitmap.Height());
-    platform::ColourRef background = window.GetBackground();
+    platform::Colour background = window.GetBackground();
     const Size screenSize = window.ClientSize();
     const Rect screenRect{0, 0, screenSize.width, screenSize.height};
     object.position = to;

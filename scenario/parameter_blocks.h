@@ -54,7 +54,7 @@ struct PlacementBlock {
 };
 
 struct ColourBlock {
-    uint32_t colour = 0;  // red in the low byte
+    uint32_t colour = 0;  // as stored (0x00BBGGRR); platform::StoredToColour reads it
     int32_t rasterMode = 0;
     int32_t randomColour = 0;
     int32_t useWindowColour = 1;

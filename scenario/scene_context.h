@@ -30,8 +30,8 @@ public:
     virtual Size ClientSize() const = 0;
     // Stores the background colour and raster operation and repaints the
     // whole window with the colour at once.
-    virtual void SetBackground(platform::ColourRef colour, uint32_t rasterOp) = 0;
-    virtual platform::ColourRef GetBackground() const = 0;
+    virtual void SetBackground(platform::Colour colour, uint32_t rasterOp) = 0;
+    virtual platform::Colour GetBackground() const = 0;
     virtual uint32_t GetRasterOp() const = 0;
     virtual void SetLink(const std::string& url, int32_t key) = 0;
     virtual void ClearLink() = 0;

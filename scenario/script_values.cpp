@@ -70,7 +70,7 @@ uint32_t ParseColour(std::string_view text) {
     uint8_t red = part(AtoiRule(text.substr(0, 3)));
     uint8_t green = text.size() > 4 ? part(AtoiRule(text.substr(4))) : 0;
     uint8_t blue = part(AtoiRule(text.size() > 3 ? text.substr(text.size() - 3) : text));
-    return platform::Rgb(red, green, blue);
+    return platform::ColourToStored(platform::Rgb(red, green, blue));
 }
 
 int32_t HorizontalAnchor(std::string_view keyword) {

@@ -33,7 +33,7 @@ public:
     // Pictures.
     std::string fileName;
     std::vector<uint8_t> data;
-    // Texts.
+    // Texts (colours as stored: 0x00BBGGRR).
     uint32_t textColour = 0;
     uint32_t backColour = 0;
     int32_t align = AlignLeft;

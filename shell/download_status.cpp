@@ -10,9 +10,9 @@ namespace korv {
 
 namespace {
 
-constexpr platform::ColourRef kYellow = platform::Rgb(255, 255, 50);
-constexpr platform::ColourRef kRed = platform::Rgb(255, 0, 0);
-constexpr platform::ColourRef kBlack = platform::Rgb(0, 0, 0);
+constexpr platform::Colour kYellow = platform::Rgb(255, 255, 50);
+constexpr platform::Colour kRed = platform::Rgb(255, 0, 0);
+constexpr platform::Colour kBlack = platform::Rgb(0, 0, 0);
 
 // A font of `points` points on a 96 dpi screen.
 std::shared_ptr<platform::Font> MakeFont(const char* face, int points) {
@@ -69,7 +69,7 @@ std::string DownloadStatus::Message() const {
 }
 
 Rect DownloadStatus::DrawCentred(platform::Surface& surface, const platform::Font& font, const std::string& text,
-                                 int middleOffset, platform::ColourRef colour) {
+                                 int middleOffset, platform::Colour colour) {
     Size size = platform::MeasureTextExtent(font, text, 0);
     int left = screen_.width / 2 - size.width / 2;
     int top = screen_.height / 2 - size.height / 2 + middleOffset;

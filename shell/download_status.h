@@ -38,7 +38,7 @@ private:
     // Draws `text` centred at the row that puts its middle at `middle`
     // (minus its half height); returns its rectangle.
     Rect DrawCentred(platform::Surface& surface, const platform::Font& font, const std::string& text, int middleOffset,
-                     platform::ColourRef colour);
+                     platform::Colour colour);
     void DrawBar(platform::Surface& surface, int top, bool clear, int filled);
 
     DownloadProgress progress_;

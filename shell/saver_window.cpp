@@ -96,8 +96,8 @@ Size SSWnd::ClientSize() const {
     return {bounds.Width(), bounds.Height()};
 }
 
-void SSWnd::SetBackground(platform::ColourRef colour, uint32_t rasterOp) {
-    background_ = colour;
+void SSWnd::SetBackground(platform::Colour colour, uint32_t rasterOp) {
+    background_ = platform::ColourToPixel(colour);
     rasterOp_ = rasterOp;
     Draw([colour](platform::Surface& surface) {
         platform::Painter(surface).Fill(surface.Bounds(), colour);

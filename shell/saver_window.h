@@ -49,8 +49,8 @@ public:
     // SceneWindow (any thread).
     void Draw(const std::function<void(platform::Surface&)>& paint) override;
     Size ClientSize() const override;
-    void SetBackground(platform::ColourRef colour, uint32_t rasterOp) override;
-    platform::ColourRef GetBackground() const override { return background_.load(); }
+    void SetBackground(platform::Colour colour, uint32_t rasterOp) override;
+    platform::Colour GetBackground() const override { return platform::PixelToColour(background_.load()); }
     uint32_t GetRasterOp() const override { return rasterOp_.load(); }
     void SetLink(const std::string& url, int32_t key) override;
     void ClearLink() override;
@@ -89,7 +89,7 @@ private:
     std::atomic<bool> newerFormat_{false};
     bool destroyed_ = false;
     Point mouseOrigin_{-1, -1};
-    std::atomic<platform::ColourRef> background_{0};
+    std::atomic<platform::Pixel> background_{0};  // held as its pixel to be atomic
     std::atomic<uint32_t> rasterOp_{kRasterCopy};
     mutable std::mutex linkMutex_;
     std::string linkUrl_;

@@ -37,19 +37,19 @@ public:
     explicit RenderWindow(platform::Window& window) : window_(window) {}
     void Draw(const std::function<void(platform::Surface&)>& paint) override { window_.Draw(paint); }
     Size ClientSize() const override { return {window_.Bounds().Width(), window_.Bounds().Height()}; }
-    void SetBackground(platform::ColourRef colour, uint32_t rasterOp) override {
-        background_ = colour;
+    void SetBackground(platform::Colour colour, uint32_t rasterOp) override {
+        background_ = platform::ColourToPixel(colour);
         rasterOp_ = rasterOp;
         Draw([colour](platform::Surface& surface) { platform::Painter(surface).Fill(surface.Bounds(), colour); });
     }
-    platform::ColourRef GetBackground() const override { return background_; }
+    platform::Colour GetBackground() const override { return platform::PixelToColour(background_); }
     uint32_t GetRasterOp() const override { return rasterOp_; }
     void SetLink(const std::string&, int32_t) override {}
     void ClearLink() override {}
 
 private:
     platform::Window& window_;
-    std::atomic<platform::ColourRef> background_{0};
+    std::atomic<platform::Pixel> background_{0};  // held as its pixel to be atomic
     std::atomic<uint32_t> rasterOp_{kRasterCopy};
 };
 

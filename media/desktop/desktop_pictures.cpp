@@ -67,7 +67,7 @@ WallpaperSetting ReadWallpaperSetting(const DesktopSettingsSources& sources, Gno
     return {};
 }
 
-platform::ColourRef ReadDesktopColour(const DesktopSettingsSources& sources, GnomeCache& gnome) {
+platform::Colour ReadDesktopColour(const DesktopSettingsSources& sources, GnomeCache& gnome) {
     if (sources.store) {
         if (auto text = sources.store->ReadString(kColoursKey, "Background"))
             if (auto colour = ParseDesktopColour(*text)) return *colour;
@@ -146,7 +146,7 @@ bool WellFormed(const PixelBuffer& picture) {
 }
 
 std::optional<PixelBuffer> DrawWallpaper(const PixelBuffer& picture, int style, Size screen,
-                                         platform::ColourRef background) {
+                                         platform::Colour background) {
     if (style != WallpaperTiled && style != WallpaperStretched) style = WallpaperCentred;
     platform::Surface part = ShownPart(picture, style, screen);
     platform::Surface target(screen.width, screen.height);
@@ -176,7 +176,7 @@ WallpaperSetting ReadWallpaperSetting(const DesktopSettingsSources& sources) {
     return ReadWallpaperSetting(sources, gnome);
 }
 
-platform::ColourRef ReadDesktopColour(const DesktopSettingsSources& sources) {
+platform::Colour ReadDesktopColour(const DesktopSettingsSources& sources) {
     GnomeCache gnome(sources);
     return ReadDesktopColour(sources, gnome);
 }
@@ -227,7 +227,7 @@ std::optional<int> StyleFromPictureOptions(const std::string& options) {
     return WallpaperStretched;
 }
 
-std::optional<platform::ColourRef> ParseDesktopColour(const std::string& text) {
+std::optional<platform::Colour> ParseDesktopColour(const std::string& text) {
     if (!text.empty() && text[0] == '#') {
         const size_t digits = text.size() - 1;
         if (digits != 3 && digits != 6 && digits != 12) return std::nullopt;
@@ -282,7 +282,7 @@ bool CaptureDesktop(const std::string& fileName) {
 }
 
 std::optional<PixelBuffer> LayOutWallpaper(const PixelBuffer& picture, int style, Size screen,
-                                           platform::ColourRef background) {
+                                           platform::Colour background) {
     std::optional<PixelBuffer> laidOut;
     if (WellFormed(picture) && AcceptableImageSize(screen.width, screen.height)) {
         try {
@@ -294,7 +294,7 @@ std::optional<PixelBuffer> LayOutWallpaper(const PixelBuffer& picture, int style
     return laidOut;
 }
 
-bool WritePlainBackground(const std::string& fileName, Size screen, platform::ColourRef colour) {
+bool WritePlainBackground(const std::string& fileName, Size screen, platform::Colour colour) {
     try {
         if (!AcceptableImageSize(screen.width, screen.height)) return false;
         platform::Surface plain(screen.width, screen.height);
@@ -310,7 +310,7 @@ WallpaperImageResult MakeWallpaperImage(const std::string& fileName, const Deskt
                                         Size screen) {
     GnomeCache gnome(sources);
     const WallpaperSetting setting = ReadWallpaperSetting(sources, gnome);
-    const platform::ColourRef background = ReadDesktopColour(sources, gnome);
+    const platform::Colour background = ReadDesktopColour(sources, gnome);
     WallpaperImageResult result;
     result.style = setting.style;
 

@@ -33,7 +33,7 @@ struct WallpaperSetting {
 inline constexpr const char* kDesktopKey = "Control Panel\\Desktop";
 inline constexpr const char* kColoursKey = "Control Panel\\Colors";
 // The desktop colour when no setting names one.
-inline constexpr platform::ColourRef kDefaultDesktopColour = platform::Rgb(58, 110, 165);
+inline constexpr platform::Colour kDefaultDesktopColour = platform::Rgb(58, 110, 165);
 inline constexpr const char* kWallpaperMemoryMessage =
     "Memory allocation problem during making of actual wallpaper image";
 
@@ -50,7 +50,7 @@ WallpaperSetting ReadWallpaperSetting(const DesktopSettingsSources& sources);
 
 // The store's "Control Panel\Colors" "Background" ("R G B"), else GNOME's
 // primary colour, else kDefaultDesktopColour.
-platform::ColourRef ReadDesktopColour(const DesktopSettingsSources& sources);
+platform::Colour ReadDesktopColour(const DesktopSettingsSources& sources);
 
 // GNOME's settings as a wallpaper setting: the dark picture when the dark
 // scheme is preferred and one is set; "none" gives no picture.
@@ -66,7 +66,7 @@ std::string PathFromFileUri(const std::string& uri);
 std::optional<int> StyleFromPictureOptions(const std::string& options);
 
 // "#rgb", "#rrggbb", "#rrrrggggbbbb" or three decimal numbers "R G B".
-std::optional<platform::ColourRef> ParseDesktopColour(const std::string& text);
+std::optional<platform::Colour> ParseDesktopColour(const std::string& text);
 
 // The primary screen's size; 1024 × 768 when nothing is known.
 Size DesktopScreenSize();
@@ -82,10 +82,10 @@ bool CaptureDesktop(const std::string& fileName);
 // ready for drawing (a malformed buffer, sizes beyond the image layer's
 // bounds, no memory) shows kWallpaperMemoryMessage and gives nothing.
 std::optional<PixelBuffer> LayOutWallpaper(const PixelBuffer& picture, int style, Size screen,
-                                           platform::ColourRef background);
+                                           platform::Colour background);
 
 // A screen-sized picture of `colour` as a progressive JPEG of quality 100.
-bool WritePlainBackground(const std::string& fileName, Size screen, platform::ColourRef colour);
+bool WritePlainBackground(const std::string& fileName, Size screen, platform::Colour colour);
 
 struct WallpaperImageResult {
     bool written = false;  // the file was written

@@ -112,7 +112,7 @@ bool DrawPixels(platform::Surface& surface, const PixelBuffer& pixels, int x, in
     return Draw(surface, pixels, x, y, copyWidth, copyHeight, [](platform::Pixel) { return false; });
 }
 
-bool DrawPixelsKeyed(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, platform::ColourRef key) {
+bool DrawPixelsKeyed(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, platform::Colour key) {
     const platform::Pixel keyPixel = platform::ColourToPixel(key);
     return Draw(surface, pixels, x, y, pixels.width, pixels.height, [keyPixel](platform::Pixel p) { return p == keyPixel; });
 }

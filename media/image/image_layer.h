@@ -29,6 +29,6 @@ std::optional<PixelBuffer> CaptureDC(const platform::Surface& surface, int x, in
 // Draws `copyWidth` × `copyHeight` pixels of the picture at (x, y).
 bool DrawPixels(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, int copyWidth, int copyHeight);
 // Draws the picture at (x, y); pixels of the key colour leave the surface as it is.
-bool DrawPixelsKeyed(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, platform::ColourRef key);
+bool DrawPixelsKeyed(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, platform::Colour key);
 
 }  // namespace korv

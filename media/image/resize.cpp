@@ -71,9 +71,9 @@ bool ResizePixels(const PixelBuffer& source, PixelBuffer& destination) {
     return true;
 }
 
-bool ResizeKeyedPixels(const PixelBuffer& source, PixelBuffer& destination, platform::ColourRef key) {
+bool ResizeKeyedPixels(const PixelBuffer& source, PixelBuffer& destination, platform::Colour key) {
     if (!PrepareResize(source, destination)) return false;
-    const uint8_t keyBytes[3] = {platform::RedOf(key), platform::GreenOf(key), platform::BlueOf(key)};
+    const uint8_t keyBytes[3] = {key.red, key.green, key.blue};
     auto isKey = [&](const uint8_t* pixel) { return std::equal(keyBytes, keyBytes + 3, pixel); };
     const std::vector<Tap> columns = Taps(source.width, destination.width);
     const std::vector<Tap> rows = Taps(source.height, destination.height);

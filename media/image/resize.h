@@ -15,6 +15,6 @@ bool ResizePixels(const PixelBuffer& source, PixelBuffer& destination);
 // destination pixel is the key when key pixels carry more than half of its
 // bilinear weight, else the blend of the other pixels around it in their own
 // proportions, so keying the result leaves no trace of the key colour.
-bool ResizeKeyedPixels(const PixelBuffer& source, PixelBuffer& destination, platform::ColourRef key);
+bool ResizeKeyedPixels(const PixelBuffer& source, PixelBuffer& destination, platform::Colour key);
 
 }  // namespace korv

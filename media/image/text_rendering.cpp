@@ -46,7 +46,7 @@ bool CImageBuffer::RenderText(const std::string& text, const TextStyle& style) {
     if (!AcceptableImageSize(size.width, size.height)) return false;
 
     platform::Surface bitmap(size.width, size.height);
-    platform::ColourRef background = style.opaque ? style.backColour : platform::kKeyColour;
+    platform::Colour background = style.opaque ? style.backColour : platform::kKeyColour;
     std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), platform::ColourToPixel(background));
     platform::DrawText(bitmap, *font, text, bitmap.Bounds(), style.align, style.textColour, background,
                        style.opaque ? platform::BackgroundMode::Opaque : platform::BackgroundMode::Transparent);

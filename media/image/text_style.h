@@ -17,8 +17,8 @@ struct TextStyle {
     // Rendering always adds kNonAntialiasedQuality to the font's quality.
     platform::FontDescription font;
     platform::TextFormat align = platform::TextFormat::Left;
-    platform::ColourRef textColour = 0;
-    platform::ColourRef backColour = 0;
+    platform::Colour textColour;
+    platform::Colour backColour;
     // An opaque text fills its box with the back colour; another one leaves
     // the key colour, which stands for "nothing here".
     bool opaque = false;

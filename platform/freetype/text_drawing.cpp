@@ -27,7 +27,7 @@ void DrawGlyph(Surface& surface, const GlyphImage& glyph, int x, int y, Rect cli
 }  // namespace
 
 void DrawText(Surface& surface, const Font& font, std::string_view text, Rect rect, TextFormat format,
-              ColourRef textColour, ColourRef backColour, BackgroundMode mode, Rect clip) {
+              Colour textColour, Colour backColour, BackgroundMode mode, Rect clip) {
     const Rect visible = surface.Bounds().Intersect(rect).Intersect(clip);
     if (visible.IsEmpty() || text.empty()) return;
 
@@ -87,7 +87,7 @@ void DrawText(Surface& surface, const Font& font, std::string_view text, Rect re
 }
 
 void DrawText(Surface& surface, const Font& font, std::string_view text, Rect rect, TextFormat format,
-              ColourRef textColour, ColourRef backColour, BackgroundMode mode) {
+              Colour textColour, Colour backColour, BackgroundMode mode) {
     DrawText(surface, font, text, rect, format, textColour, backColour, mode, surface.Bounds());
 }
 

@@ -28,8 +28,8 @@ constexpr int kButtonHeight = 24;
 constexpr int kMinimumWidth = 240;
 constexpr int kMaximumWidth = 960;
 constexpr int kMaximumLines = 30;
-const ColourRef kFace = Rgb(240, 240, 240);
-const ColourRef kInk = Rgb(0, 0, 0);
+const Colour kFace = Rgb(240, 240, 240);
+const Colour kInk = Rgb(0, 0, 0);
 
 struct Layout {
     Size window;

@@ -20,7 +20,7 @@ struct EffectRun {
     // Where area's top-left corner lands on the screen.
     Point position;
     // Background of the work surface where the picture does not cover it.
-    platform::ColourRef fill = 0;
+    platform::Colour fill;
     // s = 1100 − effect speed: larger is slower.
     int speedValue = 1000;
 };

@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 using Rgb3 = std::array<uint8_t, 3>;
 
 constexpr Size kScreen{1024, 768};
-constexpr platform::ColourRef kBackground = platform::Rgb(10, 200, 30);
+constexpr platform::Colour kBackground = platform::Rgb(10, 200, 30);
 constexpr Rgb3 kBackgroundRgb{10, 200, 30};
 
 // Every pixel differs from every other (up to 2048 × 2048), and blue always
@@ -205,7 +205,7 @@ protected:
         return path;
     }
     // The written file is a BMP of `picture` laid out in `style`.
-    void ExpectLaidOut(const PixelBuffer& picture, int style, platform::ColourRef background) {
+    void ExpectLaidOut(const PixelBuffer& picture, int style, platform::Colour background) {
         auto written = ReadBmpFile(Output());
         ASSERT_TRUE(written) << "not a BMP";
         auto expected = LayOutWallpaper(picture, style, kScreen, background);

@@ -18,8 +18,8 @@
 namespace korv::platform {
 namespace {
 
-constexpr ColourRef kWhite = Rgb(255, 255, 255);
-constexpr ColourRef kNavy = Rgb(0, 0, 128);
+constexpr Colour kWhite = Rgb(255, 255, 255);
+constexpr Colour kNavy = Rgb(0, 0, 128);
 constexpr Pixel kWhitePixel = ColourToPixel(kWhite);
 constexpr Pixel kNavyPixel = ColourToPixel(kNavy);
 

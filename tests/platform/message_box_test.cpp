@@ -31,15 +31,15 @@ TEST(MessageBox, TheIconAskedForReachesTheSinkInformationByDefault) {
 // coordinates.
 class IconDrawing : public ::testing::Test {
 protected:
-    static constexpr ColourRef kGrey = Rgb(240, 240, 240);
-    static constexpr ColourRef kWhite = Rgb(255, 255, 255);
-    static constexpr ColourRef kBlack = Rgb(0, 0, 0);
+    static constexpr Colour kGrey = Rgb(240, 240, 240);
+    static constexpr Colour kWhite = Rgb(255, 255, 255);
+    static constexpr Colour kBlack = Rgb(0, 0, 0);
 
     void Draw(MessageBoxIcon icon) {
         Painter(surface_).Fill(surface_.Bounds(), kGrey);
         DrawMessageBoxIcon(surface_, {10, 20}, icon);
     }
-    ColourRef At(int x, int y) const { return PixelToColour(surface_.At(10 + x, 20 + y)); }
+    Colour At(int x, int y) const { return PixelToColour(surface_.At(10 + x, 20 + y)); }
     // Nothing is drawn outside the icon's square.
     bool OnlyInsideTheSquare() const {
         for (int y = 0; y < surface_.Height(); ++y)

@@ -14,8 +14,8 @@
 namespace korv::platform {
 namespace {
 
-constexpr ColourRef kRed = Rgb(255, 0, 0);
-constexpr ColourRef kKey = Rgb(224, 224, 224);
+constexpr Colour kRed = Rgb(255, 0, 0);
+constexpr Colour kKey = Rgb(224, 224, 224);
 constexpr Pixel kBackground = 0x00102030;
 
 using Legend = std::map<char, Pixel>;
@@ -131,15 +131,15 @@ TEST(PainterPixelTest, SetAndGetPixelHonourTheClip) {
     painter.SetPixel({1, 2}, Rgb(10, 20, 30));
     EXPECT_EQ(s.At(1, 2), 0x000A141Eu);
     EXPECT_EQ(painter.GetPixel({1, 2}), Rgb(10, 20, 30));
-    EXPECT_EQ(painter.GetPixel({4, 0}), kInvalidColour);
-    EXPECT_EQ(painter.GetPixel({INT_MIN, INT_MAX}), kInvalidColour);
+    EXPECT_EQ(painter.GetPixel({4, 0}), std::nullopt);
+    EXPECT_EQ(painter.GetPixel({INT_MIN, INT_MAX}), std::nullopt);
     painter.SetPixel({-1, 0}, kRed);
     painter.SetPixel({INT_MAX, INT_MAX}, kRed);
 
     painter.SetClip({0, 0, 2, 2});
     painter.SetPixel({3, 0}, kRed);
     EXPECT_EQ(s.At(3, 0), 0u);
-    EXPECT_EQ(painter.GetPixel({1, 2}), kInvalidColour);
+    EXPECT_EQ(painter.GetPixel({1, 2}), std::nullopt);
 }
 
 // ---------------------------------------------------------------------------

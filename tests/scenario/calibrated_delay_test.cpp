@@ -9,8 +9,8 @@ struct DelayContext : SceneContext {
     struct : SceneWindow {
         void Draw(const std::function<void(platform::Surface&)>&) override {}
         Size ClientSize() const override { return {}; }
-        void SetBackground(platform::ColourRef, uint32_t) override {}
-        platform::ColourRef GetBackground() const override { return 0; }
+        void SetBackground(platform::Colour, uint32_t) override {}
+        platform::Colour GetBackground() const override { return {}; }
         uint32_t GetRasterOp() const override { return 0; }
         void SetLink(const std::string&, int32_t) override {}
         void ClearLink() override {}

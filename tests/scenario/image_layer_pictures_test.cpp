@@ -28,8 +28,8 @@ VisualObject TextObject(const std::string& text, bool opaque) {
     object.isText = 1;
     object.text = text;
     object.opaque = opaque ? 1 : 0;
-    object.textColour = platform::Rgb(255, 0, 0);
-    object.backColour = platform::Rgb(0, 0, 255);
+    object.textColour = platform::ColourToStored(platform::Rgb(255, 0, 0));
+    object.backColour = platform::ColourToStored(platform::Rgb(0, 0, 255));
     object.font.SetFaceName("Arial");
     object.font.height = -20;
     return object;

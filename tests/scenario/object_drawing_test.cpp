@@ -29,9 +29,9 @@ constexpr platform::Pixel kOldScreen = 0x00123456;
 // the back colour for an opaque text).
 platform::Surface TextBitmap(const VisualObject& text, int width, int height) {
     platform::Surface bitmap(width, height);
+    const platform::Pixel back = platform::ColourToPixel(platform::StoredToColour(text.backColour));
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap.Set(x, y, (x + y) % 3 == 0 ? kInk : text.opaque ? platform::ColourToPixel(text.backColour) : kKeyPixel);
+        for (int x = 0; x < width; ++x) bitmap.Set(x, y, (x + y) % 3 == 0 ? kInk : text.opaque ? back : kKeyPixel);
     return bitmap;
 }
 

@@ -338,8 +338,8 @@ TEST_F(ScenarioFileTest, LoopsFindTheirRepeatAndNest) {
     struct NullWindow : SceneWindow {
         void Draw(const std::function<void(platform::Surface&)>&) override {}
         Size ClientSize() const override { return {}; }
-        void SetBackground(platform::ColourRef, uint32_t) override {}
-        platform::ColourRef GetBackground() const override { return 0; }
+        void SetBackground(platform::Colour, uint32_t) override {}
+        platform::Colour GetBackground() const override { return {}; }
         uint32_t GetRasterOp() const override { return kRasterCopy; }
         void SetLink(const std::string&, int32_t) override {}
         void ClearLink() override {}

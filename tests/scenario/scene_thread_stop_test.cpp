@@ -18,11 +18,11 @@ class HoldingWindow : public SceneWindow {
 public:
     void Draw(const std::function<void(platform::Surface&)>&) override {}
     Size ClientSize() const override { return {8, 8}; }
-    void SetBackground(platform::ColourRef, uint32_t) override {
+    void SetBackground(platform::Colour, uint32_t) override {
         reached.Set();
         release.Wait(platform::kInfinite);
     }
-    platform::ColourRef GetBackground() const override { return 0; }
+    platform::Colour GetBackground() const override { return {}; }
     uint32_t GetRasterOp() const override { return 0; }
     void SetLink(const std::string&, int32_t) override {}
     void ClearLink() override {}

@@ -24,12 +24,14 @@ public:
         paint(surface_);
     }
     Size ClientSize() const override { return {64, 48}; }
-    void SetBackground(platform::ColourRef colour, uint32_t rasterOp) override {
+    void SetBackground(platform::Colour colour, uint32_t rasterOp) override {
         std::lock_guard lock(mutex_);
         backgrounds.push_back(colour);
         rasterOp_ = rasterOp;
     }
-    platform::ColourRef GetBackground() const override { return backgrounds.empty() ? 0 : backgrounds.back(); }
+    platform::Colour GetBackground() const override {
+        return backgrounds.empty() ? platform::Colour{} : backgrounds.back();
+    }
     uint32_t GetRasterOp() const override { return rasterOp_; }
     void SetLink(const std::string& url, int32_t key) override {
         std::lock_guard lock(mutex_);
@@ -43,7 +45,7 @@ public:
         std::lock_guard lock(mutex_);
         return surface_.At(x, y);
     }
-    std::vector<platform::ColourRef> backgrounds;
+    std::vector<platform::Colour> backgrounds;
     std::string link;
 
 private:
@@ -82,7 +84,7 @@ protected:
         options.clock = &clock_;
         return options;
     }
-    std::vector<platform::ColourRef> Colours() const { return window_.backgrounds; }
+    std::vector<platform::Colour> Colours() const { return window_.backgrounds; }
 
     test::TempDir dir_;
     Scenario scenario_;
@@ -91,19 +93,20 @@ protected:
     std::atomic<uint32_t> speed_{1000};
 };
 
-using ColourList = std::vector<platform::ColourRef>;
-const platform::ColourRef kRed = platform::Rgb(255, 0, 0), kBlue = platform::Rgb(0, 0, 255);
+using ColourList = std::vector<platform::Colour>;
+const platform::Colour kBlack = platform::Rgb(0, 0, 0), kRed = platform::Rgb(255, 0, 0),
+                       kBlue = platform::Rgb(0, 0, 255);
 
 TEST_F(SceneThreadTest, AnEmptyScenarioPaintsBlackAndWaitsForTheStop) {
     Load("COMMENT nothing to play;");
     EXPECT_EQ(PlayToEnd(), 0u);
-    EXPECT_EQ(Colours(), ColourList{0});
+    EXPECT_EQ(Colours(), ColourList{kBlack});
 }
 
 TEST_F(SceneThreadTest, LoopsRunTheirBodyCountTimesAndNest) {
     Load("REPEAT;CLS ,255.000.000;WAIT ,1;UNTIL ,3;");
     EXPECT_EQ(PlayToEnd(), 3000u);
-    EXPECT_EQ(Colours(), (ColourList{0, kRed, kRed, kRed}));
+    EXPECT_EQ(Colours(), (ColourList{kBlack, kRed, kRed, kRed}));
 
     window_.backgrounds.clear();
     Load("REPEAT;REPEAT;CLS ,000.000.255;UNTIL ,3;UNTIL ,2;");
@@ -113,7 +116,7 @@ TEST_F(SceneThreadTest, LoopsRunTheirBodyCountTimesAndNest) {
     window_.backgrounds.clear();
     Load("REPEAT;CLS ,000.000.255;UNTIL ,0;");  // a count of 0 runs the body once
     PlayToEnd();
-    EXPECT_EQ(Colours(), (ColourList{0, kBlue}));
+    EXPECT_EQ(Colours(), (ColourList{kBlack, kBlue}));
 }
 
 TEST_F(SceneThreadTest, ALoopPassShorterThanAFrameIsDrawnOutToOne) {
@@ -139,7 +142,7 @@ TEST_F(SceneThreadTest, DisabledCommandsAreSkipped) {
     scenario_.At(2).SetDisabled(1);
     scenario_.At(3).SetDisabled(1);  // a disabled UNTIL does not loop
     PlayToEnd();
-    EXPECT_EQ(Colours(), (ColourList{0, kRed}));
+    EXPECT_EQ(Colours(), (ColourList{kBlack, kRed}));
 }
 
 TEST_F(SceneThreadTest, WaitsSleepInSlicesOfAHundredMilliseconds) {

@@ -4,7 +4,7 @@
 
 namespace korv::test {
 
-void CanvasWindow::SetBackground(platform::ColourRef colour, uint32_t op) {
+void CanvasWindow::SetBackground(platform::Colour colour, uint32_t op) {
     background = colour;
     rasterOp = op;
     FillSurface(screen, platform::ColourToPixel(colour));

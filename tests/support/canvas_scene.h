@@ -27,14 +27,14 @@ public:
         if (onDraw) onDraw(screen);
     }
     Size ClientSize() const override { return {screen.Width(), screen.Height()}; }
-    void SetBackground(platform::ColourRef colour, uint32_t rasterOp) override;
-    platform::ColourRef GetBackground() const override { return background; }
+    void SetBackground(platform::Colour colour, uint32_t rasterOp) override;
+    platform::Colour GetBackground() const override { return background; }
     uint32_t GetRasterOp() const override { return rasterOp; }
     void SetLink(const std::string&, int32_t) override {}
     void ClearLink() override {}
 
     platform::Surface screen;
-    platform::ColourRef background = 0;
+    platform::Colour background;
     uint32_t rasterOp = kRasterCopy;
     int draws = 0;
     // Called after every Draw with the screen as it now is.

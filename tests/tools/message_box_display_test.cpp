@@ -92,18 +92,18 @@ bool RunToTheEnd(const test::XvfbServer& xvfb, const std::filesystem::path& save
 }
 
 // How many pixels of the screen have exactly `colour`.
-size_t PixelsOnScreen(const test::XvfbServer& xvfb, platform::ColourRef colour) {
+size_t PixelsOnScreen(const test::XvfbServer& xvfb, platform::Colour colour) {
     auto shot = test::RunCommand("import", {"-window", "root", "-depth", "8", "rgb:-"}, {"DISPLAY=" + xvfb.Display()});
     size_t count = 0;
     for (size_t i = 0; i + 2 < shot.out.size(); i += 3)
-        count += static_cast<uint8_t>(shot.out[i]) == platform::RedOf(colour) &&
-                 static_cast<uint8_t>(shot.out[i + 1]) == platform::GreenOf(colour) &&
-                 static_cast<uint8_t>(shot.out[i + 2]) == platform::BlueOf(colour);
+        count += static_cast<uint8_t>(shot.out[i]) == colour.red &&
+                 static_cast<uint8_t>(shot.out[i + 1]) == colour.green &&
+                 static_cast<uint8_t>(shot.out[i + 2]) == colour.blue;
     return count;
 }
 
 // Waits until the screen shows at least `least` pixels of `colour`.
-bool ShowsColour(const test::XvfbServer& xvfb, platform::ColourRef colour, size_t least) {
+bool ShowsColour(const test::XvfbServer& xvfb, platform::Colour colour, size_t least) {
     for (int i = 0; i < 100; ++i) {
         if (PixelsOnScreen(xvfb, colour) >= least) return true;
         std::this_thread::sleep_for(50ms);
