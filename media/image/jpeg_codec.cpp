@@ -83,23 +83,42 @@ void CmykRowToPixels(const uint8_t* cmyk, platform::Pixel* out, int width, bool 
     }
 }
 
-// Reads every scanline into `out`: pixels straight from libjpeg, or CMYK
-// samples through `cmykRow` (4 bytes a pixel) when it is given.
-bool ReadRows(jpeg_decompress_struct* info, JpegErrors* errors, platform::Surface* out, uint8_t* cmykRow,
-              bool inverted) {
+// Clears the byte libjpeg leaves undefined in each pixel. Blocks of four
+// pixels are handled as one vector operation.
+void ClearFourthBytes(platform::Pixel* pixels, int width) {
+    int x = 0;
+    for (; x + 4 <= width; x += 4)
+        for (int i = 0; i < 4; ++i) pixels[x + i] &= kPictureColourBits;
+    for (; x < width; ++x) pixels[x] &= kPictureColourBits;
+}
+
+bool ReadScanline(jpeg_decompress_struct* info, JpegErrors* errors, JSAMPROW row) {
     if (setjmp(errors->jump)) return false;
-    while (info->output_scanline < info->output_height) {
-        platform::Pixel* pixels = out->Row(static_cast<int>(info->output_scanline));
-        JSAMPROW row = cmykRow ? cmykRow : reinterpret_cast<JSAMPROW>(pixels);
-        if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
-        if (cmykRow) {
-            CmykRowToPixels(cmykRow, pixels, out->Width(), inverted);
-        } else {
-            for (int x = 0; x < out->Width(); ++x) pixels[x] &= kPictureColourBits;
-        }
-    }
+    return jpeg_read_scanlines(info, &row, 1) == 1;
+}
+
+bool FinishDecoding(jpeg_decompress_struct* info, JpegErrors* errors) {
+    if (setjmp(errors->jump)) return false;
     jpeg_finish_decompress(info);
     return true;
+}
+
+// Reads every scanline into `out`: pixels straight from libjpeg, or CMYK
+// samples converted row by row.
+bool ReadPixels(jpeg_decompress_struct* info, JpegErrors* errors, platform::Surface& out) {
+    const bool cmyk = info->out_color_space == JCS_CMYK;
+    const int width = out.Width();
+    std::vector<uint8_t> cmykRow(cmyk ? static_cast<size_t>(width) * 4 : 0);
+    while (info->output_scanline < info->output_height) {
+        platform::Pixel* pixels = out.Row(static_cast<int>(info->output_scanline));
+        if (!ReadScanline(info, errors, cmyk ? cmykRow.data() : reinterpret_cast<JSAMPROW>(pixels))) return false;
+        if (cmyk) {
+            CmykRowToPixels(cmykRow.data(), pixels, width, info->saw_Adobe_marker);
+        } else {
+            ClearFourthBytes(pixels, width);
+        }
+    }
+    return FinishDecoding(info, errors);
 }
 
 bool WriteAll(jpeg_compress_struct* info, JpegErrors* errors, FILE* file, const platform::Surface* pixels,
@@ -136,10 +155,7 @@ std::optional<platform::Surface> DecodeJpeg(std::span<const uint8_t> bytes) {
         int width = static_cast<int>(info.output_width), height = static_cast<int>(info.output_height);
         if (info.output_components == 4 && AcceptableImageSize(width, height)) {
             platform::Surface pixels(width, height);
-            std::vector<uint8_t> cmykRow(info.out_color_space == JCS_CMYK ? static_cast<size_t>(width) * 4 : 0);
-            if (ReadRows(&info, &errors, &pixels, cmykRow.empty() ? nullptr : cmykRow.data(), info.saw_Adobe_marker) &&
-                !errors.truncated)
-                result = std::move(pixels);
+            if (ReadPixels(&info, &errors, pixels) && !errors.truncated) result = std::move(pixels);
         }
     }
     jpeg_destroy_decompress(&info);

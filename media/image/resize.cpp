@@ -51,29 +51,44 @@ std::optional<platform::Surface> ResizePixels(const platform::Surface& source, i
     const std::vector<Tap> columns = Taps(source.Width(), width);
     const std::vector<Tap> rows = Taps(source.Height(), height);
     std::vector<double> upper(static_cast<size_t>(width) * 3), lower(upper.size());
+    std::vector<uint8_t> clamped(upper.size());
 
     auto interpolateRow = [&](const platform::Pixel* in, std::vector<double>& out) {
         for (int i = 0; i < width; ++i) {
             const Tap& tap = columns[static_cast<size_t>(i)];
             const platform::Pixel first = in[tap.first], second = in[tap.second];
-            for (int c = 0; c < 3; ++c)
-                out[static_cast<size_t>(i) * 3 + c] =
-                    ChannelOf(first, c) * tap.firstWeight + ChannelOf(second, c) * tap.weight;
+            double* channels = &out[static_cast<size_t>(i) * 3];
+            channels[0] = platform::PixelRed(first) * tap.firstWeight + platform::PixelRed(second) * tap.weight;
+            channels[1] = platform::PixelGreen(first) * tap.firstWeight + platform::PixelGreen(second) * tap.weight;
+            channels[2] = platform::PixelBlue(first) * tap.firstWeight + platform::PixelBlue(second) * tap.weight;
         }
     };
+    // Which source rows `upper` and `lower` hold: neighbouring destination
+    // rows often share one, which is then interpolated only once.
+    int upperRow = -1, lowerRow = -1;
     for (int j = 0; j < height; ++j) {
         const Tap& tap = rows[static_cast<size_t>(j)];
-        interpolateRow(source.Row(tap.first), upper);
-        interpolateRow(source.Row(tap.second), lower);
+        if (tap.first != upperRow) {
+            if (tap.first == lowerRow) {
+                std::swap(upper, lower);
+                std::swap(upperRow, lowerRow);
+            } else {
+                interpolateRow(source.Row(tap.first), upper);
+                upperRow = tap.first;
+            }
+        }
+        if (tap.second != lowerRow) {
+            interpolateRow(source.Row(tap.second), lower);
+            lowerRow = tap.second;
+        }
+        for (size_t k = 0; k < upper.size(); ++k) {
+            double value = upper[k] * tap.firstWeight + lower[k] * tap.weight;
+            clamped[k] = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
+        }
         platform::Pixel* out = destination->Row(j);
         for (int i = 0; i < width; ++i) {
-            uint8_t channels[3];
-            for (int c = 0; c < 3; ++c) {
-                const size_t k = static_cast<size_t>(i) * 3 + c;
-                double value = upper[k] * tap.firstWeight + lower[k] * tap.weight;
-                channels[c] = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
-            }
-            out[i] = platform::PixelRgb(channels[0], channels[1], channels[2]);
+            const uint8_t* c = &clamped[static_cast<size_t>(i) * 3];
+            out[i] = platform::PixelRgb(c[0], c[1], c[2]);
         }
     }
     return destination;
