@@ -2,7 +2,8 @@
 // picks the decoder (0 BMP, 1 PCX, 2 TGA, anything else all three) and the
 // rest is the file. Decoding must refuse anything damaged without crashing,
 // reading past the input or allocating more than the input could describe;
-// a decoded picture must be as large as it says.
+// a decoded picture must be within the size limits, with every pixel's
+// unused top byte zero.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,13 +14,17 @@
 
 namespace {
 
-void Check(const std::optional<korv::PixelBuffer>& picture) {
+void Check(const std::optional<korv::platform::Surface>& picture) {
     if (!picture) return;
-    const size_t expected = static_cast<size_t>(picture->width) * static_cast<size_t>(picture->height) * 3;
-    if (!korv::AcceptableImageSize(picture->width, picture->height) || picture->bytes.size() != expected) std::abort();
-    // Touches every byte, so that reads of uninitialised memory show.
+    const size_t expected = static_cast<size_t>(picture->Width()) * static_cast<size_t>(picture->Height());
+    if (!korv::AcceptableImageSize(picture->Width(), picture->Height()) || picture->Pixels().size() != expected)
+        std::abort();
+    // Touches every pixel, so that reads of uninitialised memory show.
     unsigned sum = 0;
-    for (uint8_t v : picture->bytes) sum += v;
+    for (korv::platform::Pixel v : picture->Pixels()) {
+        if (v & ~korv::kPictureColourBits) std::abort();
+        sum += v;
+    }
     asm volatile("" : : "r"(sum));
 }
 

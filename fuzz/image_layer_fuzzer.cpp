@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the image layer as a picture held in memory:
 // format detection and every decoder behind it (JPEG and PNG through their
 // libraries included) must refuse damaged input without crashing, and a
-// picture that decodes must have exactly width × height × 3 bytes.
+// picture that decodes must have exactly width × height pixels, each with its
+// unused top byte zero.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     (void)quiet;
     auto pixels = korv::LoadPixels("", {data, size});
-    if (pixels && pixels->bytes.size() != static_cast<size_t>(pixels->width) * pixels->height * 3) std::abort();
+    if (!pixels) return 0;
+    if (pixels->Pixels().size() != static_cast<size_t>(pixels->Width()) * static_cast<size_t>(pixels->Height()))
+        std::abort();
+    for (korv::platform::Pixel v : pixels->Pixels())
+        if (v & ~korv::kPictureColourBits) std::abort();
     return 0;
 }

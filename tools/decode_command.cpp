@@ -4,6 +4,7 @@
 
 #include "media/image/image_error.h"
 #include "media/image/image_layer.h"
+#include "media/image/rgb24_row.h"
 #include "platform/message_box.h"
 #include "tools/commands.h"
 #include "tools/tool_arguments.h"
@@ -18,7 +19,7 @@ int RunDecode(const std::vector<std::string>& arguments, std::ostream& out) {
 
     std::string message;
     platform::SetMessageBoxSink([&](const platform::MessageBoxRequest& request) { message = request.text; });
-    std::optional<PixelBuffer> pixels = LoadPixels(imagePath, {});
+    std::optional<platform::Surface> pixels = LoadPixels(imagePath, {});
     platform::SetMessageBoxSink([](const platform::MessageBoxRequest&) {});
     if (!pixels) {
         if (!message.empty()) throw ToolError(imagePath + ": " + message);
@@ -27,8 +28,12 @@ int RunDecode(const std::vector<std::string>& arguments, std::ostream& out) {
     }
 
     std::ofstream ppm(outputPath, std::ios::binary | std::ios::trunc);
-    ppm << "P6\n" << pixels->width << " " << pixels->height << "\n255\n";
-    ppm.write(reinterpret_cast<const char*>(pixels->bytes.data()), static_cast<std::streamsize>(pixels->bytes.size()));
+    ppm << "P6\n" << pixels->Width() << " " << pixels->Height() << "\n255\n";
+    std::vector<uint8_t> row(static_cast<size_t>(pixels->Width()) * 3);
+    for (int y = 0; y < pixels->Height(); ++y) {
+        ReadRgb24Row(*pixels, y, row.data());
+        ppm.write(reinterpret_cast<const char*>(row.data()), static_cast<std::streamsize>(row.size()));
+    }
     ppm.close();
     if (!ppm) throw ToolError("cannot write " + outputPath);
     return 0;

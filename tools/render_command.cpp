@@ -136,7 +136,7 @@ int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
     auto writeFrame = [&](const Capture& capture) {
         platform::Surface frame = window->Snapshot();
         std::string name = (folder / ("frame-" + capture.label + ".png")).string();
-        if (!WritePng(name, BitmapToPixels(frame)) && failure.empty()) failure = "cannot write " + name;
+        if (!WritePng(name, frame) && failure.empty()) failure = "cannot write " + name;
     };
     // Frames are taken while the scenario waits: the screen then stays as it
     // is for the whole wait.

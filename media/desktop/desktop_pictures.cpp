@@ -11,7 +11,6 @@
 #include "media/image/bmp_writer.h"
 #include "media/image/decoders.h"
 #include "media/image/image_format.h"
-#include "media/image/image_layer.h"
 #include "media/image/image_source.h"
 #include "media/image/jpeg_codec.h"
 #include "platform/desktop_capture.h"
@@ -92,7 +91,7 @@ std::string UpperExtension(const std::string& path) {
 }
 
 // The wallpaper as pixels when it is a readable BMP or JPEG.
-std::optional<PixelBuffer> DecodeWallpaper(const std::string& path) {
+std::optional<platform::Surface> DecodeWallpaper(const std::string& path) {
     try {
         std::unique_ptr<ImageSource> source = ImageSource::OpenFile(path);
         if (!source) return std::nullopt;
@@ -125,28 +124,20 @@ std::vector<int> ShownPositions(int length, int screen, int style) {
 
 // The part of the picture that the layout shows, as a surface of at most the
 // screen's size: a huge picture costs no more to draw than the screen.
-platform::Surface ShownPart(const PixelBuffer& picture, int style, Size screen) {
-    const std::vector<int> columns = ShownPositions(picture.width, screen.width, style);
-    const std::vector<int> rows = ShownPositions(picture.height, screen.height, style);
+platform::Surface ShownPart(const platform::Surface& picture, int style, Size screen) {
+    const std::vector<int> columns = ShownPositions(picture.Width(), screen.width, style);
+    const std::vector<int> rows = ShownPositions(picture.Height(), screen.height, style);
     platform::Surface part(static_cast<int>(columns.size()), static_cast<int>(rows.size()));
     for (size_t y = 0; y < rows.size(); ++y) {
-        const uint8_t* in = picture.Row(rows[y]);
+        const platform::Pixel* in = picture.Row(rows[y]);
         platform::Pixel* out = part.Row(static_cast<int>(y));
-        for (size_t x = 0; x < columns.size(); ++x) {
-            const uint8_t* p = in + static_cast<size_t>(columns[x]) * 3;
-            out[x] = platform::PixelRgb(p[0], p[1], p[2]);
-        }
+        for (size_t x = 0; x < columns.size(); ++x) out[x] = in[columns[x]] & kPictureColourBits;
     }
     return part;
 }
 
-bool WellFormed(const PixelBuffer& picture) {
-    return AcceptableImageSize(picture.width, picture.height) &&
-           picture.bytes.size() == static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height) * 3;
-}
-
-std::optional<PixelBuffer> DrawWallpaper(const PixelBuffer& picture, int style, Size screen,
-                                         platform::Colour background) {
+platform::Surface DrawWallpaper(const platform::Surface& picture, int style, Size screen,
+                                platform::Colour background) {
     if (style != WallpaperTiled && style != WallpaperStretched) style = WallpaperCentred;
     platform::Surface part = ShownPart(picture, style, screen);
     platform::Surface target(screen.width, screen.height);
@@ -155,18 +146,18 @@ std::optional<PixelBuffer> DrawWallpaper(const PixelBuffer& picture, int style, 
         // A copy of the picture at every multiple of its size; the last
         // column and row are cut at the screen's edge.
         for (int y = 0; y < screen.height; ++y) {
-            const platform::Pixel* in = part.Row(y % picture.height);
+            const platform::Pixel* in = part.Row(y % picture.Height());
             platform::Pixel* out = target.Row(y);
-            for (int x = 0; x < screen.width; ++x) out[x] = in[x % picture.width];
+            for (int x = 0; x < screen.width; ++x) out[x] = in[x % picture.Width()];
         }
     } else if (style == WallpaperStretched) {
         painter.StretchCopy(target.Bounds(), part, part.Bounds());
     } else {
         painter.Fill(target.Bounds(), background);
-        Point at{std::max(0, (screen.width - picture.width) / 2), std::max(0, (screen.height - picture.height) / 2)};
+        Point at{std::max(0, (screen.width - picture.Width()) / 2), std::max(0, (screen.height - picture.Height()) / 2)};
         painter.Copy(at, part, part.Bounds());
     }
-    return CaptureDC(target, 0, 0, screen.width, screen.height);
+    return target;
 }
 
 }  // namespace
@@ -275,16 +266,16 @@ bool CaptureDesktop(const std::string& fileName) {
             if (!AcceptableImageSize(screen.width, screen.height)) screen = kFallbackScreen;
             desktop = platform::Surface(screen.width, screen.height);
         }
-        if (auto pixels = CaptureDC(desktop, 0, 0, desktop.Width(), desktop.Height())) WriteBmp(fileName, *pixels);
+        WriteBmp(fileName, desktop);
     } catch (const std::bad_alloc&) {
     }
     return true;
 }
 
-std::optional<PixelBuffer> LayOutWallpaper(const PixelBuffer& picture, int style, Size screen,
-                                           platform::Colour background) {
-    std::optional<PixelBuffer> laidOut;
-    if (WellFormed(picture) && AcceptableImageSize(screen.width, screen.height)) {
+std::optional<platform::Surface> LayOutWallpaper(const platform::Surface& picture, int style, Size screen,
+                                                 platform::Colour background) {
+    std::optional<platform::Surface> laidOut;
+    if (AcceptableImageSize(picture.Width(), picture.Height()) && AcceptableImageSize(screen.width, screen.height)) {
         try {
             laidOut = DrawWallpaper(picture, style, screen, background);
         } catch (const std::bad_alloc&) {
@@ -299,8 +290,7 @@ bool WritePlainBackground(const std::string& fileName, Size screen, platform::Co
         if (!AcceptableImageSize(screen.width, screen.height)) return false;
         platform::Surface plain(screen.width, screen.height);
         platform::Painter(plain).Fill(plain.Bounds(), colour);
-        auto pixels = CaptureDC(plain, 0, 0, screen.width, screen.height);
-        return pixels && WriteJpeg(fileName, *pixels, 100, true);
+        return WriteJpeg(fileName, plain, 100, true);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -314,7 +304,7 @@ WallpaperImageResult MakeWallpaperImage(const std::string& fileName, const Deskt
     WallpaperImageResult result;
     result.style = setting.style;
 
-    std::optional<PixelBuffer> picture;
+    std::optional<platform::Surface> picture;
     const std::string extension = UpperExtension(setting.path);
     if (!setting.path.empty() && extension != "HTML" && extension != "HTM" && extension != "GIF")
         picture = DecodeWallpaper(setting.path);
@@ -322,7 +312,7 @@ WallpaperImageResult MakeWallpaperImage(const std::string& fileName, const Deskt
         result.written = WritePlainBackground(fileName, screen, background);
         return result;
     }
-    std::optional<PixelBuffer> laidOut = LayOutWallpaper(*picture, setting.style, screen, background);
+    std::optional<platform::Surface> laidOut = LayOutWallpaper(*picture, setting.style, screen, background);
     picture.reset();
     if (laidOut) result.written = WriteBmp(fileName, *laidOut);
     return result;

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "media/image/pixel_buffer.h"
+#include "media/image/picture.h"
 #include "platform/desktop_background.h"
 #include "platform/geometry.h"
 #include "platform/settings_store.h"
@@ -79,10 +79,10 @@ bool CaptureDesktop(const std::string& fileName);
 // `picture` laid out on a screen of size `screen`: centred over `background`
 // (a larger picture cut evenly on both sides), tiled from the top-left
 // corner, or stretched over the whole screen. When the picture cannot be made
-// ready for drawing (a malformed buffer, sizes beyond the image layer's
+// ready for drawing (an empty picture, sizes beyond the image layer's
 // bounds, no memory) shows kWallpaperMemoryMessage and gives nothing.
-std::optional<PixelBuffer> LayOutWallpaper(const PixelBuffer& picture, int style, Size screen,
-                                           platform::Colour background);
+std::optional<platform::Surface> LayOutWallpaper(const platform::Surface& picture, int style, Size screen,
+                                                 platform::Colour background);
 
 // A screen-sized picture of `colour` as a progressive JPEG of quality 100.
 bool WritePlainBackground(const std::string& fileName, Size screen, platform::Colour colour);

@@ -27,14 +27,10 @@ uint32_t U32(const uint8_t* p) {
            static_cast<uint32_t>(p[3]) << 24;
 }
 
-std::optional<PixelBuffer> Fail(int code) {
+std::optional<platform::Surface> Fail(int code) {
     SetImageError(code);
     return std::nullopt;
 }
-
-struct Rgb {
-    uint8_t r = 0, g = 0, b = 0;
-};
 
 // One colour of a bit-field pixel, brought to 8 bits: narrower fields repeat
 // their bits (5 bits of 31 give 255, of 16 give 132), wider ones are rounded.
@@ -73,19 +69,13 @@ struct BmpLayout {
     bool hasMasks = false;
 };
 
-void PutIndex(const Rgb* palette, size_t paletteSize, uint8_t* dest, unsigned index) {
-    if (index < paletteSize) {
-        dest[0] = palette[index].r;
-        dest[1] = palette[index].g;
-        dest[2] = palette[index].b;
-    } else {
-        dest[0] = dest[1] = dest[2] = 0;
-    }
+void PutIndex(const platform::Pixel* palette, size_t paletteSize, platform::Pixel* dest, unsigned index) {
+    *dest = index < paletteSize ? palette[index] : 0;
 }
 
 // Uncompressed rows; `data` holds at least every row the picture needs.
-void DecodeRows(const BmpLayout& bmp, const uint8_t* data, size_t stride, const Rgb* palette, size_t paletteSize,
-                PixelBuffer& out) {
+void DecodeRows(const BmpLayout& bmp, const uint8_t* data, size_t stride, const platform::Pixel* palette,
+                size_t paletteSize, platform::Surface& out) {
     const int width = static_cast<int>(bmp.width);
     const int height = static_cast<int>(bmp.height);
     uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
@@ -96,27 +86,21 @@ void DecodeRows(const BmpLayout& bmp, const uint8_t* data, size_t stride, const 
 
     for (int row = 0; row < height; ++row) {
         const uint8_t* src = data + static_cast<size_t>(row) * stride;
-        uint8_t* dest = out.Row(bmp.topDown ? row : height - 1 - row);
+        platform::Pixel* dest = out.Row(bmp.topDown ? row : height - 1 - row);
         if (bmp.bits <= 8) {
             const unsigned mask = (1u << bmp.bits) - 1;
-            for (int x = 0; x < width; ++x, dest += 3) {
+            for (int x = 0; x < width; ++x) {
                 size_t bit = static_cast<size_t>(x) * bmp.bits;
                 unsigned index = (src[bit / 8] >> (8 - bmp.bits - bit % 8)) & mask;
-                PutIndex(palette, paletteSize, dest, index);
+                PutIndex(palette, paletteSize, dest + x, index);
             }
         } else if (bmp.bits == 24 && !bmp.hasMasks) {
-            for (int x = 0; x < width; ++x, src += 3, dest += 3) {
-                dest[0] = src[2];
-                dest[1] = src[1];
-                dest[2] = src[0];
-            }
+            for (int x = 0; x < width; ++x, src += 3) dest[x] = platform::PixelRgb(src[2], src[1], src[0]);
         } else {
-            for (int x = 0; x < width; ++x, src += bytesPerPixel, dest += 3) {
+            for (int x = 0; x < width; ++x, src += bytesPerPixel) {
                 uint32_t pixel = 0;
                 for (int i = 0; i < bytesPerPixel; ++i) pixel |= static_cast<uint32_t>(src[i]) << (8 * i);
-                dest[0] = red.Get(pixel);
-                dest[1] = green.Get(pixel);
-                dest[2] = blue.Get(pixel);
+                dest[x] = platform::PixelRgb(red.Get(pixel), green.Get(pixel), blue.Get(pixel));
             }
         }
     }
@@ -128,14 +112,14 @@ void DecodeRows(const BmpLayout& bmp, const uint8_t* data, size_t stride, const 
 // end-of-bitmap escape or the end of the last row. Without `out`, only
 // checks that it does. `produced` counts the pixels the runs and literal
 // blocks give, clipped or not.
-bool DecodeRle(const BmpLayout& bmp, const uint8_t* p, const uint8_t* end, const Rgb* palette, size_t paletteSize,
-               PixelBuffer* out, uint64_t& produced) {
+bool DecodeRle(const BmpLayout& bmp, const uint8_t* p, const uint8_t* end, const platform::Pixel* palette,
+               size_t paletteSize, platform::Surface* out, uint64_t& produced) {
     const int64_t width = bmp.width;
     const int64_t height = bmp.height;
     const bool rle8 = bmp.compression == kBiRle8;
     int64_t x = 0, y = 0;
     auto put = [&](unsigned index) {
-        if (out && x < width) PutIndex(palette, paletteSize, out->Row(static_cast<int>(height - 1 - y)) + x * 3, index);
+        if (out && x < width) PutIndex(palette, paletteSize, out->Row(static_cast<int>(height - 1 - y)) + x, index);
         ++x;
         ++produced;
     };
@@ -165,7 +149,7 @@ bool DecodeRle(const BmpLayout& bmp, const uint8_t* p, const uint8_t* end, const
     return true;
 }
 
-std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
+std::optional<platform::Surface> Decode(std::span<const uint8_t> bytes) {
     const size_t size = bytes.size();
     const uint8_t* d = bytes.data();
     if (size < 18 || d[0] != 'B' || d[1] != 'M') return Fail(ImageBadBmp);
@@ -244,10 +228,10 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
         if (declared > (size - paletteStart) / entrySize) return Fail(ImageBadBmp);
         dataStart = paletteStart + static_cast<size_t>(declared) * entrySize;
     }
-    Rgb palette[256];
+    platform::Pixel palette[256] = {};
     for (size_t i = 0; i < entries; ++i) {
         const uint8_t* e = d + paletteStart + i * entrySize;
-        palette[i] = Rgb{e[2], e[1], e[0]};
+        palette[i] = platform::PixelRgb(e[2], e[1], e[0]);
     }
     const size_t paletteSize = static_cast<size_t>(entries);
     const size_t available = size - dataStart;
@@ -261,7 +245,7 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
         if (!DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, nullptr, produced)) return Fail(ImageBadBmp);
         const uint64_t pixels = static_cast<uint64_t>(bmp.width) * static_cast<uint64_t>(bmp.height);
         if (pixels > kSparseRlePixels && produced < pixels / 4) return Fail(ImageRleUnsupported);
-        PixelBuffer out(static_cast<int>(bmp.width), static_cast<int>(bmp.height));
+        platform::Surface out(static_cast<int>(bmp.width), static_cast<int>(bmp.height));
         DecodeRle(bmp, d + dataStart, d + size, palette, paletteSize, &out, produced);
         return out;
     }
@@ -271,13 +255,13 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
     const uint64_t stride = (rowBits + 31) / 32 * 4;
     const uint64_t needed = stride * static_cast<uint64_t>(bmp.height - 1) + (rowBits + 7) / 8;
     if (needed > available) return Fail(ImageBadBmp);
-    PixelBuffer out(static_cast<int>(bmp.width), static_cast<int>(bmp.height));
+    platform::Surface out(static_cast<int>(bmp.width), static_cast<int>(bmp.height));
     DecodeRows(bmp, d + dataStart, static_cast<size_t>(stride), palette, paletteSize, out);
     return out;
 }
 
 }  // namespace
 
-std::optional<PixelBuffer> DecodeBmp(std::span<const uint8_t> bytes) { return DecodeGuarded(Decode, bytes); }
+std::optional<platform::Surface> DecodeBmp(std::span<const uint8_t> bytes) { return DecodeGuarded(Decode, bytes); }
 
 }  // namespace korv

@@ -21,11 +21,11 @@ void Put32(std::vector<uint8_t>& out, uint32_t value) {
 
 }  // namespace
 
-bool WriteBmp(const std::string& path, const PixelBuffer& pixels) {
+bool WriteBmp(const std::string& path, const platform::Surface& pixels) {
     ClearImageError();
     if (!CheckPictureToWrite(pixels)) return false;
-    const uint32_t rowBytes = (static_cast<uint32_t>(pixels.width) * 3 + 3) & ~3u;
-    const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(pixels.height);
+    const uint32_t rowBytes = (static_cast<uint32_t>(pixels.Width()) * 3 + 3) & ~3u;
+    const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(pixels.Height());
     std::vector<uint8_t> header;
     header.push_back('B');
     header.push_back('M');
@@ -33,8 +33,8 @@ bool WriteBmp(const std::string& path, const PixelBuffer& pixels) {
     Put32(header, 0);
     Put32(header, 54);  // offset of the pixels
     Put32(header, 40);  // BITMAPINFOHEADER
-    Put32(header, static_cast<uint32_t>(pixels.width));
-    Put32(header, static_cast<uint32_t>(pixels.height));
+    Put32(header, static_cast<uint32_t>(pixels.Width()));
+    Put32(header, static_cast<uint32_t>(pixels.Height()));
     Put16(header, 1);
     Put16(header, 24);
     Put32(header, 0);  // no compression
@@ -47,12 +47,12 @@ bool WriteBmp(const std::string& path, const PixelBuffer& pixels) {
     return WriteImageFile(path, [&](FILE* file) {
         if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) return false;
         std::vector<uint8_t> row(rowBytes, 0);
-        for (int y = pixels.height - 1; y >= 0; --y) {
-            const uint8_t* in = pixels.Row(y);
-            for (int x = 0; x < pixels.width; ++x) {
-                row[3 * x] = in[3 * x + 2];
-                row[3 * x + 1] = in[3 * x + 1];
-                row[3 * x + 2] = in[3 * x];
+        for (int y = pixels.Height() - 1; y >= 0; --y) {
+            const platform::Pixel* in = pixels.Row(y);
+            for (int x = 0; x < pixels.Width(); ++x) {
+                row[3 * x] = platform::PixelBlue(in[x]);
+                row[3 * x + 1] = platform::PixelGreen(in[x]);
+                row[3 * x + 2] = platform::PixelRed(in[x]);
             }
             if (std::fwrite(row.data(), 1, rowBytes, file) != rowBytes) return false;
         }

@@ -17,7 +17,7 @@ void Diagnose(int code) { FileLog(ImageErrorText(code)); }
 
 bool CImageBuffer::Load(std::span<const uint8_t> encoded) {
     Release(false);
-    std::optional<PixelBuffer> pixels;
+    std::optional<platform::Surface> pixels;
     try {
         pixels = LoadPixels("", encoded);
     } catch (const std::bad_alloc&) {
@@ -25,8 +25,8 @@ bool CImageBuffer::Load(std::span<const uint8_t> encoded) {
         return false;
     }
     if (!pixels) return false;
-    width_ = pixels->width;
-    height_ = pixels->height;
+    width_ = pixels->Width();
+    height_ = pixels->Height();
     base_ = std::move(*pixels);
     return true;
 }
@@ -39,27 +39,28 @@ bool CImageBuffer::Measure(std::span<const uint8_t> encoded, Size& size) {
 }
 
 bool CImageBuffer::Scale(int width, int height) {
-    scaled_ = PixelBuffer{};
-    scaled_.width = width;
-    scaled_.height = height;
+    scaled_ = platform::Surface{};
+    scaledSize_ = {width, height};
     if (base_.Empty()) return false;
     if (!AcceptableImageSize(width, height)) {
         SetImageError(ImageBadParam);
         Diagnose(ImageBadParam);
-        scaled_.bytes.clear();
         return false;
     }
-    if (!(keyed_ ? ResizeKeyedPixels(base_, scaled_, platform::kKeyColour) : ResizePixels(base_, scaled_))) {
+    std::optional<platform::Surface> scaled = keyed_ ? ResizeKeyedPixels(base_, width, height, platform::kKeyColour)
+                                                     : ResizePixels(base_, width, height);
+    if (!scaled) {
         Diagnose(GetImageError());
         return false;
     }
+    scaled_ = std::move(*scaled);
     return true;
 }
 
 std::optional<platform::Surface> CImageBuffer::CreateBitmap(bool useBase) const {
-    const PixelBuffer& pixels = useBase ? base_ : scaled_;
-    if (pixels.Empty() || pixels.bytes.empty()) return std::nullopt;
-    return PixelsToBitmap(pixels);
+    const platform::Surface& pixels = useBase ? base_ : scaled_;
+    if (pixels.Empty()) return std::nullopt;
+    return pixels;
 }
 
 std::optional<platform::Surface> CImageBuffer::CreateBitmapFromBase(Size& naturalSize, int targetWidth,
@@ -91,22 +92,23 @@ bool CImageBuffer::CaptureBitmap(const platform::Surface& bitmap) {
         Diagnose(ImageBadParam);
         return false;
     }
-    base_ = BitmapToPixels(bitmap);
-    width_ = base_.width;
-    height_ = base_.height;
-    capturedBytes_ = static_cast<uint32_t>(base_.bytes.size());
+    base_ = PictureOfBitmap(bitmap);
+    width_ = base_.Width();
+    height_ = base_.Height();
+    capturedBytes_ = static_cast<uint32_t>(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
     return true;
 }
 
 void CImageBuffer::Release(bool keepBase) {
     if (!keepBase) {
-        base_ = PixelBuffer{};
+        base_ = platform::Surface{};
         width_ = 0;
         height_ = 0;
         capturedBytes_ = 0;
         keyed_ = false;
     }
-    scaled_ = PixelBuffer{};
+    scaled_ = platform::Surface{};
+    scaledSize_ = {};
 }
 
 }  // namespace korv

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "media/image/pixel_buffer.h"
+#include "media/image/picture.h"
 #include "media/image/text_style.h"
 #include "platform/surface.h"
 
@@ -23,8 +23,8 @@ public:
     // The natural size of an encoded picture (decoded and released again).
     bool Measure(std::span<const uint8_t> encoded, Size& size);
     Size GetSize() const { return {width_, height_}; }
-    int ScaledWidth() const { return scaled_.width; }
-    int ScaledHeight() const { return scaled_.height; }
+    int ScaledWidth() const { return scaledSize_.width; }
+    int ScaledHeight() const { return scaledSize_.height; }
     // Makes the scaled copy; false without a base picture or for a zero size.
     // A keyed base (a text on a transparent background) is scaled without
     // blending the key colour into anything.
@@ -48,15 +48,18 @@ public:
     // Frees the scaled copy, and the base too unless `keepBase`.
     void Release(bool keepBase);
 
-    const PixelBuffer& Base() const { return base_; }
-    const PixelBuffer& Scaled() const { return scaled_; }
+    const platform::Surface& Base() const { return base_; }
+    const platform::Surface& Scaled() const { return scaled_; }
     uint32_t CapturedBytes() const { return capturedBytes_; }
 
 private:
     int width_ = 0;
     int height_ = 0;
-    PixelBuffer base_;
-    PixelBuffer scaled_;
+    platform::Surface base_;
+    platform::Surface scaled_;
+    // The size asked of the scaled copy, kept even when scaling fails.
+    Size scaledSize_;
+    // The size of a captured bitmap as 24-bit pixels.
     uint32_t capturedBytes_ = 0;
     // Whether key-coloured pixels of the base are transparent.
     bool keyed_ = false;

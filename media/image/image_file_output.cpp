@@ -5,8 +5,8 @@
 
 namespace korv {
 
-bool CheckPictureToWrite(const PixelBuffer& pixels) {
-    if (pixels.Empty() || pixels.bytes.size() != static_cast<size_t>(pixels.width) * pixels.height * 3) {
+bool CheckPictureToWrite(const platform::Surface& pixels) {
+    if (pixels.Empty()) {
         SetImageError(ImageBadParam);
         return false;
     }

@@ -6,12 +6,12 @@
 #include <functional>
 #include <string>
 
-#include "media/image/pixel_buffer.h"
+#include "media/image/picture.h"
 
 namespace korv {
 
-// True when `pixels` is a whole 24-bit picture; sets ImageBadParam otherwise.
-bool CheckPictureToWrite(const PixelBuffer& pixels);
+// True when `pixels` is a picture of at least one pixel; sets ImageBadParam otherwise.
+bool CheckPictureToWrite(const platform::Surface& pixels);
 
 // Lets `write` fill a new private file (0600) that then replaces `path`.
 // When it cannot be created the error is ImageFileOpen; when `write` fails or

@@ -1,13 +1,13 @@
 #pragma once
-// The image layer: decoding any supported picture into 24-bit pixels, and
-// moving pixels between pixel buffers and drawing surfaces.
+// The image layer: decoding any supported picture, and moving pictures to
+// and from drawing surfaces.
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 
-#include "media/image/pixel_buffer.h"
+#include "media/image/picture.h"
 #include "platform/surface.h"
 
 namespace korv {
@@ -18,17 +18,16 @@ inline constexpr const char* kUnsupportedImageMessage = "This image format is no
 // An unsupported or unrecognised format shows kUnsupportedImageMessage; a
 // WBMP-looking file (first bytes 00 00) that is not a ".tga" gives nothing
 // silently. Sets the thread's image error on failure.
-std::optional<PixelBuffer> LoadPixels(const std::string& fileName, std::span<const uint8_t> memory);
+std::optional<platform::Surface> LoadPixels(const std::string& fileName, std::span<const uint8_t> memory);
 
-// A surface of the picture (a bitmap for drawing).
-platform::Surface PixelsToBitmap(const PixelBuffer& pixels);
-PixelBuffer BitmapToPixels(const platform::Surface& bitmap);
+// A bitmap's pixels as a picture: only their colour bits.
+platform::Surface PictureOfBitmap(const platform::Surface& bitmap);
 // The pixels of a rectangle of `surface`; what lies outside it is black.
 // Nothing (error 5) for a zero size.
-std::optional<PixelBuffer> CaptureDC(const platform::Surface& surface, int x, int y, int width, int height);
+std::optional<platform::Surface> CaptureDC(const platform::Surface& surface, int x, int y, int width, int height);
 // Draws `copyWidth` × `copyHeight` pixels of the picture at (x, y).
-bool DrawPixels(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, int copyWidth, int copyHeight);
+bool DrawPixels(platform::Surface& surface, const platform::Surface& pixels, int x, int y, int copyWidth, int copyHeight);
 // Draws the picture at (x, y); pixels of the key colour leave the surface as it is.
-bool DrawPixelsKeyed(platform::Surface& surface, const PixelBuffer& pixels, int x, int y, platform::Colour key);
+bool DrawPixelsKeyed(platform::Surface& surface, const platform::Surface& pixels, int x, int y, platform::Colour key);
 
 }  // namespace korv

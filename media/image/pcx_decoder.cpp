@@ -20,7 +20,7 @@ constexpr size_t kEndPaletteSize = 769;  // the 0x0C marker and 256 × RGB
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-std::optional<PixelBuffer> Fail() {
+std::optional<platform::Surface> Fail() {
     SetImageError(ImageBadPcx);
     return std::nullopt;
 }
@@ -63,7 +63,7 @@ private:
     uint8_t value_ = 0;
 };
 
-std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
+std::optional<platform::Surface> Decode(std::span<const uint8_t> bytes) {
     const size_t size = bytes.size();
     const uint8_t* d = bytes.data();
     if (size < kHeaderSize || d[0] != 0x0A || d[2] > 1) return Fail();
@@ -110,18 +110,21 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
         }
     }
 
-    PixelBuffer out(width, height);
+    platform::Pixel colours[256];
+    for (int i = 0; i < 256; ++i) colours[i] = platform::PixelRgb(palette[i][0], palette[i][1], palette[i][2]);
+
+    platform::Surface out(width, height);
     std::vector<uint8_t> line(lineBytes);
     LineReader reader(d + kHeaderSize, d + size, compressed);
     for (int y = 0; y < height; ++y) {
         if (!reader.Read(line.data(), lineBytes)) return Fail();
-        uint8_t* dest = out.Row(y);
+        platform::Pixel* dest = out.Row(y);
         if (trueColour) {
-            for (int x = 0; x < width; ++x, dest += 3)
-                for (int c = 0; c < 3; ++c) dest[c] = line[c * bytesPerLine + x];
+            for (int x = 0; x < width; ++x)
+                dest[x] = platform::PixelRgb(line[x], line[bytesPerLine + x], line[2 * bytesPerLine + x]);
             continue;
         }
-        for (int x = 0; x < width; ++x, dest += 3) {
+        for (int x = 0; x < width; ++x) {
             unsigned index;
             if (bits == 1) {
                 index = 0;
@@ -131,7 +134,7 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
                 size_t bit = static_cast<size_t>(x) * bits;
                 index = (line[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
             }
-            std::copy_n(palette[index], 3, dest);
+            dest[x] = colours[index];
         }
     }
 
@@ -146,6 +149,6 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<PixelBuffer> DecodePcx(std::span<const uint8_t> bytes) { return DecodeGuarded(Decode, bytes); }
+std::optional<platform::Surface> DecodePcx(std::span<const uint8_t> bytes) { return DecodeGuarded(Decode, bytes); }
 
 }  // namespace korv

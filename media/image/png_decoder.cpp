@@ -3,6 +3,7 @@
 
 #include <png.h>
 
+#include <bit>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -66,12 +67,23 @@ bool ReadHeader(png_structp png, png_infop info, MemoryReader* reader, png_uint_
     if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
     if ((colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS)) png_set_strip_alpha(png);
+    // 8-bit samples land straight in the picture's pixels: a zero byte is
+    // added to each RGB triple, in the order that makes a native 0x00RRGGBB.
+    if (depth != 16) {
+        if constexpr (std::endian::native == std::endian::little) {
+            png_set_bgr(png);
+            png_set_filler(png, 0, PNG_FILLER_AFTER);
+        } else {
+            png_set_filler(png, 0, PNG_FILLER_BEFORE);
+        }
+    }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     // 16-bit samples are kept and reduced afterwards (v / 257, the exact linear map).
     *sampleBytes = png_get_bit_depth(png, info) == 16 ? 2 : 1;
-    return png_get_channels(png, info) == 3 && (depth == 16 || png_get_bit_depth(png, info) == 8) &&
-           png_get_rowbytes(png, info) == static_cast<png_size_t>(*width) * 3 * *sampleBytes;
+    const bool wide = *sampleBytes == 2;
+    return png_get_channels(png, info) == (wide ? 3 : 4) && (depth == 16 || png_get_bit_depth(png, info) == 8) &&
+           png_get_rowbytes(png, info) == static_cast<png_size_t>(*width) * (wide ? 6 : sizeof(platform::Pixel));
 }
 
 bool ReadRows(png_structp png, png_bytepp rows) {
@@ -83,7 +95,7 @@ bool ReadRows(png_structp png, png_bytepp rows) {
 
 }  // namespace
 
-std::optional<PixelBuffer> DecodePng(std::span<const uint8_t> bytes) {
+std::optional<platform::Surface> DecodePng(std::span<const uint8_t> bytes) {
     if (bytes.size() < 8 || png_sig_cmp(const_cast<png_bytep>(bytes.data()), 0, 8) != 0) {
         SetImageError(ImageBadPng);
         return std::nullopt;
@@ -104,20 +116,23 @@ std::optional<PixelBuffer> DecodePng(std::span<const uint8_t> bytes) {
     MemoryReader reader{bytes.data(), bytes.size(), 0};
     png_uint_32 width = 0, height = 0;
     int sampleBytes = 1;
-    std::optional<PixelBuffer> result;
+    std::optional<platform::Surface> result;
     if (ReadHeader(png, info, &reader, &width, &height, &sampleBytes)) {
-        PixelBuffer pixels(static_cast<int>(width), static_cast<int>(height));
+        platform::Surface pixels(static_cast<int>(width), static_cast<int>(height));
         std::vector<png_bytep> rows(height);
         std::vector<uint8_t> wide;
         if (sampleBytes == 2) {
-            wide.resize(pixels.bytes.size() * 2);
+            wide.resize(static_cast<size_t>(width) * height * 6);
             for (png_uint_32 y = 0; y < height; ++y) rows[y] = wide.data() + static_cast<size_t>(y) * width * 6;
         } else {
-            for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels.Row(static_cast<int>(y));
+            for (png_uint_32 y = 0; y < height; ++y)
+                rows[y] = reinterpret_cast<png_bytep>(pixels.Row(static_cast<int>(y)));
         }
         if (ReadRows(png, rows.data())) {
-            for (size_t i = 0; i < wide.size() / 2; ++i)
-                pixels.bytes[i] = static_cast<uint8_t>(((wide[2 * i] << 8) | wide[2 * i + 1]) / 257);
+            auto sample = [&](size_t i) { return static_cast<uint8_t>(((wide[2 * i] << 8) | wide[2 * i + 1]) / 257); };
+            std::span<platform::Pixel> out = pixels.Pixels();
+            for (size_t i = 0; i < wide.size() / 6; ++i)
+                out[i] = platform::PixelRgb(sample(3 * i), sample(3 * i + 1), sample(3 * i + 2));
             result = std::move(pixels);
         }
     }

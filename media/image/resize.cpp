@@ -30,67 +30,92 @@ std::vector<Tap> Taps(int sourceSize, int destinationSize) {
     return taps;
 }
 
+// Channel `c` (0 red, 1 green, 2 blue) of a pixel.
+uint8_t ChannelOf(platform::Pixel pixel, int c) { return static_cast<uint8_t>(pixel >> (16 - 8 * c)); }
+
 // Checks the sizes and makes room for the destination's pixels.
-bool PrepareResize(const PixelBuffer& source, PixelBuffer& destination) {
+std::optional<platform::Surface> PrepareResize(const platform::Surface& source, int width, int height) {
     ClearImageError();
-    if (source.Empty() || destination.width <= 0 || destination.height <= 0 ||
-        source.bytes.size() < static_cast<size_t>(source.width) * source.height * 3) {
+    if (source.Empty() || width <= 0 || height <= 0) {
         SetImageError(ImageBadParam);
-        return false;
+        return std::nullopt;
     }
-    destination.bytes.assign(static_cast<size_t>(destination.width) * destination.height * 3, 0);
-    return true;
+    return platform::Surface(width, height);
 }
 
 }  // namespace
 
-bool ResizePixels(const PixelBuffer& source, PixelBuffer& destination) {
-    if (!PrepareResize(source, destination)) return false;
-    const std::vector<Tap> columns = Taps(source.width, destination.width);
-    const std::vector<Tap> rows = Taps(source.height, destination.height);
-    std::vector<double> upper(static_cast<size_t>(destination.width) * 3), lower(upper.size());
+std::optional<platform::Surface> ResizePixels(const platform::Surface& source, int width, int height) {
+    std::optional<platform::Surface> destination = PrepareResize(source, width, height);
+    if (!destination) return std::nullopt;
+    const std::vector<Tap> columns = Taps(source.Width(), width);
+    const std::vector<Tap> rows = Taps(source.Height(), height);
+    std::vector<double> upper(static_cast<size_t>(width) * 3), lower(upper.size());
+    std::vector<uint8_t> clamped(upper.size());
 
-    auto interpolateRow = [&](const uint8_t* in, std::vector<double>& out) {
-        for (int i = 0; i < destination.width; ++i) {
+    auto interpolateRow = [&](const platform::Pixel* in, std::vector<double>& out) {
+        for (int i = 0; i < width; ++i) {
             const Tap& tap = columns[static_cast<size_t>(i)];
-            for (int c = 0; c < 3; ++c)
-                out[static_cast<size_t>(i) * 3 + c] =
-                    in[tap.first * 3 + c] * tap.firstWeight + in[tap.second * 3 + c] * tap.weight;
+            const platform::Pixel first = in[tap.first], second = in[tap.second];
+            double* channels = &out[static_cast<size_t>(i) * 3];
+            channels[0] = platform::PixelRed(first) * tap.firstWeight + platform::PixelRed(second) * tap.weight;
+            channels[1] = platform::PixelGreen(first) * tap.firstWeight + platform::PixelGreen(second) * tap.weight;
+            channels[2] = platform::PixelBlue(first) * tap.firstWeight + platform::PixelBlue(second) * tap.weight;
         }
     };
-    for (int j = 0; j < destination.height; ++j) {
+    // Which source rows `upper` and `lower` hold: neighbouring destination
+    // rows often share one, which is then interpolated only once.
+    int upperRow = -1, lowerRow = -1;
+    for (int j = 0; j < height; ++j) {
         const Tap& tap = rows[static_cast<size_t>(j)];
-        interpolateRow(source.Row(tap.first), upper);
-        interpolateRow(source.Row(tap.second), lower);
-        uint8_t* out = destination.Row(j);
+        if (tap.first != upperRow) {
+            if (tap.first == lowerRow) {
+                std::swap(upper, lower);
+                std::swap(upperRow, lowerRow);
+            } else {
+                interpolateRow(source.Row(tap.first), upper);
+                upperRow = tap.first;
+            }
+        }
+        if (tap.second != lowerRow) {
+            interpolateRow(source.Row(tap.second), lower);
+            lowerRow = tap.second;
+        }
         for (size_t k = 0; k < upper.size(); ++k) {
             double value = upper[k] * tap.firstWeight + lower[k] * tap.weight;
-            out[k] = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
+            clamped[k] = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
+        }
+        platform::Pixel* out = destination->Row(j);
+        for (int i = 0; i < width; ++i) {
+            const uint8_t* c = &clamped[static_cast<size_t>(i) * 3];
+            out[i] = platform::PixelRgb(c[0], c[1], c[2]);
         }
     }
-    return true;
+    return destination;
 }
 
-bool ResizeKeyedPixels(const PixelBuffer& source, PixelBuffer& destination, platform::Colour key) {
-    if (!PrepareResize(source, destination)) return false;
-    const uint8_t keyBytes[3] = {key.red, key.green, key.blue};
-    auto isKey = [&](const uint8_t* pixel) { return std::equal(keyBytes, keyBytes + 3, pixel); };
-    const std::vector<Tap> columns = Taps(source.width, destination.width);
-    const std::vector<Tap> rows = Taps(source.height, destination.height);
-    for (int j = 0; j < destination.height; ++j) {
+std::optional<platform::Surface> ResizeKeyedPixels(const platform::Surface& source, int width, int height,
+                                                   platform::Colour key) {
+    std::optional<platform::Surface> destination = PrepareResize(source, width, height);
+    if (!destination) return std::nullopt;
+    const platform::Pixel keyPixel = platform::ColourToPixel(key);
+    auto isKey = [&](platform::Pixel pixel) { return (pixel & kPictureColourBits) == keyPixel; };
+    const std::vector<Tap> columns = Taps(source.Width(), width);
+    const std::vector<Tap> rows = Taps(source.Height(), height);
+    for (int j = 0; j < height; ++j) {
         const Tap& row = rows[static_cast<size_t>(j)];
-        const uint8_t* upper = source.Row(row.first);
-        const uint8_t* lower = source.Row(row.second);
-        uint8_t* out = destination.Row(j);
-        for (int i = 0; i < destination.width; ++i, out += 3) {
+        const platform::Pixel* upper = source.Row(row.first);
+        const platform::Pixel* lower = source.Row(row.second);
+        platform::Pixel* out = destination->Row(j);
+        for (int i = 0; i < width; ++i) {
             const Tap& column = columns[static_cast<size_t>(i)];
             const struct {
-                const uint8_t* pixel;
+                platform::Pixel pixel;
                 double weight;
-            } taps[4] = {{upper + column.first * 3, row.firstWeight * column.firstWeight},
-                         {upper + column.second * 3, row.firstWeight * column.weight},
-                         {lower + column.first * 3, row.weight * column.firstWeight},
-                         {lower + column.second * 3, row.weight * column.weight}};
+            } taps[4] = {{upper[column.first], row.firstWeight * column.firstWeight},
+                         {upper[column.second], row.firstWeight * column.weight},
+                         {lower[column.first], row.weight * column.firstWeight},
+                         {lower[column.second], row.weight * column.weight}};
             double keyWeight = 0, inkWeight = 0, sums[3] = {0, 0, 0};
             for (const auto& tap : taps) {
                 if (isKey(tap.pixel)) {
@@ -98,17 +123,19 @@ bool ResizeKeyedPixels(const PixelBuffer& source, PixelBuffer& destination, plat
                     continue;
                 }
                 inkWeight += tap.weight;
-                for (int c = 0; c < 3; ++c) sums[c] += tap.pixel[c] * tap.weight;
+                for (int c = 0; c < 3; ++c) sums[c] += ChannelOf(tap.pixel, c) * tap.weight;
             }
             if (keyWeight > inkWeight || inkWeight <= 0) {
-                std::copy(keyBytes, keyBytes + 3, out);
+                out[i] = keyPixel;
                 continue;
             }
+            uint8_t channels[3];
             for (int c = 0; c < 3; ++c)
-                out[c] = static_cast<uint8_t>(std::clamp(std::lround(sums[c] / inkWeight), 0L, 255L));
+                channels[c] = static_cast<uint8_t>(std::clamp(std::lround(sums[c] / inkWeight), 0L, 255L));
+            out[i] = platform::PixelRgb(channels[0], channels[1], channels[2]);
         }
     }
-    return true;
+    return destination;
 }
 
 }  // namespace korv

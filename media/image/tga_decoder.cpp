@@ -19,7 +19,7 @@ constexpr size_t kHeaderSize = 18;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-std::optional<PixelBuffer> Fail() {
+std::optional<platform::Surface> Fail() {
     SetImageError(ImageBadTga);
     return std::nullopt;
 }
@@ -28,22 +28,17 @@ std::optional<PixelBuffer> Fail() {
 uint8_t Scale5(unsigned value) { return static_cast<uint8_t>(value * 255 / 31); }
 
 // A 15/16/24/32-bit colour, as stored in the colour map or the pixels.
-void ReadColour(const uint8_t* p, int bytes, uint8_t* rgb) {
+platform::Pixel ReadColour(const uint8_t* p, int bytes) {
     if (bytes == 2) {
         unsigned v = U16(p);
-        rgb[0] = Scale5((v >> 10) & 31);
-        rgb[1] = Scale5((v >> 5) & 31);
-        rgb[2] = Scale5(v & 31);
-    } else {
-        rgb[0] = p[2];
-        rgb[1] = p[1];
-        rgb[2] = p[0];
+        return platform::PixelRgb(Scale5((v >> 10) & 31), Scale5((v >> 5) & 31), Scale5(v & 31));
     }
+    return platform::PixelRgb(p[2], p[1], p[0]);
 }
 
 enum class Kind { Mapped, TrueColour, Grey };
 
-std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
+std::optional<platform::Surface> Decode(std::span<const uint8_t> bytes) {
     const size_t size = bytes.size();
     const uint8_t* d = bytes.data();
     if (size < kHeaderSize) return Fail();
@@ -74,15 +69,15 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
     if (pos > size) return Fail();
 
     // The colour map, also skipped over by pictures that do not use it.
-    std::vector<uint8_t> map;
+    std::vector<platform::Pixel> map;
     if (mapType == 1) {
         if (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return Fail();
         const int entryBytes = (mapBits + 7) / 8;
         const size_t mapBytes = static_cast<size_t>(mapLength) * entryBytes;
         if (mapBytes > size - pos) return Fail();
         if (kind == Kind::Mapped) {
-            map.resize(static_cast<size_t>(mapLength) * 3);
-            for (unsigned i = 0; i < mapLength; ++i) ReadColour(d + pos + i * entryBytes, entryBytes, &map[i * 3]);
+            map.resize(mapLength);
+            for (unsigned i = 0; i < mapLength; ++i) map[i] = ReadColour(d + pos + i * entryBytes, entryBytes);
         }
         pos += mapBytes;
     }
@@ -94,23 +89,19 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
     // byte and one pixel covers at most 128.
     if (compressed ? (count + 127) / 128 * (1 + pixelBytes) > available : count * pixelBytes > available) return Fail();
 
-    auto convert = [&](const uint8_t* p, uint8_t* rgb) {
+    auto convert = [&](const uint8_t* p) -> platform::Pixel {
         switch (kind) {
             case Kind::Mapped: {
                 unsigned index = pixelBytes == 1 ? p[0] : U16(p);
-                if (index >= mapFirst && index - mapFirst < mapLength) {
-                    std::copy_n(&map[(index - mapFirst) * 3], 3, rgb);
-                } else {
-                    rgb[0] = rgb[1] = rgb[2] = 0;
-                }
-                break;
+                return index >= mapFirst && index - mapFirst < mapLength ? map[index - mapFirst] : 0;
             }
-            case Kind::TrueColour: ReadColour(p, pixelBytes, rgb); break;
-            case Kind::Grey: rgb[0] = rgb[1] = rgb[2] = p[0]; break;  // the second byte of 16 bits is alpha
+            case Kind::TrueColour: return ReadColour(p, pixelBytes);
+            case Kind::Grey: return platform::PixelRgb(p[0], p[0], p[0]);  // the second byte of 16 bits is alpha
         }
+        return 0;
     };
 
-    PixelBuffer out(width, height);
+    platform::Surface out(width, height);
     const bool topDown = descriptor & 0x20;
     const bool rightToLeft = descriptor & 0x10;
     // Where the n-th pixel of the file goes.
@@ -118,13 +109,13 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
         int row = static_cast<int>(n / width), column = static_cast<int>(n % width);
         if (!topDown) row = height - 1 - row;
         if (rightToLeft) column = width - 1 - column;
-        return out.Row(row) + column * 3;
+        return out.Row(row) + column;
     };
 
     const uint8_t* p = d + pos;
     const uint8_t* end = d + size;
     if (!compressed) {
-        for (uint64_t n = 0; n < count; ++n, p += pixelBytes) convert(p, target(n));
+        for (uint64_t n = 0; n < count; ++n, p += pixelBytes) *target(n) = convert(p);
         return out;
     }
     for (uint64_t n = 0; n < count;) {
@@ -135,11 +126,10 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
         const size_t packetBytes = run ? pixelBytes : static_cast<size_t>(length) * pixelBytes;
         if (length > count - n || packetBytes > static_cast<size_t>(end - p)) return Fail();
         if (run) {
-            uint8_t rgb[3];
-            convert(p, rgb);
-            for (unsigned i = 0; i < length; ++i) std::copy_n(rgb, 3, target(n++));
+            const platform::Pixel pixel = convert(p);
+            for (unsigned i = 0; i < length; ++i) *target(n++) = pixel;
         } else {
-            for (unsigned i = 0; i < length; ++i) convert(p + i * pixelBytes, target(n++));
+            for (unsigned i = 0; i < length; ++i) *target(n++) = convert(p + i * pixelBytes);
         }
         p += packetBytes;
     }
@@ -148,6 +138,6 @@ std::optional<PixelBuffer> Decode(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<PixelBuffer> DecodeTga(std::span<const uint8_t> bytes) { return DecodeGuarded(Decode, bytes); }
+std::optional<platform::Surface> DecodeTga(std::span<const uint8_t> bytes) { return DecodeGuarded(Decode, bytes); }
 
 }  // namespace korv

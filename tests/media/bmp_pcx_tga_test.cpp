@@ -16,13 +16,14 @@
 #include "media/image/decoders.h"
 #include "media/image/image_error.h"
 #include "tests/support/command_runner.h"
+#include "tests/support/rgb24_pictures.h"
 #include "tests/support/test_environment.h"
 
 namespace korv {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Decoder = std::optional<PixelBuffer> (*)(std::span<const uint8_t>);
+using Decoder = std::optional<platform::Surface> (*)(std::span<const uint8_t>);
 namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------------------
@@ -82,9 +83,9 @@ struct Rgb {
     int r, g, b;
 };
 
-Rgb At(const PixelBuffer& image, int x, int y) {
-    const uint8_t* p = image.Row(y) + x * 3;
-    return {p[0], p[1], p[2]};
+Rgb At(const platform::Surface& image, int x, int y) {
+    const platform::Pixel p = image.At(x, y);
+    return {platform::PixelRed(p), platform::PixelGreen(p), platform::PixelBlue(p)};
 }
 
 std::string Text(Rgb c) {
@@ -92,12 +93,12 @@ std::string Text(Rgb c) {
 }
 
 // Empty when both pictures are the same, else where they first differ.
-std::string Difference(const PixelBuffer& got, const PixelBuffer& want) {
-    if (got.width != want.width || got.height != want.height)
-        return "size " + std::to_string(got.width) + "x" + std::to_string(got.height) + " instead of " +
-               std::to_string(want.width) + "x" + std::to_string(want.height);
-    for (int y = 0; y < got.height; ++y)
-        for (int x = 0; x < got.width; ++x) {
+std::string Difference(const platform::Surface& got, const platform::Surface& want) {
+    if (got.Width() != want.Width() || got.Height() != want.Height())
+        return "size " + std::to_string(got.Width()) + "x" + std::to_string(got.Height()) + " instead of " +
+               std::to_string(want.Width()) + "x" + std::to_string(want.Height());
+    for (int y = 0; y < got.Height(); ++y)
+        for (int x = 0; x < got.Width(); ++x) {
             Rgb a = At(got, x, y), b = At(want, x, y);
             if (a.r != b.r || a.g != b.g || a.b != b.b)
                 return "pixel (" + std::to_string(x) + "," + std::to_string(y) + ") is " + Text(a) + " instead of " +
@@ -107,21 +108,19 @@ std::string Difference(const PixelBuffer& got, const PixelBuffer& want) {
 }
 
 // A picture given row by row as 0xRRGGBB values.
-PixelBuffer Picture(int width, const std::vector<uint32_t>& colours) {
-    PixelBuffer out(width, static_cast<int>(colours.size()) / width);
-    for (size_t i = 0; i < colours.size(); ++i) {
-        out.bytes[i * 3] = static_cast<uint8_t>(colours[i] >> 16);
-        out.bytes[i * 3 + 1] = static_cast<uint8_t>(colours[i] >> 8);
-        out.bytes[i * 3 + 2] = static_cast<uint8_t>(colours[i]);
-    }
+platform::Surface Picture(int width, const std::vector<uint32_t>& colours) {
+    platform::Surface out(width, static_cast<int>(colours.size()) / width);
+    for (size_t i = 0; i < colours.size(); ++i)
+        out.Pixels()[i] = platform::PixelRgb(static_cast<uint8_t>(colours[i] >> 16), static_cast<uint8_t>(colours[i] >> 8),
+                                             static_cast<uint8_t>(colours[i]));
     return out;
 }
 
-PixelBuffer Decoded(Decoder decode, const Bytes& bytes) {
+platform::Surface Decoded(Decoder decode, const Bytes& bytes) {
     ClearImageError();
     auto result = decode(bytes);
     EXPECT_TRUE(result.has_value()) << "image error " << GetImageError();
-    return result ? std::move(*result) : PixelBuffer();
+    return result ? std::move(*result) : platform::Surface();
 }
 
 void ExpectFails(Decoder decode, const Bytes& bytes, int code) {
@@ -249,7 +248,7 @@ bool HaveImageMagick() {
 }
 
 // Reads binary PPM, as ImageMagick writes it (comments allowed in the header).
-std::optional<PixelBuffer> ParsePpm(const std::string& text) {
+std::optional<platform::Surface> ParsePpm(const std::string& text) {
     size_t pos = 0;
     std::vector<std::string> fields;
     while (fields.size() < 4 && pos < text.size()) {
@@ -266,11 +265,11 @@ std::optional<PixelBuffer> ParsePpm(const std::string& text) {
         }
     }
     if (fields.size() != 4 || fields[0] != "P6" || fields[3] != "255") return std::nullopt;
-    PixelBuffer out(std::stoi(fields[1]), std::stoi(fields[2]));
+    const int width = std::stoi(fields[1]), height = std::stoi(fields[2]);
     ++pos;
-    if (text.size() - pos != out.bytes.size()) return std::nullopt;
-    std::copy(text.begin() + static_cast<std::ptrdiff_t>(pos), text.end(), out.bytes.begin());
-    return out;
+    if (text.size() - pos != static_cast<size_t>(width) * static_cast<size_t>(height) * 3) return std::nullopt;
+    return test::PictureFromRgb24(width, height,
+                                  {reinterpret_cast<const uint8_t*>(text.data()) + pos, text.size() - pos});
 }
 
 class ImageMagickReference : public ::testing::Test {
@@ -314,20 +313,20 @@ protected:
 
     // ImageMagick's reading of a file. It only records a TGA's origin, so
     // TGAs are turned upright first.
-    static PixelBuffer Reference(const fs::path& file, bool upright) {
+    static platform::Surface Reference(const fs::path& file, bool upright) {
         std::vector<std::string> arguments = {file.string()};
         if (upright) arguments.push_back("-auto-orient");
         arguments.insert(arguments.end(), {"-depth", "8", "ppm:-"});
         auto result = test::RunCommand("convert", arguments);
         auto picture = ParsePpm(result.out);
         EXPECT_TRUE(picture.has_value()) << "convert could not read " << file << ": " << result.err;
-        return picture ? std::move(*picture) : PixelBuffer();
+        return picture ? std::move(*picture) : platform::Surface();
     }
 
     static void ExpectAsImageMagick(Decoder decode, const fs::path& file) {
         SCOPED_TRACE(file.filename().string());
         const bool upright = decode == &DecodeTga;
-        PixelBuffer reference = Reference(file, upright);
+        platform::Surface reference = Reference(file, upright);
         ASSERT_FALSE(reference.Empty());
         EXPECT_EQ(Difference(Decoded(decode, ReadBytes(file)), reference), "");
     }
@@ -488,8 +487,9 @@ TEST_F(ImageMagickReference, PcxWrittenByImageMagick) {
     const Bytes oneBit = ReadBytes(mono);
     ASSERT_EQ(oneBit[3], 1);
     ASSERT_EQ(Bytes(oneBit.begin() + 16, oneBit.begin() + 22), Bytes({0, 0, 0, 255, 255, 255}));
-    PixelBuffer inverted = Reference(mono, false);
-    for (auto& v : inverted.bytes) v = static_cast<uint8_t>(255 - v);
+    platform::Surface inverted = Reference(mono, false);
+    for (platform::Pixel& p : inverted.Pixels())
+        p = platform::PixelRgb(255 - platform::PixelRed(p), 255 - platform::PixelGreen(p), 255 - platform::PixelBlue(p));
     EXPECT_EQ(Difference(Decoded(DecodePcx, oneBit), inverted), "");
     ExpectAsImageMagick(DecodePcx, Make("8.pcx", {"-colors", "200"}));
     ExpectAsImageMagick(DecodePcx, Make("24.pcx", {"-type", "truecolor"}));
@@ -752,9 +752,10 @@ TEST(BmpDecoder, RunLengthEscapesAndOverflow) {
 TEST(BmpDecoder, SparseRunLengthPicturesAreBounded) {
     const Bytes palette = BmpPalette({0, 0xFFFFFF});
     // An end of bitmap straight away: a black picture, up to 1M pixels.
-    PixelBuffer black = Decoded(DecodeBmp, MakeBmp(1024, 1024, 8, kBiRle8, palette, {0, 1}, 2));
-    EXPECT_EQ(black.width, 1024);
-    EXPECT_TRUE(std::all_of(black.bytes.begin(), black.bytes.end(), [](uint8_t v) { return v == 0; }));
+    platform::Surface black = Decoded(DecodeBmp, MakeBmp(1024, 1024, 8, kBiRle8, palette, {0, 1}, 2));
+    EXPECT_EQ(black.Width(), 1024);
+    const std::vector<uint8_t> blackBytes = test::Rgb24Bytes(black);
+    EXPECT_TRUE(std::all_of(blackBytes.begin(), blackBytes.end(), [](uint8_t v) { return v == 0; }));
     ExpectFails(DecodeBmp, MakeBmp(8192, 8192, 8, kBiRle8, palette, {0, 1}, 2), ImageRleUnsupported);
     ExpectFails(DecodeBmp, MakeBmp(8192, 8192, 4, kBiRle4, palette, {0, 2, 255, 255, 0, 1}, 2), ImageRleUnsupported);
     // Larger ones must draw a quarter of their pixels: here the bottom 256
@@ -765,8 +766,8 @@ TEST(BmpDecoder, SparseRunLengthPicturesAreBounded) {
         quarter.insert(quarter.end(), {8, 1, 0, 0});
     }
     quarter.insert(quarter.end(), {0, 1});
-    PixelBuffer drawn = Decoded(DecodeBmp, MakeBmp(2048, 1024, 8, kBiRle8, palette, quarter, 2));
-    ASSERT_EQ(drawn.height, 1024);
+    platform::Surface drawn = Decoded(DecodeBmp, MakeBmp(2048, 1024, 8, kBiRle8, palette, quarter, 2));
+    ASSERT_EQ(drawn.Height(), 1024);
     EXPECT_EQ(Text(At(drawn, 2047, 1023)), Text({255, 255, 255}));
     EXPECT_EQ(Text(At(drawn, 0, 1023 - 256)), Text({0, 0, 0}));
     quarter.erase(quarter.begin(), quarter.begin() + 20);  // one row fewer

@@ -18,6 +18,7 @@
 #include "platform/painter.h"
 #include "platform/screen_metrics.h"
 #include "tests/support/command_runner.h"
+#include "tests/support/rgb24_pictures.h"
 #include "tests/support/test_environment.h"
 #include "tests/support/xvfb_server.h"
 
@@ -33,29 +34,27 @@ constexpr Rgb3 kBackgroundRgb{10, 200, 30};
 
 // Every pixel differs from every other (up to 2048 × 2048), and blue always
 // has its top bit set, so no pixel looks like black or the background.
-PixelBuffer Pattern(int width, int height) {
-    PixelBuffer picture(width, height);
+platform::Surface Pattern(int width, int height) {
+    platform::Surface picture(width, height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = picture.Row(y) + 3 * x;
-            p[0] = static_cast<uint8_t>(x);
-            p[1] = static_cast<uint8_t>(y);
-            p[2] = static_cast<uint8_t>(128 | ((x >> 8) & 7) | (((y >> 8) & 7) << 3));
-        }
+        for (int x = 0; x < width; ++x)
+            picture.Set(x, y,
+                        platform::PixelRgb(static_cast<uint8_t>(x), static_cast<uint8_t>(y),
+                                           static_cast<uint8_t>(128 | ((x >> 8) & 7) | (((y >> 8) & 7) << 3))));
     return picture;
 }
 
-Rgb3 At(const PixelBuffer& picture, int x, int y) {
-    const uint8_t* p = picture.Row(y) + 3 * x;
-    return {p[0], p[1], p[2]};
+Rgb3 At(const platform::Surface& picture, int x, int y) {
+    const platform::Pixel p = picture.At(x, y);
+    return {platform::PixelRed(p), platform::PixelGreen(p), platform::PixelBlue(p)};
 }
 
 // Compares every pixel of `actual` with `expected(x, y)`; reports the first
 // difference.
-::testing::AssertionResult EveryPixel(const PixelBuffer& actual, Size size,
+::testing::AssertionResult EveryPixel(const platform::Surface& actual, Size size,
                                       const std::function<Rgb3(int, int)>& expected) {
-    if (actual.width != size.width || actual.height != size.height)
-        return ::testing::AssertionFailure() << "size " << actual.width << "x" << actual.height;
+    if (actual.Width() != size.width || actual.Height() != size.height)
+        return ::testing::AssertionFailure() << "size " << actual.Width() << "x" << actual.Height();
     for (int y = 0; y < size.height; ++y)
         for (int x = 0; x < size.width; ++x)
             if (At(actual, x, y) != expected(x, y)) {
@@ -72,7 +71,7 @@ std::vector<uint8_t> FileBytes(const fs::path& path) {
     return {text.begin(), text.end()};
 }
 
-std::optional<PixelBuffer> ReadBmpFile(const fs::path& path) {
+std::optional<platform::Surface> ReadBmpFile(const fs::path& path) {
     std::vector<uint8_t> bytes = FileBytes(path);
     if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') return std::nullopt;
     return DecodeBmp(bytes);
@@ -99,11 +98,12 @@ bool IsProgressiveJpeg(const std::vector<uint8_t>& bytes) {
         return ::testing::AssertionFailure() << path << " is not a JPEG";
     if (!IsProgressiveJpeg(bytes)) return ::testing::AssertionFailure() << "not progressive";
     auto pixels = DecodeJpeg(bytes);
-    if (!pixels || pixels->width != size.width || pixels->height != size.height)
+    if (!pixels || pixels->Width() != size.width || pixels->Height() != size.height)
         return ::testing::AssertionFailure() << "not decoded at screen size";
-    for (size_t i = 0; i < pixels->bytes.size(); ++i)
-        if (std::abs(pixels->bytes[i] - colour[i % 3]) > 2)
-            return ::testing::AssertionFailure() << "byte " << i << " is " << int(pixels->bytes[i]);
+    const std::vector<uint8_t> rgb = test::Rgb24Bytes(*pixels);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        if (std::abs(rgb[i] - colour[i % 3]) > 2)
+            return ::testing::AssertionFailure() << "byte " << i << " is " << int(rgb[i]);
     return ::testing::AssertionSuccess();
 }
 
@@ -113,7 +113,7 @@ protected:
 };
 
 TEST_F(WallpaperLayoutTest, TiledPictureRepeatsElevenByEightTimesCutAtTheEdges) {
-    PixelBuffer picture = Pattern(100, 100);
+    platform::Surface picture = Pattern(100, 100);
     auto result = LayOutWallpaper(picture, WallpaperTiled, kScreen, kBackground);
     ASSERT_TRUE(result);
     EXPECT_TRUE(EveryPixel(*result, kScreen, [&](int x, int y) { return At(picture, x % 100, y % 100); }));
@@ -125,26 +125,26 @@ TEST_F(WallpaperLayoutTest, TiledPictureRepeatsElevenByEightTimesCutAtTheEdges) 
     EXPECT_EQ(At(*result, 1023, 767), At(picture, 23, 67));
 
     // A tile larger than the screen is drawn once, from its top-left corner.
-    PixelBuffer large = Pattern(1100, 800);
+    platform::Surface large = Pattern(1100, 800);
     result = LayOutWallpaper(large, WallpaperTiled, kScreen, kBackground);
     ASSERT_TRUE(result);
     EXPECT_TRUE(EveryPixel(*result, kScreen, [&](int x, int y) { return At(large, x, y); }));
 }
 
 TEST_F(WallpaperLayoutTest, CentredPictureSitsOnTheBackgroundOrIsCutEvenly) {
-    PixelBuffer small = Pattern(101, 51);  // at ((1024 - 101) / 2, (768 - 51) / 2) = (461, 358)
+    platform::Surface small = Pattern(101, 51);  // at ((1024 - 101) / 2, (768 - 51) / 2) = (461, 358)
     auto result = LayOutWallpaper(small, WallpaperCentred, kScreen, kBackground);
     ASSERT_TRUE(result);
     EXPECT_TRUE(EveryPixel(*result, kScreen, [&](int x, int y) {
         return Rect::FromSize(461, 358, 101, 51).Contains(x, y) ? At(small, x - 461, y - 358) : kBackgroundRgb;
     }));
 
-    PixelBuffer large = Pattern(1124, 868);  // 50 cut on every side
+    platform::Surface large = Pattern(1124, 868);  // 50 cut on every side
     result = LayOutWallpaper(large, WallpaperCentred, kScreen, kBackground);
     ASSERT_TRUE(result);
     EXPECT_TRUE(EveryPixel(*result, kScreen, [&](int x, int y) { return At(large, x + 50, y + 50); }));
 
-    PixelBuffer wide = Pattern(1224, 100);  // cut 100 left and right, background above and below
+    platform::Surface wide = Pattern(1224, 100);  // cut 100 left and right, background above and below
     result = LayOutWallpaper(wide, WallpaperCentred, kScreen, kBackground);
     ASSERT_TRUE(result);
     EXPECT_TRUE(EveryPixel(*result, kScreen, [&](int x, int y) {
@@ -153,8 +153,8 @@ TEST_F(WallpaperLayoutTest, CentredPictureSitsOnTheBackgroundOrIsCutEvenly) {
 }
 
 TEST_F(WallpaperLayoutTest, StretchedPictureCoversTheWholeScreen) {
-    PixelBuffer quarters(2, 2);
-    quarters.bytes = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    const std::vector<uint8_t> quarterBytes = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    platform::Surface quarters = test::PictureFromRgb24(2, 2, quarterBytes);
     auto result = LayOutWallpaper(quarters, WallpaperStretched, kScreen, kBackground);
     ASSERT_TRUE(result);
     EXPECT_TRUE(EveryPixel(*result, kScreen, [&](int x, int y) { return At(quarters, x / 512, y / 384); }));
@@ -162,11 +162,10 @@ TEST_F(WallpaperLayoutTest, StretchedPictureCoversTheWholeScreen) {
     // Pictures larger than the screen in one or both directions come out as
     // a plain stretch of the whole picture would draw them.
     for (Size size : {Size{100, 100}, Size{1500, 1000}, Size{1500, 300}, Size{300, 2000}, Size{2048, 1536}}) {
-        PixelBuffer picture = Pattern(size.width, size.height);
+        platform::Surface picture = Pattern(size.width, size.height);
         platform::Surface reference(kScreen.width, kScreen.height);
-        platform::Surface whole = PixelsToBitmap(picture);
-        platform::Painter(reference).StretchCopy(reference.Bounds(), whole, whole.Bounds());
-        PixelBuffer expected = BitmapToPixels(reference);
+        platform::Painter(reference).StretchCopy(reference.Bounds(), picture, picture.Bounds());
+        const platform::Surface& expected = reference;
         result = LayOutWallpaper(picture, WallpaperStretched, kScreen, kBackground);
         ASSERT_TRUE(result);
         EXPECT_TRUE(EveryPixel(*result, kScreen, [&](int x, int y) { return At(expected, x, y); }))
@@ -175,12 +174,10 @@ TEST_F(WallpaperLayoutTest, StretchedPictureCoversTheWholeScreen) {
 }
 
 TEST_F(WallpaperLayoutTest, PictureThatCannotBeDrawnShowsTheMemoryMessage) {
-    PixelBuffer truncated(10, 10);
-    truncated.bytes.resize(50);
-    PixelBuffer absurd;
-    absurd.width = 100000;
-    absurd.height = 1;
-    for (const PixelBuffer* picture : {&truncated, &absurd})
+    // A picture of no pixels, and one beyond the image layer's bounds.
+    const platform::Surface empty;
+    const platform::Surface absurd(100000, 1);
+    for (const platform::Surface* picture : {&empty, &absurd})
         EXPECT_FALSE(LayOutWallpaper(*picture, WallpaperTiled, kScreen, kBackground));
     EXPECT_FALSE(LayOutWallpaper(Pattern(4, 4), WallpaperCentred, {100000, 100000}, kBackground));
     EXPECT_EQ(messages_.texts(), std::vector<std::string>(3, kWallpaperMemoryMessage));
@@ -199,13 +196,13 @@ protected:
         if (style) store_.WriteString(kDesktopKey, "WallpaperStyle", *style);
         if (tile) store_.WriteString(kDesktopKey, "TileWallpaper", *tile);
     }
-    fs::path WriteBmpPicture(const std::string& name, const PixelBuffer& picture) {
+    fs::path WriteBmpPicture(const std::string& name, const platform::Surface& picture) {
         fs::path path = dir_ / name;
         EXPECT_TRUE(WriteBmp(path.string(), picture));
         return path;
     }
     // The written file is a BMP of `picture` laid out in `style`.
-    void ExpectLaidOut(const PixelBuffer& picture, int style, platform::Colour background) {
+    void ExpectLaidOut(const platform::Surface& picture, int style, platform::Colour background) {
         auto written = ReadBmpFile(Output());
         ASSERT_TRUE(written) << "not a BMP";
         auto expected = LayOutWallpaper(picture, style, kScreen, background);
@@ -221,7 +218,7 @@ protected:
 };
 
 TEST_F(WallpaperImageTest, StoreValuesChooseTheLayoutAndTilingWins) {
-    PixelBuffer picture = Pattern(100, 60);
+    platform::Surface picture = Pattern(100, 60);
     fs::path path = WriteBmpPicture("tile.bmp", picture);
     store_.WriteString(kColoursKey, "Background", "10 200 30");
     struct Case {
@@ -249,7 +246,7 @@ TEST_F(WallpaperImageTest, StoreValuesChooseTheLayoutAndTilingWins) {
 }
 
 TEST_F(WallpaperImageTest, JpegWallpaperIsDecodedAndLaidOut) {
-    PixelBuffer picture = Pattern(64, 48);
+    platform::Surface picture = Pattern(64, 48);
     fs::path path = dir_ / "photo.JPG";
     ASSERT_TRUE(WriteJpeg(path.string(), picture, 90, false));
     SetStore(path.string(), "0", "1");
@@ -261,7 +258,7 @@ TEST_F(WallpaperImageTest, JpegWallpaperIsDecodedAndLaidOut) {
 
 TEST_F(WallpaperImageTest, UnusablePicturesGiveThePlainBackground) {
     store_.WriteString(kColoursKey, "Background", "10 200 30");
-    PixelBuffer picture = Pattern(100, 100);
+    platform::Surface picture = Pattern(100, 100);
     std::vector<uint8_t> header(54, 0);  // a BMP header claiming 100000 × 100000 pixels
     header[0] = 'B', header[1] = 'M', header[10] = 54, header[14] = 40;
     header[18] = 0xA0, header[19] = 0x86, header[20] = 0x01;  // width 100000
@@ -296,8 +293,8 @@ TEST_F(WallpaperImageTest, UnusablePicturesGiveThePlainBackground) {
 }
 
 TEST_F(WallpaperImageTest, StoreWinsOverGnomeAndGnomeFillsInWhatTheStoreLacks) {
-    PixelBuffer storePicture = Pattern(30, 20);
-    PixelBuffer gnomePicture = Pattern(40, 50);
+    platform::Surface storePicture = Pattern(30, 20);
+    platform::Surface gnomePicture = Pattern(40, 50);
     fs::path storePath = WriteBmpPicture("store.bmp", storePicture);
     WriteBmpPicture("gnome picture.bmp", gnomePicture);
     int gnomeReads = 0;
@@ -442,7 +439,7 @@ protected:
             test::TempDir dir;
             fs::create_directories(dir / "schemas");
             fs::create_directories(dir / "data");
-            PixelBuffer dark = Pattern(30, 40);
+            platform::Surface dark = Pattern(30, 40);
             WriteBmp((dir / "dark picture.bmp").string(), dark);
             std::string darkUri = "file://" + (dir / "dark%20picture.bmp").string();
             test::WriteFileBytes(dir / "schemas" / "test.gschema.xml", SchemaXml("file:///nowhere/light.bmp", darkUri));
@@ -470,7 +467,7 @@ protected:
             check(result.written && result.style == WallpaperTiled, "made tiled");
             auto written = ReadBmpFile(output);
             auto expected = LayOutWallpaper(dark, WallpaperTiled, kScreen, platform::Rgb(10, 20, 30));
-            check(written && expected && written->bytes == expected->bytes, "dark picture tiled");
+            check(written && expected && test::Rgb24Bytes(*written) == test::Rgb24Bytes(*expected), "dark picture tiled");
         }
         return failures;
     }
@@ -516,7 +513,7 @@ TEST_F(DesktopCaptureTest, RootWindowIsWrittenAtItsFullSize) {
     test::XvfbServer xvfb(320, 200);
     ASSERT_TRUE(xvfb.Running());
     // ImageMagick's display sets the root window's background to a picture.
-    PixelBuffer pattern = Pattern(320, 200);
+    platform::Surface pattern = Pattern(320, 200);
     fs::path patternPath = dir_ / "pattern.bmp";
     ASSERT_TRUE(WriteBmp(patternPath.string(), pattern));
     test::RunCommand("display", {"-window", "root", patternPath.string()}, {"DISPLAY=" + xvfb.Display()});

@@ -21,6 +21,7 @@
 #include "media/image/png_writer.h"
 #include "media/image/resize.h"
 #include "tests/support/command_runner.h"
+#include "tests/support/rgb24_pictures.h"
 #include "tests/support/test_environment.h"
 
 namespace korv {
@@ -29,6 +30,13 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// A picture as packed RGB bytes, with its size.
+struct Rgb24Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> bytes;
+};
 
 class ImageLayerTest : public ::testing::Test {
 protected:
@@ -47,11 +55,11 @@ protected:
         return path;
     }
     // ImageMagick's own decode as packed RGB.
-    PixelBuffer Reference(const fs::path& path) {
+    Rgb24Picture Reference(const fs::path& path) {
         auto result = test::RunCommand("convert", {path.string(), "-depth", "8", "rgb:-"});
         EXPECT_EQ(result.exitCode, 0) << result.err;
         auto size = test::RunCommand("identify", {"-format", "%w %h", path.string()});
-        PixelBuffer reference;
+        Rgb24Picture reference;
         std::sscanf(size.out.c_str(), "%d %d", &reference.width, &reference.height);
         reference.bytes.assign(result.out.begin(), result.out.end());
         return reference;
@@ -62,10 +70,13 @@ protected:
     test::CapturedMessages messages_;
 };
 
-int MaxDifference(const PixelBuffer& a, const PixelBuffer& b) {
-    if (a.width != b.width || a.height != b.height || a.bytes.size() != b.bytes.size()) return 999;
+int MaxDifference(const platform::Surface& picture, const Rgb24Picture& reference) {
+    const std::vector<uint8_t> bytes = test::Rgb24Bytes(picture);
+    if (picture.Width() != reference.width || picture.Height() != reference.height ||
+        bytes.size() != reference.bytes.size())
+        return 999;
     int worst = 0;
-    for (size_t i = 0; i < a.bytes.size(); ++i) worst = std::max(worst, std::abs(a.bytes[i] - b.bytes[i]));
+    for (size_t i = 0; i < bytes.size(); ++i) worst = std::max(worst, std::abs(bytes[i] - reference.bytes[i]));
     return worst;
 }
 
@@ -136,7 +147,8 @@ TEST_F(ImageLayerTest, PngTransparencyOfEveryColourTypeKeepsTheStoredColours) {
     // The palette's first entry, under a transparent pixel, is not black.
     auto palette = DecodePng(Read(files[0]));
     ASSERT_TRUE(palette);
-    EXPECT_GT(palette->bytes[0] + palette->bytes[1] + palette->bytes[2], 0);
+    const platform::Pixel first = palette->At(0, 0);
+    EXPECT_GT(platform::PixelRed(first) + platform::PixelGreen(first) + platform::PixelBlue(first), 0);
 }
 
 TEST_F(ImageLayerTest, JpegBaselineProgressiveGreyAndExifDecodeWithinTwo) {
@@ -216,7 +228,7 @@ TEST_F(ImageLayerTest, LoadPixelsDispatchesAndReportsUnsupportedFormats) {
     fs::path png = Make("ok.png");
     auto fromFile = LoadPixels(png.string(), {});
     ASSERT_TRUE(fromFile);
-    EXPECT_EQ(fromFile->width, 37);
+    EXPECT_EQ(fromFile->Width(), 37);
     auto bytes = Read(png);
     EXPECT_TRUE(LoadPixels("", bytes));
 
@@ -241,27 +253,21 @@ TEST_F(ImageLayerTest, LoadPixelsDispatchesAndReportsUnsupportedFormats) {
 }
 
 TEST(ImageResize, BilinearWeightsFollowTheSourcePosition) {
-    PixelBuffer source(2, 1);
-    source.bytes = {0, 0, 0, 200, 100, 50};
-    PixelBuffer wide;
-    wide.width = 4;
-    wide.height = 1;
-    ASSERT_TRUE(ResizePixels(source, wide));
+    const std::vector<uint8_t> sourceBytes = {0, 0, 0, 200, 100, 50};
+    platform::Surface source = test::PictureFromRgb24(2, 1, sourceBytes);
+    auto wide = ResizePixels(source, 4, 1);
+    ASSERT_TRUE(wide);
     // Positions 0, 0.5, 1, 1.5 → clamped to 1 from 1 on.
-    EXPECT_EQ(wide.bytes, (std::vector<uint8_t>{0, 0, 0, 100, 50, 25, 200, 100, 50, 200, 100, 50}));
+    EXPECT_EQ(test::Rgb24Bytes(*wide), (std::vector<uint8_t>{0, 0, 0, 100, 50, 25, 200, 100, 50, 200, 100, 50}));
 
-    PixelBuffer grid(3, 3);
-    for (size_t i = 0; i < grid.bytes.size(); ++i) grid.bytes[i] = static_cast<uint8_t>(i * 9);
-    PixelBuffer same;
-    same.width = 3;
-    same.height = 3;
-    ASSERT_TRUE(ResizePixels(grid, same));
-    EXPECT_EQ(same.bytes, grid.bytes);
+    std::vector<uint8_t> gridBytes(27);
+    for (size_t i = 0; i < gridBytes.size(); ++i) gridBytes[i] = static_cast<uint8_t>(i * 9);
+    platform::Surface grid = test::PictureFromRgb24(3, 3, gridBytes);
+    auto same = ResizePixels(grid, 3, 3);
+    ASSERT_TRUE(same);
+    EXPECT_EQ(test::Rgb24Bytes(*same), gridBytes);
 
-    PixelBuffer none;
-    none.width = 0;
-    none.height = 5;
-    EXPECT_FALSE(ResizePixels(grid, none));
+    EXPECT_FALSE(ResizePixels(grid, 0, 5));
     EXPECT_EQ(GetImageError(), ImageBadParam);
 }
 
@@ -270,31 +276,33 @@ TEST_F(ImageLayerTest, WrittenBmpAndJpegReadBackInImageMagick) {
     ASSERT_TRUE(decoded);
     fs::path bmp = dir_ / "out.bmp";
     ASSERT_TRUE(WriteBmp(bmp.string(), *decoded));
-    EXPECT_EQ(MaxDifference(Reference(bmp), *decoded), 0);
+    EXPECT_EQ(MaxDifference(*decoded, Reference(bmp)), 0);
     EXPECT_EQ(fs::file_size(bmp), 54u + 23u * ((37u * 3 + 3) & ~3u));
 
     fs::path jpeg = dir_ / "out.jpg";
     ASSERT_TRUE(WriteJpeg(jpeg.string(), *decoded, 100, true));
     // Chroma subsampling blurs the sharp colour edges; on average it stays close.
-    PixelBuffer back = Reference(jpeg);
-    ASSERT_EQ(back.bytes.size(), decoded->bytes.size());
+    Rgb24Picture back = Reference(jpeg);
+    const std::vector<uint8_t> decodedBytes = test::Rgb24Bytes(*decoded);
+    ASSERT_EQ(back.bytes.size(), decodedBytes.size());
     double total = 0;
-    for (size_t i = 0; i < back.bytes.size(); ++i) total += std::abs(back.bytes[i] - decoded->bytes[i]);
+    for (size_t i = 0; i < back.bytes.size(); ++i) total += std::abs(back.bytes[i] - decodedBytes[i]);
     EXPECT_LT(total / back.bytes.size(), 4.0);
     auto bytes = Read(jpeg);
     const uint8_t progressiveFrame[2] = {0xFF, 0xC2};
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), progressiveFrame, progressiveFrame + 2), bytes.end());
     EXPECT_FALSE(WriteBmp((dir_ / "no-such-folder" / "x.bmp").string(), *decoded));
-    EXPECT_FALSE(WriteJpeg(jpeg.string(), PixelBuffer{}, 100, true));
+    EXPECT_FALSE(WriteJpeg(jpeg.string(), platform::Surface{}, 100, true));
 }
 
 // A disk that fills up mid-picture: each writer reports a write error and
 // leaves no half-written file. The file size limit is set in a child process
 // so that the test's own files are not affected.
 TEST_F(ImageLayerTest, WritersThatRunOutOfRoomLeaveNoFileBehind) {
-    PixelBuffer noise(200, 200);
+    std::vector<uint8_t> noiseBytes(200 * 200 * 3);
     uint32_t seed = 12345;
-    for (uint8_t& byte : noise.bytes) byte = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+    for (uint8_t& byte : noiseBytes) byte = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+    const platform::Surface noise = test::PictureFromRgb24(200, 200, noiseBytes);
     const fs::path bmp = dir_ / "full.bmp", jpeg = dir_ / "full.jpg", png = dir_ / "full.png";
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -338,7 +346,7 @@ TEST_F(ImageLayerTest, ImageBufferScalesCapturesAndKeys) {
     platform::Surface small(3, 2);
     small.Set(2, 1, platform::ColourToPixel(platform::Rgb(1, 2, 3)));
     ASSERT_TRUE(buffer.CaptureBitmap(small));
-    EXPECT_EQ(buffer.Base().bytes.size(), 18u);  // no row padding
+    EXPECT_EQ(test::Rgb24Bytes(buffer.Base()).size(), 18u);  // no row padding
     EXPECT_EQ(buffer.CapturedBytes(), 18u);
 
     // Key-coloured pixels leave the destination as it was.
@@ -355,8 +363,9 @@ TEST_F(ImageLayerTest, ImageBufferScalesCapturesAndKeys) {
 
     auto capture = CaptureDC(screen, 3, 3, 4, 4);  // partly outside: black there
     ASSERT_TRUE(capture);
-    EXPECT_EQ(capture->bytes[0], 0x12);
-    EXPECT_EQ(capture->Row(3)[9], 0);
+    const std::vector<uint8_t> captured = test::Rgb24Bytes(*capture);
+    EXPECT_EQ(captured[0], 0x12);
+    EXPECT_EQ(captured[3 * 12 + 9], 0);
     EXPECT_FALSE(CaptureDC(screen, 0, 0, 0, 3));
 }
 

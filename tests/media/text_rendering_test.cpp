@@ -8,6 +8,7 @@
 #include "media/image/text_style.h"
 #include "platform/font.h"
 #include "platform/text_drawing.h"
+#include "tests/support/rgb24_pictures.h"
 
 namespace korv {
 namespace {
@@ -22,10 +23,11 @@ TextStyle ArialStyle(bool opaque) {
     return style;
 }
 
-std::set<uint32_t> Colours(const PixelBuffer& pixels) {
+std::set<uint32_t> Colours(const platform::Surface& picture) {
+    const std::vector<uint8_t> bytes = test::Rgb24Bytes(picture);
     std::set<uint32_t> colours;
-    for (size_t i = 0; i + 2 < pixels.bytes.size(); i += 3)
-        colours.insert((pixels.bytes[i] << 16) | (pixels.bytes[i + 1] << 8) | pixels.bytes[i + 2]);
+    for (size_t i = 0; i + 2 < bytes.size(); i += 3)
+        colours.insert((bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2]);
     return colours;
 }
 

@@ -34,9 +34,8 @@ protected:
         std::string bytes = test::ReadFileBytes(dir_ / "frames" / ("frame-" + label + ".png"));
         auto pixels = DecodePng({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
         if (!pixels) return 0xFFFFFFFF;
-        EXPECT_EQ(pixels->width, 64);
-        const uint8_t* p = pixels->Row(y) + 3 * x;
-        return (p[0] << 16) | (p[1] << 8) | p[2];
+        EXPECT_EQ(pixels->Width(), 64);
+        return pixels->At(x, y) & kPictureColourBits;
     }
     test::TempDir dir_;
 };

@@ -50,8 +50,7 @@ protected:
         std::string bytes = test::ReadFileBytes(user_.root() / "frames" / "frame-1.png");
         auto pixels = DecodePng({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
         if (!pixels) return 0xFFFFFFFF;
-        const uint8_t* p = pixels->Row(5) + 3 * 5;
-        return (p[0] << 16) | (p[1] << 8) | p[2];
+        return pixels->At(5, 5) & kPictureColourBits;
     }
     fs::path Version(int n) const {
         char name[16];
