@@ -195,6 +195,34 @@ std::string SettingsStore::KeyFolder(const std::string& key) const {
     return folder;
 }
 
+bool SettingsStore::WriteKeyFile(const std::string& key, const std::vector<SettingsValue>& values) {
+    namespace fs = std::filesystem;
+    const fs::path root(root_);
+    const fs::path folder(KeyFolder(key));
+    std::error_code error;
+    fs::path current = root;
+    auto makePrivate = [&](const fs::path& path) {
+        fs::create_directory(path, error);
+        if (error) return false;
+        fs::file_status status = fs::symlink_status(path, error);
+        if (error) return false;
+        // A folder the user linked elsewhere is used but not tightened.
+        if (fs::is_symlink(status)) return fs::is_directory(fs::status(path, error)) && !error;
+        if (!fs::is_directory(status)) return false;
+        if ((status.permissions() & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none)
+            fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace, error);
+        return !error;
+    };
+    fs::create_directories(root.parent_path(), error);
+    if (!makePrivate(root)) return false;
+    for (const fs::path& part : folder.lexically_relative(root)) {
+        if (part == ".") continue;
+        current /= part;
+        if (!makePrivate(current)) return false;
+    }
+    return ReplaceFileAtomically(ValuesFile(key), FormatSettingsValues(key, values));
+}
+
 std::string SettingsStore::ValuesFile(const std::string& key) const {
     return JoinPath(KeyFolder(key), kValuesFileName);
 }
@@ -233,7 +261,7 @@ bool SettingsStore::Modify(const std::string& key, const std::string& name, cons
         if (same == values.end()) return true;
         values.erase(same);
     }
-    return ReplaceFileAtomically(ValuesFile(key), FormatSettingsValues(key, values));
+    return WriteKeyFile(key, values);
 }
 
 bool SettingsStore::WriteNumber(const std::string& key, const std::string& name, uint32_t number) {
@@ -258,7 +286,7 @@ bool SettingsStore::CreateKey(const std::string& key) {
     FileLock lock(JoinPath(KeyFolder(key), kLockFileName));
     if (!lock.Held()) return false;
     if (ReadFileText(ValuesFile(key), kMaxValuesFileSize)) return true;
-    return ReplaceFileAtomically(ValuesFile(key), FormatSettingsValues(key, {}));
+    return WriteKeyFile(key, {});
 }
 
 }  // namespace korv::platform

@@ -53,6 +53,10 @@ public:
 
 private:
     bool Modify(const std::string& key, const std::string& name, const SettingsValue* value);
+    // Writes a key's values. The store holds secrets (the site password), so
+    // every folder from the root to the key is the user's alone (0700, made
+    // so when an older build left it open) and the file is 0600.
+    bool WriteKeyFile(const std::string& key, const std::vector<SettingsValue>& values);
 
     std::string root_;
 };

@@ -55,6 +55,35 @@ TEST(SettingsStore, KeysAreSeparateFilesAndTheMachineKeyIsNotASaverKey) {
     EXPECT_TRUE(store.ValuesFile(kKey).starts_with(dir.str() + "/Software/Halcyra/Screen Saver/Demo Saver/Settings/"));
 }
 
+// The store holds the site password: nobody else may read its files or list
+// its folders, also where an older build left the folders open.
+TEST(SettingsStore, FilesAndFoldersAreTheUsersAlone) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const fs::path root = dir / "Halcyra";
+    fs::create_directories(root / "Software");
+    fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(root / "Software", fs::perms::all);
+    SettingsStore store(root.string());
+    ASSERT_TRUE(store.WriteString(kKey, "Password", "secret"));
+
+    const auto groupOrOthers = fs::perms::group_all | fs::perms::others_all;
+    EXPECT_EQ(fs::status(store.ValuesFile(kKey)).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    for (fs::path folder = store.KeyFolder(kKey); folder != root.parent_path(); folder = folder.parent_path())
+        EXPECT_EQ(fs::status(folder).permissions() & groupOrOthers, fs::perms::none) << folder;
+
+    // A root the user linked elsewhere is used, and what it points at is left as it is.
+    const fs::path elsewhere = dir / "elsewhere";
+    fs::create_directories(elsewhere);
+    fs::permissions(elsewhere, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    fs::create_directory_symlink(elsewhere, dir / "linked");
+    SettingsStore linked((dir / "linked").string());
+    ASSERT_TRUE(linked.WriteNumber(kKey, "Times", 3));
+    EXPECT_EQ(linked.ReadNumber(kKey, "Times"), 3u);
+    EXPECT_NE(fs::status(elsewhere).permissions() & fs::perms::group_read, fs::perms::none);
+}
+
 TEST(SettingsStore, HostileKeyPartsStayInsideTheRoot) {
     TempDir dir;
     SettingsStore store((dir / "root").string());
