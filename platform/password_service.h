@@ -18,6 +18,11 @@ struct PasswordChangeLibrary {
 
 std::optional<PasswordChangeLibrary> LoadPasswordChangeLibrary();
 
+// Where the system keeps the screen-saver password itself (on Linux it is
+// the user's login password, which the desktop manages), the words that tell
+// the user so; nothing where a saver changes it through the library above.
+std::optional<std::string> SystemManagedPasswordNote();
+
 // The service that verifies the screen-saver password before a saver closes.
 struct PasswordVerifyLibrary {
     // Asks the user for the password (owner window); true when it was right.

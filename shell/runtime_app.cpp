@@ -152,6 +152,10 @@ bool RuntimeApp::RunPreview() {
 }
 
 void RuntimeApp::RunChangePassword() {
+    if (auto note = platform::SystemManagedPasswordNote()) {
+        platform::ShowMessageBox(*note, platform::MessageBoxIcon::Information);
+        return;
+    }
     auto library = platform::LoadPasswordChangeLibrary();
     if (!library) {
         platform::ShowMessageBox("MPR.DLL not found: cannot change password.");

@@ -27,6 +27,15 @@ std::optional<PasswordChangeLibrary> LoadPasswordChangeLibrary() {
     return std::nullopt;
 }
 
+std::optional<std::string> SystemManagedPasswordNote() {
+    {
+        std::lock_guard lock(loaderMutex);
+        if (loaderOverride) return std::nullopt;
+    }
+    return "The screen saver asks for your login password. Change it in your desktop's user settings, or with "
+           "the passwd command in a terminal.";
+}
+
 void SetPasswordVerifyLoader(std::function<std::optional<PasswordVerifyLibrary>()> loader) {
     std::lock_guard lock(loaderMutex);
     verifyOverride = std::move(loader);

@@ -211,8 +211,14 @@ TEST_F(RuntimeAppTest, AuthenticationFollowsUseAuthAndThePayload) {
 }
 
 TEST_F(RuntimeAppTest, PasswordSwitchReportsAMissingService) {
+    // On Linux the password is the login password: the user is told where to change it.
     EXPECT_FALSE(Start({"/a"}));
-    EXPECT_EQ(messages_.texts(), std::vector<std::string>{"MPR.DLL not found: cannot change password."});
+    ASSERT_EQ(messages_.texts().size(), 1u);
+    EXPECT_EQ(messages_.texts()[0].rfind("The screen saver asks for your login password.", 0), 0u);
+
+    platform::SetPasswordChangeLoader([] { return std::optional<platform::PasswordChangeLibrary>(); });
+    Start({"/a"});
+    EXPECT_EQ(messages_.texts().back(), "MPR.DLL not found: cannot change password.");
 
     platform::SetPasswordChangeLoader([] { return platform::PasswordChangeLibrary{}; });
     Start({"-A"});
@@ -229,7 +235,7 @@ TEST_F(RuntimeAppTest, PasswordSwitchReportsAMissingService) {
     });
     Start({"a"});
     EXPECT_EQ(provider, "SCRSAVE");
-    EXPECT_EQ(messages_.texts().size(), 2u);
+    EXPECT_EQ(messages_.texts().size(), 3u);  // nothing more when the change ran
 }
 
 TEST_F(RuntimeAppTest, PreviewNeedsAValidHostWindow) {
