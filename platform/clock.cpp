@@ -104,12 +104,17 @@ void SetSystemClock(Clock* clock) {
 }
 
 std::string LocalClockText(int64_t seconds) {
+    std::string text = LocalTimeText(seconds, "%H:%M:%S");
+    return text.empty() ? "--:--:--" : text;
+}
+
+std::string LocalTimeText(int64_t seconds, const char* format) {
     std::time_t time = static_cast<std::time_t>(seconds);
     std::tm parts{};
-    if (!localtime_r(&time, &parts)) return "--:--:--";
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &parts);
-    return text;
+    if (!localtime_r(&time, &parts)) return {};
+    char text[128];
+    size_t length = std::strftime(text, sizeof text, format, &parts);
+    return std::string(text, length);
 }
 
 }  // namespace korv::platform

@@ -73,6 +73,9 @@ private:
 // `seconds` (since 1970, UTC) as local time "HH:MM:SS"; "--:--:--" when it
 // cannot be converted.
 std::string LocalClockText(int64_t seconds);
+// `seconds` (since 1970, UTC) as local time in a strftime `format`; empty
+// when it cannot be converted.
+std::string LocalTimeText(int64_t seconds, const char* format);
 
 // The clock the program runs on; the real clock unless replaced (tests and
 // offline rendering install a virtual one).
