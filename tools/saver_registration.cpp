@@ -31,7 +31,16 @@ std::string HomeFile(const std::string& name) {
     return platform::JoinPath(home, name);
 }
 
-std::string XScreenSaverPath() { return HomeFile(".xscreensaver"); }
+// A ~/.xscreensaver that links to a file kept elsewhere is changed there.
+std::string XScreenSaverPath() {
+    std::string path = HomeFile(".xscreensaver");
+    std::error_code error;
+    if (fs::is_symlink(path, error)) {
+        fs::path target = fs::weakly_canonical(path, error);
+        if (!error) return target.string();
+    }
+    return path;
+}
 
 std::string SaverName(const std::string& saverPath) {
     std::string title = GetFileTitle(saverPath);
@@ -89,6 +98,12 @@ std::vector<std::string> RegisterSaver(const std::string& saverPath) {
         throw ToolError("cannot register " + saverPath + ": a backslash or control character in its path");
     std::vector<std::string> notes;
     const std::string name = SaverName(saverPath);
+    // Another saver of the same name keeps its .desktop file; nothing changes.
+    const std::string desktopPath = DesktopFilePath(saverPath);
+    std::optional<std::string> desktop = ReadIfPresent(desktopPath);
+    std::string wanted = ScreensaverDesktopEntry(name, saverPath, kDesktopRootSwitch);
+    if (desktop && DesktopEntryProgram(*desktop) != saverPath)
+        throw ToolError(desktopPath + " belongs to " + DesktopEntryProgram(*desktop) + "; uninstall that saver first");
 
     const std::string configPath = XScreenSaverPath();
     std::optional<std::string> original = ReadIfPresent(configPath);
@@ -111,11 +126,6 @@ std::vector<std::string> RegisterSaver(const std::string& saverPath) {
                         (original ? " (its previous contents are in " + XScreenSaverBackupPath() + ")" : ""));
     }
 
-    const std::string desktopPath = DesktopFilePath(saverPath);
-    std::optional<std::string> desktop = ReadIfPresent(desktopPath);
-    std::string wanted = ScreensaverDesktopEntry(name, saverPath, kDesktopRootSwitch);
-    if (desktop && DesktopEntryProgram(*desktop) != saverPath)
-        throw ToolError(desktopPath + " belongs to " + DesktopEntryProgram(*desktop) + "; uninstall that saver first");
     if (desktop == wanted) {
         notes.push_back(desktopPath + " is already there");
     } else {

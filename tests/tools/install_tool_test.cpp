@@ -93,6 +93,32 @@ TEST_F(InstallToolTest, WithoutPreferencesInstallMakesAFileThatKeepsTheSystemLis
     EXPECT_EQ(ListedPrograms().size(), programs.size() - 1);
 }
 
+TEST_F(InstallToolTest, APreferencesLinkStaysALink_AndAnotherSaversDesktopFileStops) {
+    fs::create_directories(user_.root() / "dotfiles");
+    test::WriteFileBytes(user_.root() / "dotfiles" / "xscreensaver", "programs: maze -root \\n\n");
+    fs::create_symlink(user_.root() / "dotfiles" / "xscreensaver", home_ / ".xscreensaver");
+    ASSERT_EQ(Tool({"install", saver_.string()}).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(home_ / ".xscreensaver"));
+    EXPECT_EQ(ListedPrograms(), (std::vector<std::string>{"maze", saver_.string()}));
+    ASSERT_EQ(Tool({"uninstall", saver_.string()}).exitCode, 0);
+    EXPECT_EQ(test::ReadFileBytes(user_.root() / "dotfiles" / "xscreensaver"), "programs: maze -root \\n\n");
+
+    // A saver of the same file name elsewhere: its .desktop file stays, and
+    // this one is not half installed.
+    fs::path other = user_.root() / "elsewhere" / saver_.filename();
+    fs::create_directories(other.parent_path());
+    fs::copy_file(saver_, other);
+    ASSERT_EQ(Tool({"install", other.string()}).exitCode, 0);
+    std::string before = test::ReadFileBytes(home_ / ".xscreensaver");
+    CommandResult refused = Tool({"install", saver_.string()});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.err.find("belongs to " + other.string()), std::string::npos) << refused.err;
+    EXPECT_EQ(test::ReadFileBytes(home_ / ".xscreensaver"), before);
+    ASSERT_EQ(Tool({"uninstall", saver_.string()}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(DesktopFolder() / "korv-It_s__Demo_.desktop"));
+    EXPECT_EQ(ListedPrograms(), (std::vector<std::string>{"maze", other.string()}));
+}
+
 TEST_F(InstallToolTest, RefusesWhatIsNoSaverAndTouchesNothing) {
     test::WriteFileBytes(home_ / ".xscreensaver", "programs: maze -root \\n\n");
     for (const std::string& notASaver : {test::KorvRuntimePath(), (user_.root() / "missing").string()}) {
