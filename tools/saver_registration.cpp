@@ -7,7 +7,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file.h"
 #include "platform/folders.h"
-#include "saver/path_parts.h"
+#include "shell/runtime_app.h"
 #include "tools/commands.h"
 #include "tools/desktop_entry.h"
 #include "tools/xscreensaver_config.h"
@@ -18,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// xscreensaver hands "-root" to a hack as "--root"; both reach the saver's
-// full-screen run.
+// The full-screen switch as xscreensaver's settings write it in the list,
+// and as the desktop screen savers' own .desktop files write it.
 constexpr const char* kRootSwitch = "--root";
 constexpr const char* kDesktopRootSwitch = "-root";
 // The system's list, the one in use while ~/.xscreensaver has none.
@@ -30,6 +30,9 @@ std::string HomeFile(const std::string& name) {
     if (home.empty()) throw ToolError("the home folder is unknown (set HOME)");
     return platform::JoinPath(home, name);
 }
+
+// Where the previous contents of ~/.xscreensaver go before it changes.
+std::string XScreenSaverBackupPath() { return HomeFile(".xscreensaver.korv-backup"); }
 
 // A ~/.xscreensaver that links to a file kept elsewhere is changed there.
 std::string XScreenSaverPath() {
@@ -42,10 +45,8 @@ std::string XScreenSaverPath() {
     return path;
 }
 
-std::string SaverName(const std::string& saverPath) {
-    std::string title = GetFileTitle(saverPath);
-    return title.empty() ? fs::path(saverPath).filename().string() : title;
-}
+// The name the saver goes by everywhere (its settings too).
+std::string SaverName(const std::string& saverPath) { return ProgramSaverName(saverPath); }
 
 std::string DesktopFilePath(const std::string& saverPath) {
     std::string id = "korv-";
@@ -90,8 +91,6 @@ void ReplaceXScreenSaverFile(const std::string& path, const std::optional<std::s
 }
 
 }  // namespace
-
-std::string XScreenSaverBackupPath() { return HomeFile(".xscreensaver.korv-backup"); }
 
 std::vector<std::string> RegisterSaver(const std::string& saverPath) {
     if (!FitsProgramsList(saverPath))

@@ -9,6 +9,9 @@
 
 namespace korv::tool {
 
+// Before ~/.xscreensaver changes, its contents are kept in
+// ~/.xscreensaver.korv-backup.
+
 // Adds what is missing of the saver at `saverPath` (an absolute path);
 // returns a line for each thing done or found done. Throws ToolError when a
 // file cannot be read or written.
@@ -17,8 +20,5 @@ std::vector<std::string> RegisterSaver(const std::string& saverPath);
 // Removes the saver's list entry and its .desktop file, nothing else;
 // returns a line for each thing done or found already gone.
 std::vector<std::string> UnregisterSaver(const std::string& saverPath);
-
-// Where the previous contents of ~/.xscreensaver go before it changes.
-std::string XScreenSaverBackupPath();
 
 }  // namespace korv::tool
