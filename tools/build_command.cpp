@@ -1,8 +1,10 @@
 // korv-tool build: an engine plus an optional scenario plus a payload make
-// an executable saver.
+// an executable saver. Without --engine it takes the engine installed with
+// the tool (or, in a build tree, the one built beside it).
 
 #include "saver/program_file.h"
 #include "tools/commands.h"
+#include "tools/installed_engine.h"
 #include "tools/tool_arguments.h"
 
 namespace korv::tool {
@@ -15,7 +17,8 @@ int RunBuild(const std::vector<std::string>& arguments, std::ostream& out) {
     if (!args.Positional().empty()) throw UsageError("unexpected argument " + args.Positional().front());
 
     SaverBuildRequest request;
-    request.enginePath = args.Required("--engine");
+    request.enginePath = args.Value("--engine").value_or(FindEngineBesideTool());
+    if (request.enginePath.empty()) throw UsageError("missing --engine (no engine at " + InstalledEnginePath() + ")");
     request.scenarioPath = args.Value("--scenario");
     request.outputPath = args.Required("-o");
     request.payload.playerType = ParseInteger(args.Required("--player-type"), "--player-type");

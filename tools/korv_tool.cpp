@@ -13,14 +13,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: korv-tool build|compile|decode|dump|render|settings|update ...\n"
-    "  build --engine PATH [--scenario X.zep] --player-type N --site URL --source NAME\n"
+    "usage: korv-tool build|compile|decode|dump|install|render|settings|uninstall|update ...\n"
+    "  build [--engine PATH] [--scenario X.zep] --player-type N --site URL --source NAME\n"
     "        [--unit U --count N --always-check --user U --password P --settings-disabled] -o SAVER\n"
     "  compile SCRIPT --content DIR [--text-sources URL,URL...] -o OUT.zep\n"
     "  decode IMAGE -o OUT.ppm\n"
     "  dump FILE\n"
+    "  install SAVER\n"
     "  render FILE --size WxH --at T1,T2,... --out DIR\n"
     "  settings SAVER [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n"
+    "  uninstall SAVER\n"
     "  update --saver SAVER\n";
 
 }  // namespace
@@ -42,8 +44,10 @@ int main(int argc, char** argv) {
         if (command == "compile") return RunCompile(arguments, std::cout);
         if (command == "decode") return RunDecode(arguments, std::cout);
         if (command == "dump") return RunDump(arguments, std::cout);
+        if (command == "install") return RunInstall(arguments, std::cout);
         if (command == "render") return RunRender(arguments, std::cout);
         if (command == "settings") return RunSettings(arguments, std::cout);
+        if (command == "uninstall") return RunUninstall(arguments, std::cout);
         if (command == "update") return RunUpdate(arguments, std::cout);
         if (command == "--help" || command == "-h") {
             std::cout << kUsage;

@@ -8,13 +8,12 @@
 #include <filesystem>
 #include <limits>
 
-#include "platform/exception.h"
-#include "platform/file.h"
 #include "platform/settings_store.h"
 #include "saver/program_file.h"
 #include "shell/runtime_app.h"
 #include "saver/saver_settings.h"
 #include "tools/commands.h"
+#include "tools/saver_payload.h"
 #include "tools/tool_arguments.h"
 
 namespace korv::tool {
@@ -26,18 +25,6 @@ std::string PayloadDefault(const PayloadRecord& record, const std::string& field
     if (field == "username") return record.username;
     if (field == "password") return record.password;
     return {};
-}
-
-PayloadRecord ReadSaverPayload(const std::string& saverPath) {
-    platform::File file;
-    if (!file.Open(saverPath, platform::File::Mode::Read)) throw ToolError("cannot open " + saverPath);
-    try {
-        uint8_t settingsDisabled = 0;
-        uint64_t offset = 0;
-        return ReadPayloadRecord(file, settingsDisabled, offset);
-    } catch (const Exception& error) {
-        throw ToolError(saverPath + " is not a built saver: " + error.what());
-    }
 }
 
 std::string EffectiveValue(const platform::SettingsStore& store, const std::string& key,

@@ -48,4 +48,6 @@ static std::string BuildDir() {
 std::string KorvToolPath() { return BuildDir() + "/tools/korv-tool"; }
 std::string KorvRuntimePath() { return BuildDir() + "/shell/korv-runtime"; }
 
+std::string SourceFilePath(const std::string& relative) { return std::string(KORV_SOURCE_ROOT) + "/" + relative; }
+
 }  // namespace korv::test

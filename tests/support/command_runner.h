@@ -20,6 +20,8 @@ CommandResult RunCommand(const std::string& program, const std::vector<std::stri
 // Paths of the built programs.
 std::string KorvToolPath();
 std::string KorvRuntimePath();
+// A file of the source tree, by its path from the tree's top.
+std::string SourceFilePath(const std::string& relative);
 
 std::string ShellQuote(const std::string& text);
 
