@@ -105,6 +105,10 @@ public:
     // A window inside the host window `parent` (for example a preview area),
     // covering its client area; nothing when the host window does not exist.
     virtual std::unique_ptr<Window> CreateEmbeddedWindow(uintptr_t parent, WindowHandler* handler) = 0;
+    // The screen's root window as a host for CreateEmbeddedWindow (our window
+    // then stays below all others, like a desktop background); 0 when the
+    // backend has none.
+    virtual uintptr_t ScreenRootWindow() const = 0;
 
     virtual EventLoop& Loop() = 0;
 };

@@ -57,6 +57,7 @@ public:
 
     std::unique_ptr<Window> CreateTopWindow(Rect bounds, WindowHandler* handler) override;
     std::unique_ptr<Window> CreateEmbeddedWindow(uintptr_t parent, WindowHandler* handler) override;
+    uintptr_t ScreenRootWindow() const override { return xdisplay_ ? DefaultRootWindow(xdisplay_) : 0; }
 
     EventLoop& Loop() override { return loop_; }
 
@@ -193,7 +194,16 @@ std::unique_ptr<Window> SdlDisplay::CreateEmbeddedWindow(uintptr_t parent, Windo
                  FocusChangeMask | EnterWindowMask | LeaveWindowMask | ExposureMask | ButtonPressMask |
                      ButtonReleaseMask | PointerMotionMask | KeyPressMask | KeyReleaseMask | PropertyChangeMask |
                      StructureNotifyMask | KeymapStateMask);
+    const bool overRoot = host == hostAttributes.root;
+    if (overRoot) {
+        // On the root window no window manager frames ours, and it stays
+        // below the other windows, where the root window's picture would be.
+        XSetWindowAttributes attributes;
+        attributes.override_redirect = True;
+        XChangeWindowAttributes(xdisplay_, ours, CWOverrideRedirect, &attributes);
+    }
     XMapWindow(xdisplay_, ours);
+    if (overRoot) XLowerWindow(xdisplay_, ours);
     int screenX = 0, screenY = 0;
     ::Window unused = 0;
     const bool placed =
