@@ -47,6 +47,9 @@ public:
     // ends without asking anything. By default it is a close request.
     virtual void OnTerminate() { OnCloseRequest(); }
     virtual void OnTimer(uint32_t id) {}
+    // The window took a new size from its host; what it showed stays at the
+    // top left, and the client area beyond `previous` is black.
+    virtual void OnResized(Size previous) {}
     // A message posted with EventLoop::Post.
     virtual void OnMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) {}
 };

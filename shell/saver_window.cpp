@@ -117,6 +117,15 @@ void SSWnd::SetBackground(platform::Colour colour, uint32_t rasterOp) {
     });
 }
 
+void SSWnd::OnResized(Size previous) {
+    const platform::Colour colour = GetBackground();
+    Draw([colour, previous](platform::Surface& surface) {
+        platform::Painter painter(surface);
+        painter.Fill({previous.width, 0, surface.Width(), surface.Height()}, colour);
+        painter.Fill({0, previous.height, surface.Width(), surface.Height()}, colour);
+    });
+}
+
 void SSWnd::SetLink(const std::string& url, int32_t key) {
     std::lock_guard lock(linkMutex_);
     linkUrl_ = url;

@@ -73,6 +73,8 @@ public:
     // The host ends the saver: no password is asked.
     void OnTerminate() override { Destroy(); }
     void OnTimer(uint32_t id) override;
+    // The host's window changed size: the new area takes the background.
+    void OnResized(Size previous) override;
     void OnMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override;
 
 private:

@@ -8,6 +8,8 @@
 // posts, so the loop sleeps in poll() even before the first real window
 // exists.
 //
+// An embedded window follows the size of its host window.
+//
 // The host of an embedded window may vanish at any moment: the host window
 // watch swallows the errors about it, and the loop then asks the window to
 // close.
@@ -204,6 +206,8 @@ std::unique_ptr<Window> SdlDisplay::CreateEmbeddedWindow(uintptr_t parent, Windo
     }
     XMapWindow(xdisplay_, ours);
     if (overRoot) XLowerWindow(xdisplay_, ours);
+    // The host's size changes reach us, so that our window follows them.
+    XSelectInput(xdisplay_, host, StructureNotifyMask);
     int screenX = 0, screenY = 0;
     ::Window unused = 0;
     const bool placed =
