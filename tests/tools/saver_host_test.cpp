@@ -200,5 +200,80 @@ TEST_F(SaverHostTest, AMissingWindowEndsTheSaverAtOnce) {
     EXPECT_TRUE(Pictures().empty());
 }
 
+// The real host: xscreensaver runs the saver with "--root" and
+// XSCREENSAVER_WINDOW in its own window, and ends it with SIGTERM when the
+// screen is woken. xscreensaver launches no savers as root; a root test
+// runs it as "nobody".
+TEST_F(SaverHostTest, XscreensaverRunsAndEndsTheSaver) {
+    if (test::RunCommand("sh", {"-c", "command -v xscreensaver && command -v xscreensaver-command"}).exitCode != 0)
+        GTEST_SKIP() << "xscreensaver is not installed";
+    const fs::path home = user_.root() / "home";
+    fs::create_directories(home);
+    test::WriteFileBytes(home / ".xscreensaver", "timeout:\t0:30:00\nlock:\tFalse\nsplash:\tFalse\nfade:\tFalse\n"
+                                                 "unfade:\tFalse\nmode:\tone\nselected:\t0\nprograms:\t" +
+                                                     saver_.string() + " -root \\n\n");
+    std::vector<std::string> asUser;
+    if (geteuid() == 0) {
+        ASSERT_EQ(test::RunCommand("chown", {"-R", "nobody", user_.root().str()}).exitCode, 0);
+        asUser = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+    }
+    std::vector<std::string> env = Env();
+    env.push_back("HOME=" + home.string());
+    env.push_back("PATH=/usr/bin:/bin");
+    // Runs an xscreensaver program as the host's user.
+    auto hostCommand = [&](std::vector<std::string> command) {
+        std::vector<std::string> line = asUser;
+        line.insert(line.end(), command.begin(), command.end());
+        const std::string program = line.front();
+        line.erase(line.begin());
+        return test::RunCommand(program, line, env);
+    };
+
+    std::vector<std::string> line = asUser;
+    line.insert(line.end(), {"xscreensaver", "-no-splash"});
+    std::vector<char*> argv;
+    for (auto& part : line) argv.push_back(part.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (auto& assignment : env) envp.push_back(assignment.data());
+    envp.push_back(nullptr);
+    const pid_t daemon = fork();
+    if (daemon == 0) {
+        execvpe(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    struct DaemonEnd {
+        pid_t pid;
+        ~DaemonEnd() {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    } daemonEnd{daemon};
+
+    bool activated = false;
+    for (int attempt = 0; attempt < 50 && !activated; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        activated = hostCommand({"xscreensaver-command", "-activate"}).exitCode == 0;
+    }
+    ASSERT_TRUE(activated) << "xscreensaver did not start";
+    bool green = false;
+    for (auto until = Clock::now() + 8s; !green && Clock::now() < until; std::this_thread::sleep_for(50ms))
+        green = PixelAt(500, 400) == kGreen;
+    ASSERT_TRUE(green) << "the saver drew nothing; log:\n" << Log();
+    auto found = test::RunCommand("pgrep", {"-f", "^" + saver_.string()});
+    ASSERT_EQ(found.exitCode, 0) << "the saver does not run";
+    const std::string saverProcess = "/proc/" + found.out.substr(0, found.out.find('\n'));
+
+    ASSERT_EQ(hostCommand({"xscreensaver-command", "-deactivate"}).exitCode, 0);
+    const auto asked = Clock::now();
+    while (fs::exists(saverProcess) && Clock::now() < asked + 3s) std::this_thread::sleep_for(5ms);
+    ASSERT_FALSE(fs::exists(saverProcess)) << "the saver outlived the host's end";
+    std::printf("xscreensaver deactivation to saver gone: %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count()));
+    EXPECT_NE(Log().find("SSWnd destroyed"), std::string::npos) << Log();
+    EXPECT_TRUE(Pictures().empty());
+    EXPECT_EQ(FilesIn(user_.privateFolder()), 0) << "private files left";
+}
+
 }  // namespace
 }  // namespace korv
