@@ -116,4 +116,14 @@ void RealSaverTest::Xdotool(std::vector<std::string> arguments) {
 
 std::string RealSaverTest::Log() const { return ReadFileBytes(user_.stateHome() / "Halcyra" / "korv_log.txt"); }
 
+std::vector<fs::path> RealSaverTest::Pictures() const {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(user_.root().path(), error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name == "desktop.bmp" || name == "wallpaper.bmp") found.push_back(it->path());
+    }
+    return found;
+}
+
 }  // namespace korv::test

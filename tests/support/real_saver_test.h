@@ -48,6 +48,8 @@ protected:
     void Xdotool(std::vector<std::string> arguments);
     // The saver's diagnostic log so far.
     std::string Log() const;
+    // The temporary pictures of the saver, wherever its folders put them.
+    std::vector<std::filesystem::path> Pictures() const;
 
     XvfbServer xvfb_;
     IsolatedUser user_;
