@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "tests/support/command_runner.h"
@@ -30,15 +32,20 @@ constexpr const char* kGreen = "(0,128,0)";
 // A host's window: an xmessage window of 400 × 300 at 51,61 (inside its border).
 class HostWindow {
 public:
-    explicit HostWindow(const std::string& display) : display_(display) {
+    HostWindow(const std::string& display, const fs::path& errors) : display_(display), errors_(errors) {
+        // Made before the fork: the child of a threaded process only execs.
+        std::string displayAssignment = "DISPLAY=" + display;
+        char* envp[] = {displayAssignment.data(), nullptr};
+        const char* argv[] = {"xmessage", "-title", "korvhost", "-geometry", "400x300+50+60", "host", nullptr};
+        const int errorFile = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_ = fork();
         if (pid_ == 0) {
-            setenv("DISPLAY", display.c_str(), 1);
-            execlp("xmessage", "xmessage", "-title", "korvhost", "-geometry", "400x300+50+60", "host",
-                   static_cast<char*>(nullptr));
+            if (errorFile >= 0) dup2(errorFile, 2);
+            execve("/usr/bin/xmessage", const_cast<char* const*>(argv), envp);
             _exit(127);
         }
-        const auto until = std::chrono::steady_clock::now() + 5s;
+        if (errorFile >= 0) close(errorFile);
+        const auto until = std::chrono::steady_clock::now() + 10s;
         while (id_ == 0 && std::chrono::steady_clock::now() < until) {
             auto info = test::RunCommand("xwininfo", {"-name", "korvhost"}, {"DISPLAY=" + display_});
             const auto at = info.out.find("Window id: ");
@@ -48,6 +55,8 @@ public:
     }
     ~HostWindow() { Close(); }
     unsigned long Id() const { return id_; }
+    // What the host program said on its error output.
+    std::string Errors() const { return test::ReadFileBytes(errors_); }
     std::string Hex() const {
         char text[24];
         std::snprintf(text, sizeof text, "0x%lx", id_);
@@ -63,6 +72,7 @@ public:
 
 private:
     std::string display_;
+    fs::path errors_;
     pid_t pid_ = -1;
     unsigned long id_ = 0;
 };
@@ -125,8 +135,8 @@ protected:
 };
 
 TEST_F(SaverHostTest, DrawsIntoTheGivenWindowIgnoresInputAndEndsOnSigterm) {
-    HostWindow host(xvfb_.Display());
-    ASSERT_NE(host.Id(), 0u) << "no host window";
+    HostWindow host(xvfb_.Display(), user_.root() / "host.err");
+    ASSERT_NE(host.Id(), 0u) << "no host window: " << host.Errors();
     ASSERT_NE(PixelAt(250, 210), kGreen);
     Start({"-window-id", host.Hex()});
     ASSERT_TRUE(TurnsGreen(250, 210)) << "nothing drawn into the host window; log:\n" << Log();
@@ -147,8 +157,8 @@ TEST_F(SaverHostTest, DrawsIntoTheGivenWindowIgnoresInputAndEndsOnSigterm) {
 }
 
 TEST_F(SaverHostTest, TheHostWindowGoingEndsTheSaver) {
-    HostWindow host(xvfb_.Display());
-    ASSERT_NE(host.Id(), 0u) << "no host window";
+    HostWindow host(xvfb_.Display(), user_.root() / "host.err");
+    ASSERT_NE(host.Id(), 0u) << "no host window: " << host.Errors();
     Start({"--window-id", std::to_string(host.Id())});
     ASSERT_TRUE(TurnsGreen(250, 210)) << Log();
     host.Close();
@@ -169,8 +179,8 @@ TEST_F(SaverHostTest, RootCoversTheScreenAndTheHostVariableNamesTheWindow) {
     ASSERT_TRUE(Running()) << "input ended the saver";
     EndsCleanlyOnSigterm();
 
-    HostWindow host(xvfb_.Display());
-    ASSERT_NE(host.Id(), 0u) << "no host window";
+    HostWindow host(xvfb_.Display(), user_.root() / "host.err");
+    ASSERT_NE(host.Id(), 0u) << "no host window: " << host.Errors();
     ASSERT_NE(PixelAt(250, 210), kGreen);
     // The variable wins over "-root" and over a window id that does not exist.
     Start({"-root", "-window-id", "0x7777"}, {"XSCREENSAVER_WINDOW=" + host.Hex()});
@@ -253,12 +263,22 @@ TEST_F(SaverHostTest, XscreensaverRunsAndEndsTheSaver) {
     ASSERT_EQ(found.exitCode, 0) << "the saver does not run";
     const std::string saverProcess = "/proc/" + found.out.substr(0, found.out.find('\n'));
 
-    ASSERT_EQ(hostCommand({"xscreensaver-command", "-deactivate"}).exitCode, 0);
+    // Ended: gone, or a zombie that its host has not reaped yet.
+    auto ended = [&saverProcess] {
+        std::ifstream file(saverProcess + "/stat");
+        std::string stat;
+        std::getline(file, stat);
+        const auto close = stat.rfind(") ");
+        return stat.empty() || (close != std::string::npos && stat.compare(close + 2, 1, "Z") == 0);
+    };
+    ASSERT_FALSE(ended());
     const auto asked = Clock::now();
-    while (fs::exists(saverProcess) && Clock::now() < asked + 3s) std::this_thread::sleep_for(5ms);
-    ASSERT_FALSE(fs::exists(saverProcess)) << "the saver outlived the host's end";
-    std::printf("xscreensaver deactivation to saver gone: %lld ms\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count()));
+    ASSERT_EQ(hostCommand({"xscreensaver-command", "-deactivate"}).exitCode, 0);
+    while (!ended() && Clock::now() < asked + 3s) std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(ended()) << "the saver outlived the host's end";
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked);
+    std::printf("xscreensaver deactivation to saver end: %lld ms\n", static_cast<long long>(took.count()));
+    EXPECT_LT(took, kExitLimit);
     EXPECT_NE(Log().find("SSWnd destroyed"), std::string::npos) << Log();
     EXPECT_TRUE(Pictures().empty());
     EXPECT_EQ(FilesIn(user_.privateFolder()), 0) << "private files left";
