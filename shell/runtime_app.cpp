@@ -140,7 +140,7 @@ bool RuntimeApp::InitInstance() {
         case SaverMode::Hosted: {
             auto target = ParseHostDrawTarget(options_.arguments, hostWindowVariable_);
             if (!target) {
-                AppLog("No window to draw into: " + hostWindowVariable_);
+                AppLog("The window to draw into is missing or not a window id");
                 return false;
             }
             hostTarget_ = *target;
