@@ -47,6 +47,9 @@ public:
     // ends without asking anything. By default it is a close request.
     virtual void OnTerminate() { OnCloseRequest(); }
     virtual void OnTimer(uint32_t id) {}
+    // The window took a new size from its host; what it showed stays at the
+    // top left, and the client area beyond `previous` is black.
+    virtual void OnResized(Size previous) {}
     // A message posted with EventLoop::Post.
     virtual void OnMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) {}
 };
@@ -105,6 +108,10 @@ public:
     // A window inside the host window `parent` (for example a preview area),
     // covering its client area; nothing when the host window does not exist.
     virtual std::unique_ptr<Window> CreateEmbeddedWindow(uintptr_t parent, WindowHandler* handler) = 0;
+    // The screen's root window as a host for CreateEmbeddedWindow (our window
+    // then stays below all others, like a desktop background); 0 when the
+    // backend has none.
+    virtual uintptr_t ScreenRootWindow() const = 0;
 
     virtual EventLoop& Loop() = 0;
 };

@@ -4,8 +4,25 @@
 
 namespace korv {
 
+std::string HostSwitchName(const std::string& argument) {
+    std::string name;
+    if (argument.rfind("--", 0) == 0)
+        name = argument.substr(2);
+    else if (argument.rfind("-", 0) == 0)
+        name = argument.substr(1);
+    return name == "root" || name == "window-id" ? name : std::string();
+}
+
+bool HasHostSwitch(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (!HostSwitchName(argument).empty()) return true;
+    }
+    return false;
+}
+
 SaverMode ParseSaverMode(const std::vector<std::string>& arguments) {
     if (arguments.empty()) return SaverMode::Settings;
+    if (HasHostSwitch(arguments)) return SaverMode::Hosted;
     std::string head = arguments[0].substr(0, 2);
     if (!head.empty() && (head[0] == '-' || head[0] == '/')) head.erase(0, 1);
     if (head.size() != 1) return SaverMode::Unknown;

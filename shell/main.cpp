@@ -2,6 +2,7 @@
 // program file for the payload and the embedded scenario and obeys the
 // screen-saver switches.
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     options.arguments.assign(argv + 1, argv + argc);
     options.programPath = korv::platform::OwnProgramPath();
     korv::RuntimeApp app(std::move(options));
+    if (const char* hostWindow = std::getenv(korv::kHostWindowVariable)) app.SetHostWindowVariable(hostWindow);
     int code = app.InitInstance() ? app.RunMessageLoop() : 0;
     app.ExitInstance();
     // A thread left running may still raise boxes: none is left behind.

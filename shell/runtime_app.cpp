@@ -137,6 +137,15 @@ bool RuntimeApp::InitInstance() {
             return false;
         case SaverMode::Preview: return RunPreview();
         case SaverMode::FullScreen: return RunFullScreen();
+        case SaverMode::Hosted: {
+            auto target = ParseHostDrawTarget(options_.arguments, hostWindowVariable_);
+            if (!target) {
+                AppLog("The window to draw into is missing or not a window id");
+                return false;
+            }
+            hostTarget_ = *target;
+            return RunFullScreen();
+        }
         case SaverMode::ChangePassword: RunChangePassword(); return false;
         case SaverMode::Unknown: break;
     }
@@ -368,7 +377,13 @@ bool RuntimeApp::CreateMainWindow(bool downloadAtStart) {
     Rect bounds = display_->MonitorCount() > 0 ? display_->VirtualScreen() : display_->PrimaryScreen();
     if (display_->MonitorCount() <= 0) bounds = Rect::FromSize(0, 0, bounds.Width(), bounds.Height());
     mainWindow_ = std::make_unique<SSWnd>(*this, *settings_, config_, downloadAtStart);
-    if (!mainWindow_->Create(*display_, bounds)) {
+    bool created = false;
+    if (mode_ == SaverMode::Hosted)
+        created = mainWindow_->CreateInHostWindow(
+            *display_, hostTarget_.screenRoot ? display_->ScreenRootWindow() : hostTarget_.window);
+    else
+        created = mainWindow_->Create(*display_, bounds);
+    if (!created) {
         mainWindow_.reset();
         return false;
     }

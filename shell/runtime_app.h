@@ -13,6 +13,7 @@
 #include "platform/archive.h"
 #include "platform/settings_store.h"
 #include "shell/command_line.h"
+#include "shell/host_draw_target.h"
 #include "shell/saver_window_host.h"
 #include "shell/updated_application.h"
 #include "saver/program_file.h"
@@ -48,6 +49,9 @@ public:
     RuntimeApp(const RuntimeApp&) = delete;
     RuntimeApp& operator=(const RuntimeApp&) = delete;
 
+    // The value of the host's XSCREENSAVER_WINDOW (empty when unset); read
+    // at start-up when the switches say a host runs the saver.
+    void SetHostWindowVariable(std::string value) { hostWindowVariable_ = std::move(value); }
     // Start-up; true when a window was created and the message loop is to run.
     bool InitInstance();
     // The parts of start-up that read the saver's configuration: its
@@ -181,6 +185,8 @@ private:
     std::unique_ptr<PreviewWindow> previewWindow_;
     std::unique_ptr<CSceneThread> sceneThread_;
     SaverMode mode_ = SaverMode::Unknown;
+    std::string hostWindowVariable_;
+    HostDrawTarget hostTarget_;  // where a hosted saver draws
     uint64_t embeddedScenarioEnd_ = 0;
     bool exited_ = false;
     std::string playingScenarioPath_;

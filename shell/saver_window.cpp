@@ -48,12 +48,25 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
     display_ = &display;
     window_ = display.CreateTopWindow(bounds, this);
     if (!window_) return false;
+    return Prepare(display, bounds.Width());
+}
 
-    if (config_.playerType != PlayerClassicExitButton) {
-        window_->SetCursorShape(platform::CursorShape::Blank);
-        window_->SetCursorVisible(false);
+bool SSWnd::CreateInHostWindow(platform::Display& display, uintptr_t host) {
+    display_ = &display;
+    hosted_ = true;
+    window_ = display.CreateEmbeddedWindow(host, this);
+    if (!window_) return false;
+    return Prepare(display, window_->Bounds().Width());
+}
+
+bool SSWnd::Prepare(platform::Display& display, int width) {
+    if (!hosted_) {
+        if (config_.playerType != PlayerClassicExitButton) {
+            window_->SetCursorShape(platform::CursorShape::Blank);
+            window_->SetCursorVisible(false);
+        }
+        window_->MoveCursor({0, 0});
     }
-    window_->MoveCursor({0, 0});
     host_.CalibrateSpeedForWindow();
     // The window answers input while the machine is measured: an exit input
     // may already have ended it.
@@ -61,9 +74,9 @@ bool SSWnd::Create(platform::Display& display, Rect bounds) {
     platform::SetScreenSaverRunning(true);
     mute_ = settings_.ReadInt(Setting::Mute) != 0;
 
-    if (config_.playerType == PlayerClassicExitButton) {
+    if (config_.playerType == PlayerClassicExitButton && !hosted_) {
         exitButtonBar_ = std::make_unique<ExitButtonBar>(*this);
-        Rect bar = Rect::FromSize(bounds.Width() - kExitBarWidth, 0, kExitBarWidth, kExitBarHeight);
+        Rect bar = Rect::FromSize(width - kExitBarWidth, 0, kExitBarWidth, kExitBarHeight);
         exitButtonBar_->child = window_->CreateChild(bar, exitButtonBar_.get());
         if (exitButtonBar_->child) {
             exitButtonBar_->child->Draw([this](platform::Surface& surface) { PaintExitButton(surface); });
@@ -104,6 +117,15 @@ void SSWnd::SetBackground(platform::Colour colour, uint32_t rasterOp) {
     });
 }
 
+void SSWnd::OnResized(Size previous) {
+    const platform::Colour colour = GetBackground();
+    Draw([colour, previous](platform::Surface& surface) {
+        platform::Painter painter(surface);
+        painter.Fill({previous.width, 0, surface.Width(), surface.Height()}, colour);
+        painter.Fill({0, previous.height, surface.Width(), surface.Height()}, colour);
+    });
+}
+
 void SSWnd::SetLink(const std::string& url, int32_t key) {
     std::lock_guard lock(linkMutex_);
     linkUrl_ = url;
@@ -130,6 +152,7 @@ void SSWnd::CloseForNewerFormat() {
 }
 
 bool SSWnd::ApplyExitRule(ExitEvent event) {
+    if (hosted_) return false;
     if (config_.playerType == PlayerClassicExitButton) {
         if (event != KeyDownEvent) return false;
         PostClose();
@@ -158,6 +181,7 @@ void SSWnd::OnButtonDown(platform::MouseButton, Point) { ApplyExitRule(ButtonDow
 void SSWnd::OnDoubleClick(platform::MouseButton, Point) { ApplyExitRule(DoubleClickEvent); }
 
 void SSWnd::OnKeyDown(int vk) {
+    if (hosted_) return;
     {
         std::lock_guard lock(linkMutex_);
         bool enter = vk == platform::VkReturn, f12 = vk == platform::VkF12, space = vk == platform::VkSpace;
@@ -191,6 +215,11 @@ bool SSWnd::PasswordVerified() {
 
 void SSWnd::OnCloseRequest() {
     if (destroyed_) return;
+    // The host's window went, or the host closes ours: the host guards the screen.
+    if (hosted_) {
+        Destroy();
+        return;
+    }
     platform::SettingsStore& store = settings_.Store();
     uint32_t usePassword = store.ReadNumber(kDesktopKey, "ScreenSaveUsePassword").value_or(0);
     if (usePassword == 0) {

@@ -4,6 +4,11 @@
 // password where the system wants that, keeps the background colour the
 // scenario sets, carries the "Exit" button of player type 3, owns the update
 // timer and, when destroyed, stops the threads and ends the program.
+//
+// Inside the window of an X screen-saver host the host owns the screen, the
+// input and the locking: the window plays the same way but leaves the
+// cursor alone, never ends on input, asks no password and shows no "Exit"
+// button; it ends when the host ends the program or destroys its window.
 
 #include <atomic>
 #include <memory>
@@ -33,6 +38,8 @@ public:
 
     // Creates the window over `bounds` and runs the creation steps.
     bool Create(platform::Display& display, Rect bounds);
+    // Creates the window inside the host's window `host`, at its size.
+    bool CreateInHostWindow(platform::Display& display, uintptr_t host);
     // Runs the destruction steps once: stops the threads and ends the loop.
     void Destroy();
     void CloseForNewerFormat();
@@ -66,6 +73,8 @@ public:
     // The host ends the saver: no password is asked.
     void OnTerminate() override { Destroy(); }
     void OnTimer(uint32_t id) override;
+    // The host's window changed size: the new area takes the background.
+    void OnResized(Size previous) override;
     void OnMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override;
 
 private:
@@ -74,6 +83,8 @@ private:
 
     // Posts a close request when the rules let `event` end the saver.
     bool ApplyExitRule(ExitEvent event);
+    // The creation steps after the window exists; `width` is its width.
+    bool Prepare(platform::Display& display, int width);
     void PostClose();
     bool PasswordVerified();
     void PaintExitButton(platform::Surface& surface);
@@ -88,6 +99,7 @@ private:
     std::atomic<bool> downloadAtStart_;
     std::atomic<bool> newerFormat_{false};
     bool destroyed_ = false;
+    bool hosted_ = false;  // inside a screen-saver host's window
     Point mouseOrigin_{-1, -1};
     std::atomic<platform::Pixel> background_{0};  // held as its pixel to be atomic
     std::atomic<uint32_t> rasterOp_{kRasterCopy};

@@ -226,6 +226,9 @@ public:
         return std::make_unique<HeadlessWindow>(registry_, Rect{0, 0, width_, height_}, handler);
     }
 
+    // Stands for the whole screen like any host id.
+    uintptr_t ScreenRootWindow() const override { return 1; }
+
     EventLoop& Loop() override { return loop_; }
 
     using Kind = InputEvent::Kind;

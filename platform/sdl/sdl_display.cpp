@@ -8,6 +8,8 @@
 // posts, so the loop sleeps in poll() even before the first real window
 // exists.
 //
+// An embedded window follows the size of its host window.
+//
 // The host of an embedded window may vanish at any moment: the host window
 // watch swallows the errors about it, and the loop then asks the window to
 // close.
@@ -57,6 +59,7 @@ public:
 
     std::unique_ptr<Window> CreateTopWindow(Rect bounds, WindowHandler* handler) override;
     std::unique_ptr<Window> CreateEmbeddedWindow(uintptr_t parent, WindowHandler* handler) override;
+    uintptr_t ScreenRootWindow() const override { return xdisplay_ ? DefaultRootWindow(xdisplay_) : 0; }
 
     EventLoop& Loop() override { return loop_; }
 
@@ -193,7 +196,18 @@ std::unique_ptr<Window> SdlDisplay::CreateEmbeddedWindow(uintptr_t parent, Windo
                  FocusChangeMask | EnterWindowMask | LeaveWindowMask | ExposureMask | ButtonPressMask |
                      ButtonReleaseMask | PointerMotionMask | KeyPressMask | KeyReleaseMask | PropertyChangeMask |
                      StructureNotifyMask | KeymapStateMask);
+    const bool overRoot = host == hostAttributes.root;
+    if (overRoot) {
+        // On the root window no window manager frames ours, and it stays
+        // below the other windows, where the root window's picture would be.
+        XSetWindowAttributes attributes;
+        attributes.override_redirect = True;
+        XChangeWindowAttributes(xdisplay_, ours, CWOverrideRedirect, &attributes);
+    }
     XMapWindow(xdisplay_, ours);
+    if (overRoot) XLowerWindow(xdisplay_, ours);
+    // The host's size changes reach us, so that our window follows them.
+    XSelectInput(xdisplay_, host, StructureNotifyMask);
     int screenX = 0, screenY = 0;
     ::Window unused = 0;
     const bool placed =

@@ -166,9 +166,17 @@ void SdlEventLoop::Handle(const SDL_Event& event) {
     }
     case SDL_SYSWMEVENT: {
         const SDL_SysWMmsg* message = event.syswm.msg;
-        if (message && message->subsystem == SDL_SYSWM_X11 && message->msg.x11.event.type == DestroyNotify) {
-            const ::Window gone = message->msg.x11.event.xdestroywindow.window;
-            for (SdlWindow* window : windows_.All()) window->HostWindowDestroyed(gone);
+        if (!message || message->subsystem != SDL_SYSWM_X11) return;
+        const XEvent& x11 = message->msg.x11.event;
+        if (x11.type == DestroyNotify) {
+            for (SdlWindow* window : windows_.All()) window->HostWindowDestroyed(x11.xdestroywindow.window);
+        } else if (x11.type == ConfigureNotify) {
+            const std::vector<SdlWindow*> windows = windows_.All();
+            for (SdlWindow* window : windows) {
+                if (!windows_.Has(window)) continue;
+                auto previous = window->HostResized(x11.xconfigure.window, x11.xconfigure.width, x11.xconfigure.height);
+                if (previous && window->Handler()) window->Handler()->OnResized(*previous);
+            }
         }
         return;
     }

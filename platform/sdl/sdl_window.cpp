@@ -184,6 +184,30 @@ void SdlWindow::Moved(int x, int y) {
     bounds_ = bounds_.Offset(x - bounds_.left, y - bounds_.top);
 }
 
+std::optional<Size> SdlWindow::HostResized(::Window id, int width, int height) {
+    if (!Embedded() || id != xhost_ || lost_ || width < 1 || height < 1) return std::nullopt;
+    Size previous;
+    {
+        std::lock_guard lock(boundsMutex_);
+        if (bounds_.Width() == width && bounds_.Height() == height) return std::nullopt;
+        previous = {bounds_.Width(), bounds_.Height()};
+        bounds_ = Rect::FromSize(bounds_.left, bounds_.top, width, height);
+    }
+    XResizeWindow(xdisplay_, xwindow_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    {
+        std::lock_guard lock(state_->mutex);
+        Surface resized(width, height);
+        const Surface& old = state_->surface;
+        const int columns = std::min(width, old.Width());
+        for (int y = 0; y < std::min(height, old.Height()); ++y) std::copy_n(old.Row(y), columns, resized.Row(y));
+        state_->surface = std::move(resized);
+        state_->Changed();
+    }
+    if (texture_) SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    return previous;
+}
+
 bool SdlWindow::TakeLoss() {
     if (!Embedded() || lost_) return false;
     if (destroyed_ || host_window_watch::Lost(xwindow_) || host_window_watch::Lost(xhost_)) {

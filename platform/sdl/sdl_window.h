@@ -6,7 +6,7 @@
 // to SDL. Each window's frame is composed in memory (client surface, then
 // visible children in creation order) and shown through a streaming texture
 // of the software renderer, at most about 60 times a second and only after a
-// change.
+// change. An embedded window follows the size of its host.
 
 #include <SDL.h>
 #include <X11/Xlib.h>
@@ -119,6 +119,11 @@ public:
     void HostWindowDestroyed(::Window id) {
         if (id == xwindow_ || id == xhost_) destroyed_ = true;
     }
+    // An embedded window follows its host's size: the X window, the client
+    // surface (what it showed stays at the top left) and the frame.
+    // Returns the size before, or nothing when `id` is not the host or the
+    // size is the same.
+    std::optional<Size> HostResized(::Window id, int width, int height);
     // True once, when an embedded window's X window has gone.
     bool TakeLoss();
     void ApplyCursor();

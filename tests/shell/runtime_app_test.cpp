@@ -251,6 +251,28 @@ TEST_F(RuntimeAppTest, PreviewNeedsAValidHostWindow) {
     EXPECT_EQ(Calls(), CallList{"preview 16"});
 }
 
+// Under an X screen-saver host the saver chooses and plays its scenario as
+// the full-screen run does; a window it cannot name ends it at once.
+TEST_F(RuntimeAppTest, HostedSaverStartsAsTheFullScreenRunUnlessItsWindowIsBad) {
+    WriteLocalScenario(TestScenario("local"));
+    for (std::vector<std::string> arguments :
+         std::vector<std::vector<std::string>>{{"/s"}, {"-root"}, {"--window-id", "0x600008"}, {"-install", "--root"}}) {
+        EXPECT_TRUE(Start(arguments)) << arguments.front();
+        EXPECT_EQ(app_->Mode(), arguments.front() == "/s" ? SaverMode::FullScreen : SaverMode::Hosted);
+        EXPECT_EQ(app_->loadedScenario, "local") << arguments.front();
+        EXPECT_EQ(Calls(), (CallList{"window download=0", "scene thread status=0"})) << arguments.front();
+    }
+    EXPECT_FALSE(Start({"-window-id", "none"}));
+    EXPECT_TRUE(Calls().empty());
+
+    test::WriteSaver(SaverPath(), record_);
+    app_ = std::make_unique<RecordingApp>(RuntimeApp::Options{{"-root"}, SaverPath().string(), std::nullopt});
+    app_->SetHostWindowVariable("0xQQ");
+    EXPECT_FALSE(app_->InitInstance());
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(messages_.all().empty());
+}
+
 TEST_F(RuntimeAppTest, UnknownPlayerTypeEndsWithItsLogLine) {
     record_.playerType = 7;
     EXPECT_FALSE(Start({"/s"}));

@@ -35,7 +35,8 @@ protected:
     }
 
     // Starts a saver of `playerType` whose embedded scenario is `script`.
-    void Start(int32_t playerType, const std::string& script = "WAIT ,1000;") {
+    void Start(int32_t playerType, const std::string& script = "WAIT ,1000;",
+               std::vector<std::string> arguments = {"/s"}) {
         fs::create_directories(user_.root() / "content");
         test::WriteFileBytes(user_.root() / "script.vel", script);
         auto scenario = user_.root() / "s.zep";
@@ -48,7 +49,7 @@ protected:
         record.siteUrl = "http://example.com/";
         std::string bytes = test::ReadFileBytes(scenario);
         test::WriteSaver(user_.root() / "demo", record, bytes);
-        app_ = std::make_unique<HeadlessApp>(RuntimeApp::Options{{"/s"}, (user_.root() / "demo").string(), std::nullopt});
+        app_ = std::make_unique<HeadlessApp>(RuntimeApp::Options{arguments, (user_.root() / "demo").string(), std::nullopt});
         ASSERT_TRUE(app_->InitInstance());
         ASSERT_NE(app_->headless, nullptr);
         // Virtual waits pass at once: let the scenario reach its end, then let
@@ -176,6 +177,32 @@ TEST_F(SaverWindowTest, RequiredPasswordKeepsTheSaverUntilVerified) {
     });
     Display().InjectMouseMove({30, 30});
     EXPECT_TRUE(Closes());
+}
+
+// Inside a screen-saver host's window the host owns the input and the
+// lock: no input ends the saver, no "Exit" bar shows, and the host's close
+// (its window going) ends it without a password.
+TEST_F(SaverWindowTest, HostedSaverIgnoresInputAndClosesWithoutAPassword) {
+    platform::SettingsStore::ForUser().WriteNumber("Control Panel\\Desktop", "ScreenSaveUsePassword", 1);
+    Settings().WriteInt("Escape", 1);
+    const platform::Pixel green = platform::ColourToPixel(platform::Rgb(0, 128, 0));
+    for (int32_t playerType : {2, 3}) {
+        Start(playerType, "CLS ,000.128.000;WAIT ,1000;", {"-window-id", "0x600008"});
+        EXPECT_TRUE(platform::ScreenSaverRunning());
+        Display().InjectMouseMove({1, 1});
+        Display().InjectMouseMove({300, 300});
+        Display().InjectButtonDown(platform::MouseButton::Left, {800 - 40, 10});
+        Display().InjectDoubleClick(platform::MouseButton::Left, {300, 300});
+        Display().InjectKey('Q');
+        Display().InjectKey(platform::VkEscape);
+        Display().InjectKey(platform::VkF4, true);
+        EXPECT_FALSE(Closes()) << "player " << playerType;
+        EXPECT_EQ(Display().Screen().At(800 - 40, 10), green) << "player " << playerType;  // no "Exit" bar
+        Display().InjectCloseRequest();
+        EXPECT_TRUE(Closes());
+        EXPECT_TRUE(messages_.all().empty());
+        EXPECT_FALSE(platform::ScreenSaverRunning());
+    }
 }
 
 TEST_F(SaverWindowTest, ADamagedReloadKeepsTheOldScenarioPlaying) {

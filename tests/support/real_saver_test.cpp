@@ -54,11 +54,15 @@ void RealSaverTest::Setting(const std::string& name, const std::string& value) {
     ASSERT_EQ(RunCommand(KorvToolPath(), {"settings", saver_.string(), name, value}, Env()).exitCode, 0);
 }
 
-void RealSaverTest::Start() {
+void RealSaverTest::Start(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv) {
+    std::vector<char*> argv{const_cast<char*>(saver_.c_str())};
+    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         for (const auto& assignment : Env()) putenv(strdup(assignment.c_str()));
-        execl(saver_.c_str(), saver_.c_str(), "/s", static_cast<char*>(nullptr));
+        for (const auto& assignment : extraEnv) putenv(strdup(assignment.c_str()));
+        execv(saver_.c_str(), argv.data());
         _exit(127);
     }
 }
@@ -111,5 +115,15 @@ void RealSaverTest::Xdotool(std::vector<std::string> arguments) {
 }
 
 std::string RealSaverTest::Log() const { return ReadFileBytes(user_.stateHome() / "Halcyra" / "korv_log.txt"); }
+
+std::vector<fs::path> RealSaverTest::Pictures() const {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(user_.root().path(), error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name == "desktop.bmp" || name == "wallpaper.bmp") found.push_back(it->path());
+    }
+    return found;
+}
 
 }  // namespace korv::test

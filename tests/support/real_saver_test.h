@@ -31,7 +31,8 @@ protected:
     void Build(int playerType, const std::string& script, const std::string& site = "http://localhost/");
     void Setting(const std::string& name, const std::string& value);
 
-    void Start();
+    // Starts the saver with `arguments` and `extraEnv` beside Env().
+    void Start(const std::vector<std::string>& arguments = {"/s"}, const std::vector<std::string>& extraEnv = {});
     // Whether the saver's own window is on the screen within `limit`.
     bool WindowShown(std::chrono::milliseconds limit);
     // Starts the saver and waits until it shows its window and has taken its
@@ -47,6 +48,8 @@ protected:
     void Xdotool(std::vector<std::string> arguments);
     // The saver's diagnostic log so far.
     std::string Log() const;
+    // The temporary pictures of the saver, wherever its folders put them.
+    std::vector<std::filesystem::path> Pictures() const;
 
     XvfbServer xvfb_;
     IsolatedUser user_;

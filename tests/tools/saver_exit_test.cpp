@@ -46,16 +46,6 @@ protected:
         }
         return false;
     }
-    // The temporary pictures of the saver, wherever its folders put them.
-    std::vector<fs::path> Pictures() {
-        std::vector<fs::path> found;
-        std::error_code error;
-        for (fs::recursive_directory_iterator it(user_.root().path(), error), end; !error && it != end; it.increment(error)) {
-            const std::string name = it->path().filename().string();
-            if (name == "desktop.bmp" || name == "wallpaper.bmp") found.push_back(it->path());
-        }
-        return found;
-    }
 };
 
 // A picture that cannot be shown raises its message on the scene thread at
