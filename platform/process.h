@@ -48,6 +48,13 @@ std::optional<int> RunProgramAndWait(const std::string& program,
 std::optional<int> StartChildProgram(const std::string& program, const std::vector<std::string>& arguments,
                                      int standardInput);
 
+// Starts `program` with `input` on its standard input (a pipe, so a secret
+// in it never shows on a command line), waits for it to end and returns its
+// exit status, or nothing when it could not be started or did not exit
+// normally. The calling thread blocks meanwhile.
+std::optional<int> RunProgramWithInput(const std::string& program, const std::vector<std::string>& arguments,
+                                       const std::string& input);
+
 // Runs `program` and returns what it wrote to standard output (up to
 // `limit` bytes), or nothing when it could not be run or failed.
 std::optional<std::string> CaptureProgramOutput(const std::string& program,

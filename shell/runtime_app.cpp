@@ -11,6 +11,7 @@
 #include "scenario/scene_thread.h"
 #include "shell/preview_window.h"
 #include "shell/saver_window.h"
+#include "shell/settings_program.h"
 #include "shell/speed_calibration.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
@@ -158,6 +159,21 @@ bool RuntimeApp::RunPreview() {
     if (!parent) return false;
     RegisterWindowClass();
     return CreatePreviewWindow(*parent);
+}
+
+void RuntimeApp::ShowSettingsDialog(bool /*ownedByForegroundWindow*/) {
+    std::string program = FindSettingsProgram();
+    if (program.empty()) {
+        platform::ShowMessageBox("The settings dialog is not installed.", platform::MessageBoxIcon::Information);
+        return;
+    }
+    SettingsProgramInput input;
+    input.saverName = appName;
+    input.useAuth = config_.useAuth;
+    input.username = config_.username;
+    input.password = config_.password;
+    input.refreshMinutes = config_.refreshMinutes;
+    if (!RunSettingsProgram(program, input)) AppLog("The settings program failed: " + program);
 }
 
 void RuntimeApp::RunChangePassword() {

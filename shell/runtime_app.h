@@ -132,7 +132,8 @@ protected:
     // Services of parts that plug in here; each default takes the failure
     // path that start-up defines for a missing service.
     virtual void WriteDesktopPictures();
-    virtual void ShowSettingsDialog(bool ownedByForegroundWindow) {}
+    // Runs the separate settings program and waits until its dialog closes.
+    virtual void ShowSettingsDialog(bool ownedByForegroundWindow);
     virtual bool CreatePreviewWindow(uintptr_t parentWindow);
     virtual bool RegisterWindowClass() { return true; }
     virtual bool CreateMainWindow(bool downloadAtStart);

@@ -17,6 +17,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -409,6 +410,40 @@ bool ProcessExists(int pid) {
     // "pid (name) S ...": the state follows the last ')'.
     const char* close = std::strrchr(buffer, ')');
     return !(close && close[1] == ' ' && (close[2] == 'Z' || close[2] == 'X'));
+}
+
+std::optional<int> RunProgramWithInput(const std::string& program, const std::vector<std::string>& arguments,
+                                       const std::string& input) {
+    int ends[2];
+    if (!MakePipe(ends)) return std::nullopt;
+    std::optional<int> child = StartChildProgram(program, arguments, ends[0]);
+    CloseIfOpen(ends[0]);
+    if (!child) {
+        CloseIfOpen(ends[1]);
+        return std::nullopt;
+    }
+    // A child that ends without reading must not end us with SIGPIPE: the
+    // signal is blocked while writing and a pending one is taken away.
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    size_t written = 0;
+    while (written < input.size()) {
+        ssize_t n = ::write(ends[1], input.data() + written, input.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        written += static_cast<size_t>(n);
+    }
+    CloseIfOpen(ends[1]);
+    struct timespec noWait = {0, 0};
+    while (sigtimedwait(&pipeSignal, nullptr, &noWait) == SIGPIPE) {
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+
+    std::optional<int> status = WaitForChild(static_cast<pid_t>(*child));
+    if (!status || !WIFEXITED(*status)) return std::nullopt;
+    return WEXITSTATUS(*status);
 }
 
 }  // namespace korv::platform

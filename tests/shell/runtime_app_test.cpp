@@ -12,6 +12,7 @@
 #include "resources/string_table.h"
 #include "saver/log.h"
 #include "saver/program_file.h"
+#include "shell/settings_program.h"
 #include "tests/support/saver_fixture.h"
 #include "tests/support/test_environment.h"
 
@@ -40,9 +41,13 @@ public:
     bool threadStarts = true;
     bool previewCreates = true;
     int osVersion = 0;
+    bool realSettingsDialog = false;
 
 protected:
-    void ShowSettingsDialog(bool owned) override { calls.push_back(owned ? "dialog owned" : "dialog"); }
+    void ShowSettingsDialog(bool owned) override {
+        calls.push_back(owned ? "dialog owned" : "dialog");
+        if (realSettingsDialog) RuntimeApp::ShowSettingsDialog(owned);
+    }
     bool CreatePreviewWindow(uintptr_t parent) override {
         calls.push_back("preview " + std::to_string(parent));
         return previewCreates;
@@ -102,6 +107,7 @@ protected:
     }
     bool StartExisting(std::vector<std::string> arguments) {
         app_ = std::make_unique<RecordingApp>(RuntimeApp::Options{arguments, SaverPath().string(), std::nullopt});
+        app_->realSettingsDialog = realSettingsDialog_;
         return app_->InitInstance();
     }
     bool Logged(const std::string& text) const { return log_.Contains(text); }
@@ -123,6 +129,7 @@ protected:
     test::CapturedLog log_;
     PayloadRecord record_;
     std::unique_ptr<RecordingApp> app_;
+    bool realSettingsDialog_ = false;
 };
 
 using CallList = std::vector<std::string>;
@@ -137,6 +144,38 @@ TEST_F(RuntimeAppTest, SettingsSwitchesShowTheDialogUnlessDisabled) {
     EXPECT_FALSE(Start({}, std::nullopt, true));
     EXPECT_TRUE(Calls().empty());
     EXPECT_TRUE(messages_.all().empty());
+}
+
+// The dialog is a program of its own: without it the user learns why
+// nothing opens; with it, it gets the saver's name and credentials on its
+// input and start-up waits until it has ended.
+TEST_F(RuntimeAppTest, SettingsDialogProgramGetsTheSaverOrIsReportedMissing) {
+    realSettingsDialog_ = true;
+    {
+        test::ScopedEnv program("KORV_SETTINGS_PROGRAM", (user_.root() / "missing").string());
+        EXPECT_FALSE(Start({}));
+        ASSERT_EQ(messages_.all().size(), 1u);
+        EXPECT_EQ(messages_.all()[0].text, "The settings dialog is not installed.");
+        EXPECT_EQ(messages_.all()[0].icon, platform::MessageBoxIcon::Information);
+    }
+
+    const fs::path received = user_.root() / "received";
+    const fs::path script = user_.root() / "settings.sh";
+    test::WriteFileBytes(script, "#!/bin/sh\nsleep 0.2\ncat > '" + received.string() + ".part'\nmv '" +
+                                     received.string() + ".part' '" + received.string() + "'\n");
+    fs::permissions(script, fs::perms::owner_all);
+    test::ScopedEnv program("KORV_SETTINGS_PROGRAM", script.string());
+    record_.username = "someone";
+    record_.password = "secret";
+    EXPECT_FALSE(Start({"/c"}));
+    ASSERT_TRUE(fs::exists(received));  // waited for
+    auto input = DecodeSettingsProgramInput(test::ReadFileBytes(received));
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->saverName, "demo");
+    EXPECT_EQ(input->useAuth, 1);  // the payload carries a user
+    EXPECT_EQ(input->username, "someone");
+    EXPECT_EQ(input->password, "secret");
+    EXPECT_EQ(messages_.all().size(), 1u);
 }
 
 TEST_F(RuntimeAppTest, UnknownSwitchEndsBeforeReadingTheProgramFile) {

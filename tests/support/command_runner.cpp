@@ -47,6 +47,7 @@ static std::string BuildDir() {
 
 std::string KorvToolPath() { return BuildDir() + "/tools/korv-tool"; }
 std::string KorvRuntimePath() { return BuildDir() + "/shell/korv-runtime"; }
+std::string KorvSettingsPath() { return BuildDir() + "/shell/korv-settings"; }
 
 std::string SourceFilePath(const std::string& relative) { return std::string(KORV_SOURCE_ROOT) + "/" + relative; }
 

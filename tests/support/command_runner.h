@@ -20,6 +20,7 @@ CommandResult RunCommand(const std::string& program, const std::vector<std::stri
 // Paths of the built programs.
 std::string KorvToolPath();
 std::string KorvRuntimePath();
+std::string KorvSettingsPath();
 // A file of the source tree, by its path from the tree's top.
 std::string SourceFilePath(const std::string& relative);
 
