@@ -9,9 +9,16 @@
 
 namespace korv::platform {
 
+// The exit rules: standard (any input ends the saver) or the checked boxes.
+enum class SettingsExitRules { Standard, Custom };
+
+// The proxy radio buttons, stored as "ProxyStatus" 0, 1 and 2.
+enum class SettingsProxyChoice { None, Automatic, Manual };
+
 // What each control shows and whether it takes input.
 struct SettingsDialogControls {
-    bool customExit = false;  // "Custom exit settings" rather than "Standard"
+    SettingsExitRules exitRules = SettingsExitRules::Standard;
+    // The custom exit rules: which input ends the saver.
     bool exitOnMouseMove = false;
     bool exitOnClick = false;
     bool exitOnDoubleClick = false;
@@ -21,16 +28,18 @@ struct SettingsDialogControls {
     bool mute = false;
     bool noUpdateChecks = false;
 
-    int proxy = 1;  // 0 none, 1 automatic, 2 manual
+    SettingsProxyChoice proxy = SettingsProxyChoice::Automatic;
     std::string proxyAddress;
-    std::string proxyPort;
+    std::string proxyPort = "0";  // as typed; OK checks it
 
     bool useAuthentication = false;
     std::string username;
     std::string password;
 
-    std::optional<std::string> nextUpdate;  // the label is hidden without one
+    // When the next update check is due; the label is hidden without one.
+    std::optional<std::string> nextUpdate;
 
+    // Which edits and boxes take input.
     bool customBoxesEnabled = false;
     bool proxyEditsEnabled = false;
     bool credentialEditsEnabled = false;

@@ -8,46 +8,16 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/settings_dialog_view.h"
 #include "saver/saver_config.h"
 #include "saver/saver_settings.h"
 
 namespace korv::settings_dialog {
 
-// The exit rules: standard (any input ends the saver) or the checked boxes.
-enum class ExitRules { Standard, Custom };
-
-// The proxy radio buttons, stored as "ProxyStatus" 0, 1 and 2.
-enum class ProxyChoice { None, Automatic, Manual };
-
-// Everything the dialog shows.
-struct State {
-    ExitRules exitRules = ExitRules::Standard;
-    // The custom exit rules: which input ends the saver.
-    bool exitOnMouseMove = false;
-    bool exitOnClick = false;
-    bool exitOnDoubleClick = false;
-    bool exitOnKeyPressed = false;
-    bool exitOnEscape = false;
-
-    bool mute = false;
-    bool noUpdateChecks = false;
-
-    ProxyChoice proxy = ProxyChoice::Automatic;
-    std::string proxyAddress;
-    std::string proxyPort = "0";  // as typed; Ok checks it
-
-    bool useAuthentication = false;
-    std::string username;
-    std::string password;
-
-    // When the next update check is due; the label is hidden without one.
-    std::optional<std::string> nextUpdate;
-
-    // Which edits and boxes take input.
-    bool customBoxesEnabled = false;
-    bool proxyEditsEnabled = false;
-    bool credentialEditsEnabled = false;
-};
+// What the dialog shows is the window's own description of its controls.
+using ExitRules = platform::SettingsExitRules;
+using ProxyChoice = platform::SettingsProxyChoice;
+using State = platform::SettingsDialogControls;
 
 // The state on opening, from the stored settings with the settings table's
 // defaults; the credentials default to those `config` holds. An automatic

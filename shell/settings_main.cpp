@@ -12,58 +12,7 @@
 #include "shell/settings_dialog_model.h"
 #include "shell/settings_program.h"
 
-namespace {
-
-using korv::platform::SettingsDialogControls;
 namespace dialog = korv::settings_dialog;
-
-SettingsDialogControls ToControls(const dialog::State& state) {
-    SettingsDialogControls c;
-    c.customExit = state.exitRules == dialog::ExitRules::Custom;
-    c.exitOnMouseMove = state.exitOnMouseMove;
-    c.exitOnClick = state.exitOnClick;
-    c.exitOnDoubleClick = state.exitOnDoubleClick;
-    c.exitOnKeyPressed = state.exitOnKeyPressed;
-    c.exitOnEscape = state.exitOnEscape;
-    c.mute = state.mute;
-    c.noUpdateChecks = state.noUpdateChecks;
-    c.proxy = static_cast<int>(state.proxy);
-    c.proxyAddress = state.proxyAddress;
-    c.proxyPort = state.proxyPort;
-    c.useAuthentication = state.useAuthentication;
-    c.username = state.username;
-    c.password = state.password;
-    c.nextUpdate = state.nextUpdate;
-    c.customBoxesEnabled = state.customBoxesEnabled;
-    c.proxyEditsEnabled = state.proxyEditsEnabled;
-    c.credentialEditsEnabled = state.credentialEditsEnabled;
-    return c;
-}
-
-dialog::State ToState(const SettingsDialogControls& c) {
-    dialog::State state;
-    state.exitRules = c.customExit ? dialog::ExitRules::Custom : dialog::ExitRules::Standard;
-    state.exitOnMouseMove = c.exitOnMouseMove;
-    state.exitOnClick = c.exitOnClick;
-    state.exitOnDoubleClick = c.exitOnDoubleClick;
-    state.exitOnKeyPressed = c.exitOnKeyPressed;
-    state.exitOnEscape = c.exitOnEscape;
-    state.mute = c.mute;
-    state.noUpdateChecks = c.noUpdateChecks;
-    state.proxy = static_cast<dialog::ProxyChoice>(c.proxy);
-    state.proxyAddress = c.proxyAddress;
-    state.proxyPort = c.proxyPort;
-    state.useAuthentication = c.useAuthentication;
-    state.username = c.username;
-    state.password = c.password;
-    state.nextUpdate = c.nextUpdate;
-    state.customBoxesEnabled = c.customBoxesEnabled;
-    state.proxyEditsEnabled = c.proxyEditsEnabled;
-    state.credentialEditsEnabled = c.credentialEditsEnabled;
-    return state;
-}
-
-}  // namespace
 
 int main() {
     std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
@@ -82,26 +31,14 @@ int main() {
     dialog::State opened = dialog::Open(settings, config, korv::platform::SystemClock());
 
     korv::platform::SettingsDialogHandlers handlers;
-    handlers.exitRulesChosen = [](SettingsDialogControls& c) {
-        dialog::State state = ToState(c);
-        dialog::ChooseExitRules(state, state.exitRules);
-        c = ToControls(state);
-    };
-    handlers.proxyChosen = [](SettingsDialogControls& c) {
-        dialog::State state = ToState(c);
-        dialog::ChooseProxy(state, state.proxy);
-        c = ToControls(state);
-    };
-    handlers.authenticationToggled = [](SettingsDialogControls& c) {
-        dialog::State state = ToState(c);
+    handlers.exitRulesChosen = [](dialog::State& state) { dialog::ChooseExitRules(state, state.exitRules); };
+    handlers.proxyChosen = [](dialog::State& state) { dialog::ChooseProxy(state, state.proxy); };
+    handlers.authenticationToggled = [](dialog::State& state) {
         dialog::SetAuthentication(state, state.useAuthentication);
-        c = ToControls(state);
     };
-    handlers.ok = [&settings](const SettingsDialogControls& c) {
-        return dialog::Ok(ToState(c), settings).message;
-    };
+    handlers.ok = [&settings](const dialog::State& state) { return dialog::Ok(state, settings).message; };
 
     // Cancel stores nothing; OK has stored through the handler.
-    korv::platform::RunSettingsDialog("Settings", ToControls(opened), handlers);
+    korv::platform::RunSettingsDialog("Settings", opened, handlers);
     return 0;
 }

@@ -43,14 +43,14 @@ void SetActive(GtkWidget* w, bool on) { gtk_toggle_button_set_active(GTK_TOGGLE_
 
 void Show(Widgets& w, const SettingsDialogControls& c) {
     w.showing = true;
-    SetActive(c.customExit ? w.customExit : w.standardExit, true);
+    SetActive(c.exitRules == SettingsExitRules::Custom ? w.customExit : w.standardExit, true);
     for (int box = 0; box < 5; ++box) {
         SetActive(w.exitBoxes[box], c.*kExitValues[box]);
         gtk_widget_set_sensitive(w.exitBoxes[box], c.customBoxesEnabled);
     }
     SetActive(w.mute, c.mute);
     SetActive(w.noUpdateChecks, c.noUpdateChecks);
-    SetActive(w.proxy[c.proxy >= 0 && c.proxy <= 2 ? c.proxy : 0], true);
+    SetActive(w.proxy[static_cast<int>(c.proxy)], true);
     gtk_entry_set_text(GTK_ENTRY(w.proxyAddress), c.proxyAddress.c_str());
     gtk_entry_set_text(GTK_ENTRY(w.proxyPort), c.proxyPort.c_str());
     gtk_widget_set_sensitive(w.proxyAddress, c.proxyEditsEnabled);
@@ -67,12 +67,12 @@ void Show(Widgets& w, const SettingsDialogControls& c) {
 
 SettingsDialogControls Read(const Widgets& w, const std::optional<std::string>& nextUpdate) {
     SettingsDialogControls c;
-    c.customExit = Active(w.customExit);
+    c.exitRules = Active(w.customExit) ? SettingsExitRules::Custom : SettingsExitRules::Standard;
     for (int box = 0; box < 5; ++box) c.*kExitValues[box] = Active(w.exitBoxes[box]);
     c.mute = Active(w.mute);
     c.noUpdateChecks = Active(w.noUpdateChecks);
     for (int choice = 0; choice < 3; ++choice)
-        if (Active(w.proxy[choice])) c.proxy = choice;
+        if (Active(w.proxy[choice])) c.proxy = static_cast<SettingsProxyChoice>(choice);
     c.proxyAddress = gtk_entry_get_text(GTK_ENTRY(w.proxyAddress));
     c.proxyPort = gtk_entry_get_text(GTK_ENTRY(w.proxyPort));
     c.useAuthentication = Active(w.useAuthentication);
