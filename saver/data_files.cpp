@@ -9,7 +9,7 @@
 #include "platform/folders.h"
 #include "platform/message_box.h"
 #include "resources/string_table.h"
-#include "saver/special_folders.h"
+#include "saver/user_folders.h"
 
 namespace korv {
 

@@ -6,11 +6,11 @@
 
 namespace korv {
 
-// Special folder identifiers the saver asks for.
+// The identifiers of the folders the saver asks for by number.
 inline constexpr int kFolderAppData = 26;
 inline constexpr int kFolderLocalAppData = 28;
 
-// The path of a special folder: the application-data folders
+// The path of a folder by its identifier: the application-data folders
 // (kFolderAppData, kFolderLocalAppData) are the user's data folder, made
 // when missing. Empty for other identifiers and on failure.
 std::string GetSpecialFolder(int id);

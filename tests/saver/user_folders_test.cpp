@@ -1,4 +1,4 @@
-#include "saver/special_folders.h"
+#include "saver/user_folders.h"
 
 #include <unistd.h>
 
@@ -17,7 +17,7 @@ using test::ScopedEnv;
 using test::TempDir;
 using test::WriteFileBytes;
 
-TEST(SpecialFolderTest, ApplicationDataFoldersAreTheUsersDataFolderMadeWhenMissing) {
+TEST(UserFolderTest, ApplicationDataFoldersAreTheUsersDataFolderMadeWhenMissing) {
     IsolatedUser user;
     ASSERT_FALSE(fs::exists(user.dataHome()));
     EXPECT_EQ(GetSpecialFolder(kFolderAppData), user.dataHome().string());
@@ -26,14 +26,14 @@ TEST(SpecialFolderTest, ApplicationDataFoldersAreTheUsersDataFolderMadeWhenMissi
     EXPECT_EQ(GetSpecialFolder(kFolderLocalAppData), user.dataHome().string());
 }
 
-TEST(SpecialFolderTest, OtherIdentifiersGiveNothing) {
+TEST(UserFolderTest, OtherIdentifiersGiveNothing) {
     IsolatedUser user;
     EXPECT_EQ(GetSpecialFolder(0), "");
     EXPECT_EQ(GetSpecialFolder(5), "");
     EXPECT_EQ(GetSpecialFolder(-1), "");
 }
 
-TEST(SpecialFolderTest, FolderThatCannotBeMadeGivesNothing) {
+TEST(UserFolderTest, FolderThatCannotBeMadeGivesNothing) {
     TempDir dir;
     WriteFileBytes(dir / "file", "x");
     ScopedEnv data("XDG_DATA_HOME", (dir / "file" / "data").string());

@@ -1,4 +1,4 @@
-#include "saver/special_folders.h"
+#include "saver/user_folders.h"
 
 #include <filesystem>
 #include <vector>
