@@ -28,7 +28,7 @@
 #include "shell/runtime_update_host.h"
 #include "saver/data_files.h"
 #include "saver/path_parts.h"
-#include "saver/special_folders.h"
+#include "saver/user_folders.h"
 #include "saver/log.h"
 #include "saver/program_file.h"
 #include "shell/system_metrics.h"

@@ -12,7 +12,7 @@
 #include "update/interrupted_writes.h"
 #include "saver/data_files.h"
 #include "saver/folder_contents.h"
-#include "saver/special_folders.h"
+#include "saver/user_folders.h"
 #include "saver/log.h"
 
 namespace korv {

@@ -325,13 +325,9 @@ TEST_F(ObjectDrawingTest, DesktopPicturesTakeTheFileWrittenAtStartUp) {
 
 class MoveTest : public ObjectDrawingTest {
 protected:
+    // Both axes advance by `step`; the leading axis is the one that moves.
     PlacementBlock Move(int x1, int y1, int x2, int y2, int step) {
-        PlacementBlock p;
-        p.x1 = x1;
-        p.y1 = y1;
-        p.x2 = x2;
-        p.y2 = y2;
-        p.stepX = step;
+        PlacementBlock p = test::MovePlacement(x1, y1, x2, y2, step);
         p.stepY = step;
         p.alongX = x1 != x2;
         return p;
