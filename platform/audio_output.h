@@ -34,10 +34,10 @@ struct AudioFormat {
     int channels = 2;
     SampleType type = SampleType::S16;
 
-    int BytesPerSample() const;
+    int BytesPerSample() const { return type == SampleType::U8 ? 1 : type == SampleType::S16 ? 2 : 4; }
     int BytesPerFrame() const { return BytesPerSample() * channels; }
     // Whether the mixer can take it: 1–8 channels, 1 000–384 000 Hz.
-    bool Valid() const;
+    bool Valid() const { return channels >= 1 && channels <= 8 && rate >= 1000 && rate <= 384000; }
 };
 
 // The mixer's output: 16-bit stereo at 44 100 Hz.
