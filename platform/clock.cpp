@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -64,15 +65,28 @@ bool VirtualClock::WaitFor(const Event& event, uint32_t ms) {
     return event.IsSet();
 }
 
+struct VirtualClock::ObserverEntry {
+    uint64_t id = 0;
+    AdvanceObserver observer;
+    std::mutex callMutex;  // held while the observer runs
+    bool removed = false;
+};
+
 void VirtualClock::Advance(uint64_t ms) {
     AdvanceObserver observer;
+    std::vector<std::shared_ptr<ObserverEntry>> observers;
     uint64_t from = 0;
     {
         std::lock_guard lock(mutex_);
         observer = observer_;
+        observers = observers_;
         from = elapsedMs_;
     }
     if (observer) observer(from, from + ms);
+    for (auto& entry : observers) {
+        std::lock_guard call(entry->callMutex);
+        if (!entry->removed) entry->observer(from, from + ms);
+    }
     std::lock_guard lock(mutex_);
     elapsedMs_ += ms;
 }
@@ -80,6 +94,28 @@ void VirtualClock::Advance(uint64_t ms) {
 void VirtualClock::SetAdvanceObserver(AdvanceObserver observer) {
     std::lock_guard lock(mutex_);
     observer_ = std::move(observer);
+}
+
+uint64_t VirtualClock::AddAdvanceObserver(AdvanceObserver observer) {
+    auto entry = std::make_shared<ObserverEntry>();
+    entry->observer = std::move(observer);
+    std::lock_guard lock(mutex_);
+    entry->id = nextObserverId_++;
+    observers_.push_back(entry);
+    return entry->id;
+}
+
+void VirtualClock::RemoveAdvanceObserver(uint64_t id) {
+    std::shared_ptr<ObserverEntry> entry;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = std::find_if(observers_.begin(), observers_.end(), [id](auto& e) { return e->id == id; });
+        if (found == observers_.end()) return;
+        entry = *found;
+        observers_.erase(found);
+    }
+    std::lock_guard call(entry->callMutex);
+    entry->removed = true;
 }
 
 uint64_t VirtualClock::Elapsed() const {

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/event.h"
 
@@ -59,11 +61,20 @@ public:
     // `toMs` (both since construction): what is on the screen then is what
     // stays there for the whole wait.
     using AdvanceObserver = std::function<void(uint64_t fromMs, uint64_t toMs)>;
+    // The one observer of the frame renderer (nullptr removes it).
     void SetAdvanceObserver(AdvanceObserver observer);
+    // Further observers (a clocked sound output, tests); each is called after
+    // the one above. Removing waits for a call in progress to return, so it
+    // must not be done from inside that observer.
+    uint64_t AddAdvanceObserver(AdvanceObserver observer);
+    void RemoveAdvanceObserver(uint64_t id);
 
 private:
+    struct ObserverEntry;
     mutable std::mutex mutex_;
     AdvanceObserver observer_;
+    std::vector<std::shared_ptr<ObserverEntry>> observers_;
+    uint64_t nextObserverId_ = 1;
     int64_t startSeconds_;
     uint32_t startTick_;
     uint64_t elapsedMs_ = 0;
