@@ -20,7 +20,7 @@ constexpr const char* kUsage =
     "  decode IMAGE -o OUT.ppm\n"
     "  dump FILE\n"
     "  install SAVER\n"
-    "  render FILE --size WxH --at T1,T2,... --out DIR\n"
+    "  render FILE --size WxH --at T1,T2,... --out DIR [--audio OUT.wav]\n"
     "  settings SAVER [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n"
     "  uninstall SAVER\n"
     "  update --saver SAVER\n";

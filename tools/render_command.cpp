@@ -2,8 +2,10 @@
 // newest playable stored version by its player type's rules; its embedded
 // scenario with --embedded), on a headless display with a virtual clock and
 // writes the screen at chosen virtual times as PNG files. Time passes only
-// while the scenario waits, so the frames are exactly repeatable. Messages
-// the saver would show go to stderr.
+// while the scenario waits, so the frames are exactly repeatable. With
+// --audio, the sound mixed from time 0 to the last of those times is written
+// as a 16-bit stereo 44.1 kHz WAV file. Messages the saver would show go to
+// stderr.
 
 #include <algorithm>
 #include <atomic>
@@ -11,9 +13,12 @@
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <optional>
 
 #include "media/image/image_layer.h"
 #include "media/image/png_writer.h"
+#include "media/sound/wave_writer.h"
+#include "platform/audio_output.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/message_box.h"
@@ -87,12 +92,30 @@ std::vector<Capture> ParseTimes(const std::string& text) {
 
 class NullHandler : public platform::WindowHandler {};
 
+// Makes a recording clocked output the system's sound for its lifetime.
+class RecordedSound {
+public:
+    explicit RecordedSound(platform::VirtualClock& clock) : output_(platform::CreateClockedAudioOutput(clock, true)) {
+        platform::SetSystemAudio(output_.get());
+    }
+    ~RecordedSound() { platform::SetSystemAudio(nullptr); }
+    // Exactly `ms` of what was mixed, silence after its end.
+    std::vector<int16_t> Span(uint64_t ms) const {
+        std::vector<int16_t> samples = output_->Recording();
+        samples.resize(ms * static_cast<uint64_t>(platform::kMixFormat.rate) / 1000u * platform::kMixFormat.channels);
+        return samples;
+    }
+
+private:
+    std::unique_ptr<platform::ClockedAudioOutput> output_;
+};
+
 }  // namespace
 
 int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
-    ToolArguments args(arguments, {"--size", "--at", "--out"}, {"--embedded"});
+    ToolArguments args(arguments, {"--size", "--at", "--out", "--audio"}, {"--embedded"});
     if (args.Positional().size() != 1)
-        throw UsageError("usage: korv-tool render FILE [--embedded] --size WxH --at T1,T2,... --out DIR");
+        throw UsageError("usage: korv-tool render FILE [--embedded] --size WxH --at T1,T2,... --out DIR [--audio OUT.wav]");
     const std::string& path = args.Positional()[0];
     Size size = ParseSize(args.Required("--size"));
     std::vector<Capture> captures = ParseTimes(args.Required("--at"));
@@ -114,6 +137,8 @@ int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
     platform::SetMessageBoxSink([](const platform::MessageBoxRequest& box) { std::cerr << OneLine(box.text) << "\n"; });
 
     platform::VirtualClock clock(1'800'000'000);
+    std::optional<RecordedSound> sound;
+    if (args.Has("--audio")) sound.emplace(clock);
     auto display = platform::CreateHeadlessDisplay(size.width, size.height, &clock);
     NullHandler handler;
     auto window = display->CreateTopWindow({0, 0, size.width, size.height}, &handler);
@@ -162,6 +187,12 @@ int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
     clock.SetAdvanceObserver(nullptr);
     if (woke < 0) throw ToolError(path + ": the scenario did not reach the last time within two minutes");
     if (!failure.empty()) throw ToolError(failure);
+    if (sound) {
+        std::string audioPath = args.Required("--audio");
+        if (!WriteWaveFile(audioPath, sound->Span(captures.back().ms), platform::kMixFormat.rate,
+                           platform::kMixFormat.channels))
+            throw ToolError("cannot write " + audioPath);
+    }
     return 0;
 }
 

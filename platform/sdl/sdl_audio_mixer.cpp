@@ -130,8 +130,8 @@ public:
                 chunk = block.bytes.size() - block.fedBytes;  // cannot convert: skip the block
             }
             block.fedBytes += chunk;
+            fedFrames_ += chunk / frameBytes;
             if (block.fedBytes == block.bytes.size()) {
-                fedFrames_ = block.endFrame;
                 std::vector<uint8_t>().swap(block.bytes);
                 block.fedBytes = 0;
                 ++fedBlocks_;
@@ -168,14 +168,11 @@ public:
         size_t gotFrames = got > 0 ? static_cast<size_t>(got) / kMixBytesPerFrame : 0;
         for (size_t i = 0; i < gotFrames * 2; ++i) sum[i] += scratch[i];
         mixedFrames_ += gotFrames;
-        if (gotFrames < frames && allFed) {
-            if (finished_ && SDL_AudioStreamAvailable(stream_) == 0) {
-                done_ = true;
-                floorFrames_ = putFrames_;
-            } else {
-                // Everything queued is inside the converter: it counts as played.
-                floorFrames_ = std::max(floorFrames_, fedFrames_);
-            }
+        if (allFed && finished_ && SDL_AudioStreamAvailable(stream_) == 0) {
+            done_ = true;
+        } else if (allFed && gotFrames < frames) {
+            // Everything queued is inside the converter: it counts as played.
+            floorFrames_ = std::max(floorFrames_, fedFrames_);
         }
         uint64_t playedNow = PlayedLocked();
         while (!blocks_.empty() && fedBlocks_ > 0 && blocks_.front().endFrame <= playedNow) {
@@ -213,7 +210,7 @@ private:
     std::deque<Block> blocks_;
     size_t fedBlocks_ = 0;       // blocks at the front wholly in the converter
     uint64_t putFrames_ = 0;     // source frames queued in all
-    uint64_t fedFrames_ = 0;     // source frames of the wholly fed blocks
+    uint64_t fedFrames_ = 0;     // source frames handed to the converter
     uint64_t mixedFrames_ = 0;   // output frames taken from the converter
     uint64_t floorFrames_ = 0;   // source frames known to be played regardless of mixedFrames_
     bool finished_ = false;

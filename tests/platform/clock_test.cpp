@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -122,6 +123,23 @@ TEST(SystemClockTest, InstallAndRestore) {
 
     SetSystemClock(nullptr);
     EXPECT_EQ(&SystemClock(), &real);
+}
+
+TEST(VirtualClockTest, SeveralObserversSeeEveryAdvanceUntilRemoved) {
+    VirtualClock clock;
+    std::vector<std::string> seen;
+    clock.SetAdvanceObserver([&](uint64_t from, uint64_t to) { seen.push_back("frames " + std::to_string(from) + "-" + std::to_string(to)); });
+    uint64_t first = clock.AddAdvanceObserver([&](uint64_t from, uint64_t to) { seen.push_back("a " + std::to_string(to - from)); });
+    uint64_t second = clock.AddAdvanceObserver([&](uint64_t, uint64_t to) { seen.push_back("b " + std::to_string(to)); });
+    EXPECT_NE(first, second);
+    clock.Sleep(5);
+    clock.RemoveAdvanceObserver(first);
+    clock.RemoveAdvanceObserver(first);  // twice is harmless
+    clock.Advance(3);
+    clock.SetAdvanceObserver(nullptr);
+    clock.RemoveAdvanceObserver(second);
+    clock.Advance(1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"frames 0-5", "a 5", "b 5", "frames 5-8", "b 8"}));
 }
 
 }  // namespace
