@@ -16,9 +16,10 @@ namespace {
 
 // Frames mixed per step: callbacks and Ended events run between steps.
 constexpr size_t kStepFrames = 512;
-// Source frames handed to the converter at a time, so that a long block does
-// not get converted all at once inside a device callback.
-constexpr size_t kFeedFrames = 4096;
+// Source frames handed to the converter at a time: a long block is not
+// converted all at once inside a device callback, and SDL 2.26's resampler
+// drops frames when it is given 1024 or more at once.
+constexpr size_t kFeedFrames = 256;
 constexpr auto kDataWaitLimit = std::chrono::seconds(1);
 constexpr int kMixBytesPerFrame = 4;
 

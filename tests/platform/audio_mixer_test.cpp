@@ -72,7 +72,11 @@ TEST_P(MixedFormatsTest, TwoSourcesAddUpAfterConversion) {
     EXPECT_TRUE(a->Ended().IsSet());
     EXPECT_TRUE(b->Ended().IsSet());
     EXPECT_EQ(mixer.SourceCount(), 0u);
-    for (size_t frame = 22050 + 200; frame < 44100; ++frame) ASSERT_EQ(out[frame * 2], 0) << frame;
+    // The sound lasts its half second, not a frame lost on the way.
+    size_t last = 0;
+    for (size_t frame = 0; frame < 44100; ++frame)
+        if (out[frame * 2] != 0) last = frame;
+    EXPECT_NEAR(static_cast<double>(last), 22050, 60);
     EXPECT_EQ(a->PlayedFrames(), static_cast<uint64_t>(a->Format().rate / 2));
     EXPECT_EQ(a->QueuedMilliseconds(), 0u);
 }
