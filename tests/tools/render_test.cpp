@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "media/image/decoders.h"
+#include "media/sound/wave_file.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/test_environment.h"
+#include "tests/support/tone_analysis.h"
 
 namespace korv {
 namespace {
@@ -128,6 +131,39 @@ TEST_F(RenderTest, MovesStepAtTheirSpeedAndRedrawTheirPath) {
     EXPECT_EQ(PixelOf("1.25", 20, 12), 0xFF8000u);
     EXPECT_EQ(PixelOf("5", 40, 10), 0xFF8000u);   // it stops at the end point
     EXPECT_EQ(PixelOf("5", 39, 10), 0x000080u);
+}
+
+TEST_F(RenderTest, AudioIsWrittenForTheWholeRenderedSpan) {
+    // The scenario carries a WAV; nothing plays it, so the span is silent.
+    fs::create_directories(dir_ / "content");
+    test::RunSox({"-n", "-r", "22050", "-c", "1", (dir_ / "content" / "beep.wav").string(), "synth", "0.2", "sine", "880"});
+    auto size = fs::file_size(dir_ / "content" / "beep.wav");
+    std::string scenario = Compile("VERSION 500;MEDIA beep,beep.wav," + std::to_string(size) +
+                                   ",;CLS ,255.000.000;WAIT ,1;CLS ,000.000.255;WAIT ,5;");
+    std::string audio = (dir_ / "out.wav").string();
+    auto result = test::RunCommand(test::KorvToolPath(), {"render", scenario, "--size", "64x48", "--at", "0.5,2.25", "--out",
+                                                          (dir_ / "frames").string(), "--audio", audio},
+                                   {"-DISPLAY", "TMPDIR=" + dir_.str()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(PixelOf("2.25", 1, 1), 0x0000FFu);  // the frames are as without --audio
+
+    std::string bytes = test::ReadFileBytes(audio);
+    WaveSound sound;
+    std::string error;
+    ASSERT_TRUE(ReadWaveFile({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, sound, error)) << error;
+    EXPECT_EQ(sound.format.rate, 44100);
+    EXPECT_EQ(sound.format.channels, 2);
+    EXPECT_EQ(sound.format.type, platform::SampleType::S16);
+    EXPECT_EQ(sound.samples.size(), 2250u * 441 / 10 * 4);
+    EXPECT_EQ(bytes.size(), 44 + sound.samples.size());
+    EXPECT_TRUE(std::all_of(sound.samples.begin(), sound.samples.end(), [](uint8_t b) { return b == 0; }));
+
+    // A file that cannot be written fails the render with one line.
+    auto failed = test::RunCommand(test::KorvToolPath(), {"render", scenario, "--size", "64x48", "--at", "1", "--out",
+                                                          (dir_ / "frames").string(), "--audio", (dir_ / "no" / "a.wav").string()},
+                                   {"-DISPLAY", "TMPDIR=" + dir_.str()});
+    EXPECT_NE(failed.exitCode, 0);
+    EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
 }
 
 }  // namespace
