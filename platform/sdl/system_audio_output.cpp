@@ -5,6 +5,7 @@
 // while there are sources.
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <atomic>
 #include <chrono>
@@ -25,6 +26,20 @@ constexpr auto kSilentStep = std::chrono::milliseconds(10);
 // How long the end of the process waits for the device to close.
 constexpr auto kCloseLimit = std::chrono::milliseconds(1000);
 constexpr const char* kDefaultDrivers[] = {"pipewire", "pulseaudio", "alsa"};
+
+// ALSA reports a machine without sound cards on stderr; the saver says
+// nothing there. The library comes with SDL (linked or loaded); when it is
+// not there yet, SDL's ALSA driver is not used and nothing is printed.
+extern "C" void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsaMessages() {
+    void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
+    if (!library) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (auto set = reinterpret_cast<int (*)(Handler)>(dlsym(library, "snd_lib_error_set_handler")))
+        set(&IgnoreAlsaMessage);
+    dlclose(library);  // SDL still holds it
+}
 
 class SystemAudioOutput final : public AudioOutput {
 public:
@@ -103,6 +118,7 @@ private:
     }
 
     void OpenDevice() {
+        SilenceAlsaMessages();
         const char* named = std::getenv("SDL_AUDIODRIVER");
         bool opened = false;
         if (named && *named) {
