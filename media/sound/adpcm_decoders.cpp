@@ -10,6 +10,7 @@ int16_t ReadS16(const uint8_t* at) { return static_cast<int16_t>(at[0] | (at[1] 
 
 int16_t Saturate(int32_t value) { return static_cast<int16_t>(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX)); }
 
+constexpr int32_t kMaxMsDelta = 1 << 24;
 constexpr int32_t kMsAdaptation[16] = {230, 230, 230, 230, 307, 409, 512, 614, 768, 614, 512, 409, 307, 230, 230, 230};
 
 constexpr int32_t kImaSteps[89] = {
@@ -27,12 +28,13 @@ struct MsChannel {
     int32_t sample1 = 0, sample2 = 0;  // the newest and the one before
 
     int16_t Next(int code) {
-        int32_t predicted = (sample1 * first + sample2 * second) >> 8;
-        int32_t signedCode = code >= 8 ? code - 16 : code;
-        int16_t sample = Saturate(predicted + signedCode * delta);
+        int64_t predicted = (int64_t{sample1} * first + int64_t{sample2} * second) >> 8;
+        int64_t signedCode = code >= 8 ? code - 16 : code;
+        int16_t sample = Saturate(static_cast<int32_t>(std::clamp<int64_t>(predicted + signedCode * delta, INT16_MIN, INT16_MAX)));
         sample2 = sample1;
         sample1 = sample;
-        delta = std::max<int32_t>(16, kMsAdaptation[code] * delta / 256);
+        // Real streams stay far below the limit; damaged ones would overflow.
+        delta = std::clamp<int32_t>(static_cast<int32_t>(int64_t{kMsAdaptation[code]} * delta / 256), 16, kMaxMsDelta);
         return sample;
     }
 };
