@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "media/sound/adpcm_decoders.h"
 #include "media/sound/wave_writer.h"
 #include "tests/support/test_environment.h"
 #include "tests/support/tone_analysis.h"
@@ -210,6 +211,30 @@ TEST_F(WaveFileTest, DamagedFilesAreRefused) {
     auto fewCoefficients = msBytes;
     fewCoefficients[40] = 200;  // more coefficient pairs than the chunk holds
     EXPECT_FALSE(reads(fewCoefficients));
+}
+
+TEST(AdpcmBlockTest, RunawayStepsSaturateAndBadHeadersAreRefused) {
+    // MS ADPCM: the largest delta and codes that keep growing it, for a long block.
+    std::vector<uint8_t> ms{0, 0xFF, 0x7F, 0, 0, 0, 0};
+    ms.resize(7 + 2000, 0x77);
+    const MsAdpcmCoefficients coefficients[] = {{256, 0}, {512, -256}};
+    std::vector<int16_t> out;
+    ASSERT_TRUE(DecodeMsAdpcmBlock(ms, 1, coefficients, 10000, out));
+    ASSERT_EQ(out.size(), 4002u);
+    EXPECT_EQ(out.back(), 32767);
+    ms[0] = 2;  // no such coefficient pair
+    EXPECT_FALSE(DecodeMsAdpcmBlock(ms, 1, coefficients, 10000, out));
+    EXPECT_FALSE(DecodeMsAdpcmBlock(std::span<const uint8_t>(ms).first(6), 1, coefficients, 10000, out));
+
+    // IMA ADPCM: the frame limit cuts a block short; a step index past the table is refused.
+    std::vector<uint8_t> ima{0x00, 0x10, 88, 0};
+    ima.resize(4 + 64, 0x77);
+    out.clear();
+    ASSERT_TRUE(DecodeImaAdpcmBlock(ima, 1, 50, out));
+    EXPECT_EQ(out.size(), 50u);
+    EXPECT_EQ(out.back(), 32767);
+    ima[2] = 89;
+    EXPECT_FALSE(DecodeImaAdpcmBlock(ima, 1, 50, out));
 }
 
 }  // namespace
