@@ -61,6 +61,10 @@ bool CMP3Decoder::Play(const CMP3Analyzer& stream, platform::AudioOutput& output
     return true;
 }
 
+// Converts the next chunk into the buffer at bufferIndex and queues it. The
+// first chunk starts the stream the conversion opened; the last is what
+// remains, and the end is reached once the conversion has given out all it
+// was fed (a buffer that filled up leaves the rest for the next one).
 bool CMP3Decoder::FillBuffer() {
     const size_t remaining = frames_.size() - consumed_;
     const size_t length = std::min(remaining, kMp3ChunkLength);
