@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <deque>
@@ -271,6 +272,12 @@ TEST_F(Mp3PlayerTest, PlaysEachRateAndChannelCountAsEightBitPcmOfTheRightLength)
         const auto [low, high] = std::minmax_element(bytes.begin(), bytes.end());
         EXPECT_LT(*low, 64);
         EXPECT_GT(*high, 192);
+        if (c.channels == 2) {
+            // Left and right stay apart: the right swings half as far.
+            double swing[2] = {0, 0};
+            for (size_t i = 0; i < bytes.size(); ++i) swing[i % 2] += std::abs(int{bytes[i]} - 128);
+            EXPECT_NEAR(swing[1] / swing[0], 0.5, 0.1);
+        }
     }
 }
 
