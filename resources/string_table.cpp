@@ -30,6 +30,7 @@ const std::unordered_map<int, std::string>& Table() {
         {IDS_TIMES, "Times"},
         {IDS_CHOOSE_MEDIA, "You have to choose the media."},
         {IDS_SCENARIO_SIGNATURE, "KORV-SCENE-FILE"},
+        {IDS_FILE_ACCESS_ERROR, "Error during file access!"},
         {IDS_LAST_UPDATE, "LastUpdate"},
         {IDS_NEWER_FORMAT,
          "Downloaded scenario uses newer format unsupported by this screensaver engine.\nPlease go to screensaver's "

@@ -29,6 +29,7 @@ enum StringId : int {
     IDS_TIMES = 34025,
     IDS_CHOOSE_MEDIA = 34023,
     IDS_SCENARIO_SIGNATURE = 34026,  // the 15-character first text of scenario files
+    IDS_FILE_ACCESS_ERROR = 34027,   // "Error during file access!"
     IDS_LAST_UPDATE = 34200,
     IDS_NEWER_FORMAT = 34206,
     IDS_INTERVAL_TIME = 34201,
