@@ -140,6 +140,7 @@ bool CMidiDevice::PlayLocked() {
 
 bool CMidiDevice::StopLocked() {
     if (!opened) return Fail(kMciErrorInvalidDeviceId);
+    ++playSerial_;  // an end already on its way no longer restarts or signals
     if (!play_) return true;
     {
         std::lock_guard lock(play_->mutex);
@@ -190,11 +191,16 @@ void CMidiDevice::RenderLoop(std::shared_ptr<PlayState> state, std::shared_ptr<p
         if (!queued) {
             std::lock_guard lock(state->mutex);
             state->queuedFrames -= kBlockFrames;
+            if (frames > 0 && !state->stop && state->notifyPending) {
+                // The mixer dropped the sound: the play fails.
+                state->notifyPending = false;
+                Post(kMciNotifyFailure, *state);
+            }
             break;
         }
     }
-    // The last event has been rendered (or the mixer dropped the source):
-    // the play ends once what is queued has been heard.
+    // The last event has been rendered: the play ends once what is queued
+    // has been heard.
     source->Finish();
     for (;;) {
         if (source->Ended().Wait(kStopPollMs)) break;

@@ -82,7 +82,8 @@ public:
     // at its end, posts kMciNotifySuccessful with the device id. A play
     // already in progress goes on, its notification superseded.
     bool Play() override;
-    // Silences at once; a play in progress is notified as aborted.
+    // Silences at once; a play in progress is notified as aborted, and the
+    // end of a play that is already on its way is then ignored.
     bool Stop() override;
     // When open: stops and releases the song. Posts nothing more.
     bool Close() override;

@@ -15,6 +15,9 @@
 namespace korv::platform {
 namespace {
 
+// Real songs are a few hundred kilobytes at most.
+constexpr uintmax_t kLargestMidiFile = 64u << 20;
+
 // FluidSynth's own messages would go to stderr; the engine reports failures itself.
 void QuietFluidSynthLog() {
     static std::once_flag once;
@@ -154,6 +157,9 @@ MidiOpenOutcome OpenMidiSong(const std::string& path) {
     if (!std::filesystem::exists(path, error)) return {nullptr, MidiOpenResult::FileNotFound};
     std::ifstream in(path, std::ios::binary);
     if (!in || !IsFile(path)) return {nullptr, MidiOpenResult::FileUnreadable};
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) return {nullptr, MidiOpenResult::FileUnreadable};
+    if (size > kLargestMidiFile) return {nullptr, MidiOpenResult::NotMidi};
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return {nullptr, MidiOpenResult::FileUnreadable};
 

@@ -130,6 +130,19 @@ TEST_F(MidiDeviceTest, StopAndCloseAbortWithoutRestartOrDone) {
     EXPECT_EQ(device->lastError, kMciErrorInvalidDeviceId);
 }
 
+TEST_F(MidiDeviceTest, AStopAfterTheEndCancelsTheRestartOnItsWay) {
+    host.Hold();
+    device->loop = true;
+    ASSERT_TRUE(device->Open(File("short.mid"), false));
+    ASSERT_TRUE(device->Play());
+    ASSERT_TRUE(host.WaitPosted(1, kWaitMs)) << "the successful end is waiting";
+    ASSERT_TRUE(device->Stop());
+    host.Release();
+    Settle();
+    EXPECT_EQ(Sources(), 1u);
+    EXPECT_FALSE(device->doneEvent.IsSet());
+}
+
 TEST_F(MidiDeviceTest, ASecondPlaySupersedesTheFirstAndOwnsTheEnd) {
     WriteSong(dir / "ten.mid", 10);
     ASSERT_TRUE(device->Open(File("ten.mid"), false));
