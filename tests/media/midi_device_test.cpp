@@ -53,7 +53,7 @@ protected:
     size_t Sources() const { return output.Sources().size(); }
     // Waits for `count` sources (plays) in all.
     bool WaitSources(size_t count) const {
-        for (int i = 0; i < kWaitMs / 10 && Sources() < count; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (uint32_t i = 0; i < kWaitMs / 10 && Sources() < count; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return Sources() >= count;
     }
     // No notification in flight changes anything more.
