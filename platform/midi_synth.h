@@ -51,6 +51,10 @@ struct MidiOpenOutcome {
 // Opens the file at `path`. The first call of the process loads the soundfont.
 MidiOpenOutcome OpenMidiSong(const std::string& path);
 
+// Frees the synths kept for reuse, and with them the soundfont's memory;
+// the next song loads it again.
+void ReleaseIdleMidiSynths();
+
 // The soundfont file in use ($KORV_SOUNDFONT or the first Debian one found);
 // empty when none exists.
 std::string MidiSoundfontPath();

@@ -82,6 +82,14 @@ public:
         if (idle_.size() < kMaxIdle) idle_.push_back(std::move(synth));
     }
 
+    void Clear() {
+        std::vector<std::unique_ptr<LoadedSynth>> idle;
+        {
+            std::lock_guard lock(mutex_);
+            idle.swap(idle_);
+        }
+    }
+
 private:
     static constexpr size_t kMaxIdle = 2;
     std::mutex mutex_;
@@ -143,6 +151,8 @@ bool IsFile(const std::string& path) {
 }
 
 }  // namespace
+
+void ReleaseIdleMidiSynths() { SynthPool::Instance().Clear(); }
 
 std::string MidiSoundfontPath() {
     if (const char* chosen = std::getenv("KORV_SOUNDFONT"); chosen && *chosen) return IsFile(chosen) ? chosen : "";

@@ -160,6 +160,7 @@ TEST(MidiSynth, OpenReportsWhyAFileCannotPlay) {
     test::ScopedEnv noSoundfont("KORV_SOUNDFONT", (dir / "none.sf2").string());
     TwoNotesWithTempoChange().Save(dir / "song.mid");
     EXPECT_EQ(platform::MidiSoundfontPath(), "");
+    platform::ReleaseIdleMidiSynths();
     EXPECT_EQ(platform::OpenMidiSong((dir / "song.mid").string()).result, MidiOpenResult::NoSynth);
 }
 
@@ -194,7 +195,8 @@ TEST(MidiSynth, RendersThePitchesAndEndsAtTheLastEvent) {
 TEST(MidiSynth, TwoFreshSynthsRenderTheSameSamples) {
     test::TempDir dir;
     TwoNotesWithTempoChange().Save(dir / "song.mid");
-    // Both open at once, so neither takes a synth another song has used.
+    // Both open at once on freshly loaded synths.
+    platform::ReleaseIdleMidiSynths();
     auto first = platform::OpenMidiSong((dir / "song.mid").string());
     auto second = platform::OpenMidiSong((dir / "song.mid").string());
     ASSERT_EQ(first.result, MidiOpenResult::Ok);
