@@ -32,7 +32,8 @@ enum class MidiOpenResult {
 class MidiSong {
 public:
     virtual ~MidiSong() = default;
-    // Frames from the start to the last event: the song's length.
+    // Frames from the start to the last event: the song's length (at least
+    // a tenth of a second).
     virtual uint64_t TotalFrames() const = 0;
     virtual uint64_t RenderedFrames() const = 0;
     bool Ended() const { return RenderedFrames() >= TotalFrames(); }

@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,9 @@ namespace {
 
 // Real songs are a few hundred kilobytes at most.
 constexpr uintmax_t kLargestMidiFile = 64u << 20;
+// A song without time still lasts a tenth of a second, so that one played
+// in a loop does not restart as fast as a thread can go.
+constexpr uint64_t kShortestSongFrames = kMidiSampleRate / 10;
 
 // FluidSynth's own messages would go to stderr; the engine reports failures itself.
 void QuietFluidSynthLog() {
@@ -175,7 +179,8 @@ MidiOpenOutcome OpenMidiSong(const std::string& path) {
 
     const auto summary = ReadMidiFile(bytes);
     if (!summary) return {nullptr, MidiOpenResult::NotMidi};
-    const uint64_t totalFrames = (summary->lastEventMicroseconds * kMidiSampleRate + 500000) / 1000000;
+    const uint64_t totalFrames =
+        std::max(kShortestSongFrames, (summary->lastEventMicroseconds * kMidiSampleRate + 500000) / 1000000);
 
     auto synth = SynthPool::Instance().Acquire();
     if (!synth) return {nullptr, MidiOpenResult::NoSynth};

@@ -157,6 +157,13 @@ TEST(MidiSynth, OpenReportsWhyAFileCannotPlay) {
     EXPECT_EQ(outcome.result, MidiOpenResult::NotMidi);
     EXPECT_FALSE(outcome.song);
 
+    MidiFileWriter silence;
+    silence.Save(dir / "silence.mid");
+    auto empty = platform::OpenMidiSong((dir / "silence.mid").string());
+    ASSERT_EQ(empty.result, MidiOpenResult::Ok);
+    EXPECT_EQ(empty.song->TotalFrames(), 4410u) << "a song without time lasts a tenth of a second";
+    empty.song.reset();
+
     test::ScopedEnv noSoundfont("KORV_SOUNDFONT", (dir / "none.sf2").string());
     TwoNotesWithTempoChange().Save(dir / "song.mid");
     EXPECT_EQ(platform::MidiSoundfontPath(), "");
