@@ -57,16 +57,15 @@ bool CAviWaitPlayer::Open(const std::string& fileName) {
 
 void CAviWaitPlayer::Play(bool repeat, platform::Clock& clock, const platform::Event& stop) {
     int64_t durationMs = 0;
+    uint32_t start = 0;
     {
         std::lock_guard lock(mutex_);
-        if (!video_ || !child_ || closed_) {
-            if (!video_) lastError_ = MciErrorText(kMciErrorInvalidDeviceId);
-            return;
-        }
+        // A failed open keeps its error text.
+        if (!video_ || !child_ || closed_) return;
         durationMs = video_->DurationMs();
         playback_ = std::make_unique<VideoPlayback>(*video_, *child_, clock, repeat);
+        start = playback_->StartTick();
     }
-    const uint32_t start = clock.TickCount();
     bool interrupted = false;
     for (;;) {
         if (closed_) {

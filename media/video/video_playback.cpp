@@ -23,7 +23,8 @@ VideoPlayback::VideoPlayback(platform::VideoFile& file, platform::ChildWindow& c
       child_(child),
       clock_(clock),
       repeat_(repeat),
-      realClock_(dynamic_cast<platform::RealClock*>(&clock) != nullptr) {
+      realClock_(dynamic_cast<platform::RealClock*>(&clock) != nullptr),
+      startTick_(clock.TickCount()) {
     thread_ = std::thread([this] { Play(); });
 }
 
@@ -67,7 +68,7 @@ void VideoPlayback::FeedSound(int64_t untilMs) {
 
 void VideoPlayback::Play() {
     if (file_.HasAudio()) sound_ = platform::SystemAudio().Open(platform::kMixFormat);
-    uint32_t passStart = clock_.TickCount();
+    uint32_t passStart = startTick_;
     platform::Surface picture;
     for (;;) {
         int64_t timeMs = 0;

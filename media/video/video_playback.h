@@ -22,8 +22,9 @@ namespace korv {
 
 class VideoPlayback {
 public:
-    // Starts at once from the file's current position. `file` and `child`
-    // must outlive the playback.
+    // Starts from the file's current position; its time 0 is the clock's
+    // tick count now, on the caller's thread. `file` and `child` must
+    // outlive the playback.
     VideoPlayback(platform::VideoFile& file, platform::ChildWindow& child, platform::Clock& clock, bool repeat);
     ~VideoPlayback();
     VideoPlayback(const VideoPlayback&) = delete;
@@ -36,6 +37,8 @@ public:
     bool Ended() const { return ended_; }
     // Pictures drawn so far, over all passes.
     uint64_t FramesDrawn() const { return framesDrawn_; }
+    // The tick count at which the playback started.
+    uint32_t StartTick() const { return startTick_; }
 
 private:
     void Play();
@@ -49,6 +52,7 @@ private:
     platform::Clock& clock_;
     const bool repeat_;
     const bool realClock_;
+    const uint32_t startTick_;
     std::shared_ptr<platform::AudioSource> sound_;
     int64_t soundQueuedMs_ = 0;
     uint64_t soundFramesQueued_ = 0;
