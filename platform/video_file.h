@@ -22,8 +22,10 @@ enum class VideoOpenError {
     BadPictureSize,    // the pictures are empty or larger than kMaxVideoSide
 };
 
-// Pictures wider or higher than this are refused.
-inline constexpr int kMaxVideoSide = 8192;
+// Pictures wider or higher than this, or of more pixels than
+// kMaxVideoPixels, are refused.
+inline constexpr int kMaxVideoSide = 4096;
+inline constexpr int64_t kMaxVideoPixels = int64_t{kMaxVideoSide} * kMaxVideoSide;
 
 class VideoFile {
 public:

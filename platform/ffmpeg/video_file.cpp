@@ -8,6 +8,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/mem.h>
 #include <libswresample/swresample.h>
@@ -19,6 +20,7 @@ extern "C" {
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace korv::platform {
 namespace {
@@ -117,7 +119,7 @@ public:
             bool missing = result == AVERROR(ENOENT) || result == AVERROR(EACCES) || result == AVERROR(EISDIR);
             return StreamOpenFailure{missing ? VideoOpenError::FileNotFound : VideoOpenError::NotAVideo, ErrorText(result)};
         }
-        result = avformat_find_stream_info(format_, nullptr);
+        result = FindStreamInfo();
         if (result < 0) return StreamOpenFailure{VideoOpenError::NotAVideo, ErrorText(result)};
         const AVCodec* decoder = nullptr;
         index_ = av_find_best_stream(format_, type, -1, -1, &decoder, 0);
@@ -130,6 +132,7 @@ public:
         result = avcodec_parameters_to_context(codec_, stream_->codecpar);
         if (result < 0) return StreamOpenFailure{VideoOpenError::UnsupportedCodec, ErrorText(result)};
         codec_->thread_count = 1;
+        codec_->max_pixels = kMaxVideoPixels;
         result = avcodec_open2(codec_, decoder, nullptr);
         if (result < 0) return StreamOpenFailure{VideoOpenError::UnsupportedCodec, ErrorText(result)};
         return std::nullopt;
@@ -163,6 +166,16 @@ public:
     AVFrame* Frame() const { return frame_; }
 
 private:
+    // Reads the streams' parameters with decoders that refuse pictures above
+    // the size limit (a damaged header would otherwise ask for gigabytes).
+    int FindStreamInfo() {
+        std::vector<AVDictionary*> options(format_->nb_streams, nullptr);
+        for (AVDictionary*& entry : options) av_dict_set_int(&entry, "max_pixels", kMaxVideoPixels, 0);
+        int result = avformat_find_stream_info(format_, options.empty() ? nullptr : options.data());
+        for (AVDictionary*& entry : options) av_dict_free(&entry);
+        return result;
+    }
+
     MemoryReader memory_;
     AVIOContext* io_ = nullptr;
     AVFormatContext* format_ = nullptr;
@@ -174,7 +187,10 @@ private:
     bool draining_ = false;
 };
 
-bool ValidSide(int side) { return side > 0 && side <= kMaxVideoSide; }
+bool ValidSize(int width, int height) {
+    return width > 0 && height > 0 && width <= kMaxVideoSide && height <= kMaxVideoSide &&
+           int64_t{width} * height <= kMaxVideoPixels;
+}
 
 class FfmpegVideoFile final : public VideoFile {
 public:
@@ -189,7 +205,7 @@ public:
         auto video = std::make_unique<StreamReader>();
         if (auto failure = video->Open(source_, AVMEDIA_TYPE_VIDEO)) return failure;
         const AVCodecParameters* parameters = video->Stream()->codecpar;
-        if (!ValidSide(parameters->width) || !ValidSide(parameters->height))
+        if (!ValidSize(parameters->width, parameters->height))
             return StreamOpenFailure{VideoOpenError::BadPictureSize, "The pictures have no usable size."};
         width_ = parameters->width;
         height_ = parameters->height;
@@ -210,7 +226,7 @@ public:
         if (!video_) return false;
         while (video_->Next()) {
             AVFrame* frame = video_->Frame();
-            if (!ValidSide(frame->width) || !ValidSide(frame->height) || frame->format < 0) continue;
+            if (!ValidSize(frame->width, frame->height) || frame->format < 0) continue;
             scaler_ = sws_getCachedContext(scaler_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
                                            width_, height_, AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr, nullptr, nullptr);
             if (!scaler_) continue;
@@ -218,6 +234,8 @@ public:
             uint8_t* target[4] = {reinterpret_cast<uint8_t*>(picture.Pixels().data()), nullptr, nullptr, nullptr};
             int targetStride[4] = {width_ * 4, 0, 0, 0};
             if (sws_scale(scaler_, frame->data, frame->linesize, 0, frame->height, target, targetStride) <= 0) continue;
+            // swscale may fill the unused byte with 0xFF; surface pixels keep it zero.
+            for (Pixel& pixel : picture.Pixels()) pixel &= 0x00FFFFFFu;
             picture.MarkChanged();
             timeMs = FrameTime(*frame);
             return true;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -71,6 +72,7 @@ TEST_P(VideoFileTest, DecodesEveryPictureAtItsTimeWithTheSourceColoursAndTheSoun
     for (const Surface& picture : decoded.pictures) {
         EXPECT_EQ(picture.Width(), test::kFixtureWidth);
         EXPECT_EQ(picture.Height(), test::kFixtureHeight);
+        EXPECT_TRUE(std::ranges::all_of(picture.Pixels(), [](Pixel p) { return (p >> 24) == 0; })) << "0x00RRGGBB";
     }
     // Lossy compression changes the pattern only a little; swapped red and
     // blue or a wrong row stride would change it a lot.
