@@ -322,7 +322,9 @@ private:
         if (resampler_ && channels == inChannels_ && frame.sample_rate == inRate_ && frame.format == inFormat_) return true;
         swr_free(&resampler_);
         AVChannelLayout input{};
-        if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+        // Layouts other than a plain channel mask get the usual layout of
+        // their channel count.
+        if (frame.ch_layout.order != AV_CHANNEL_ORDER_NATIVE)
             av_channel_layout_default(&input, channels);
         else if (av_channel_layout_copy(&input, &frame.ch_layout) < 0)
             return false;
