@@ -9,8 +9,11 @@
 namespace korv {
 namespace {
 
-// How far the queued sound runs ahead of the picture on the screen.
+// How far the queued sound runs ahead of the picture on the screen. A
+// virtual clock may jump by long waits at once, and a mixer that follows it
+// needs the sound of the whole jump queued.
 constexpr int64_t kSoundLeadMs = 300;
+constexpr int64_t kVirtualClockSoundLeadMs = 1000;
 // The longest wait between two looks at a clock that is not the real one.
 constexpr int64_t kVirtualClockPollMs = 10;
 // The longest wait between two looks at the real clock.
@@ -75,7 +78,7 @@ void VideoPlayback::Play() {
         int64_t lastTimeMs = 0;
         uint64_t framesThisPass = 0;
         while (file_.NextFrame(picture, timeMs)) {
-            FeedSound(timeMs + kSoundLeadMs);
+            FeedSound(timeMs + (realClock_ ? kSoundLeadMs : kVirtualClockSoundLeadMs));
             if (!WaitUntil(passStart, timeMs)) return;
             child_.Draw([&](platform::Surface& surface) { platform::Blit(surface, picture, 0, 0); });
             ++framesDrawn_;
