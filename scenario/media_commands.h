@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "platform/geometry.h"
 #include "scenario/scene_command.h"
 
 namespace korv {
@@ -26,6 +27,16 @@ public:
     void AddReferrer(SceneCommand* command) override { referrers_.push_back(command); }
     bool Prepare(const ObjectPictures& pictures) override;
     int Execute(SceneContext&, int&) override { return 0; }
+
+    // Plays the medium with the player of its kind. wait: to the end before
+    // returning (or until the scene stops); loop: a play without waiting
+    // repeats; `area` on the screen; `flashDuration` in ms, -1 for none.
+    void Play(bool wait, bool loop, SceneContext& scene, Rect area, int32_t flashDuration);
+    // Stops whatever plays with the player of its kind.
+    void Stop(SceneContext& scene);
+    // The stage size of a Flash movie from its header (the authoring tool's
+    // default stage when the header cannot be read).
+    Size GetFlashSize() const;
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override;
@@ -68,6 +79,8 @@ public:
     int32_t hasFrame = 0;
     int32_t frame = -1;
 
+    int Execute(SceneContext& scene, int& index) override;
+
 protected:
     void LoadFields(platform::ArchiveReader& archive) override;
     void WriteFields(platform::ArchiveWriter& archive) const override;
@@ -77,6 +90,7 @@ protected:
 class StopCommand : public SceneCommandOf<StopCommand, MediaCommand> {
 public:
     StopCommand() : SceneCommandOf(CodeStop) {}
+    int Execute(SceneContext& scene, int& index) override;
 };
 
 }  // namespace korv

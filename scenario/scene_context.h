@@ -12,6 +12,7 @@
 #include "platform/event.h"
 #include "platform/surface.h"
 #include "scenario/desktop_picture_paths.h"
+#include "media/media_host.h"
 #include "scenario/image_layer_pictures.h"
 
 namespace korv {
@@ -21,10 +22,13 @@ inline constexpr uint32_t kRasterCopy = 0x00CC0020;   // SRCCOPY
 inline constexpr uint32_t kRasterPaint = 0x00EE0086;  // SRCPAINT
 inline constexpr uint32_t kRasterAnd = 0x008800C6;    // SRCAND
 
-// The screen-saver window as the scene thread sees it.
-class SceneWindow {
+class SceneMedia;
+
+// The screen-saver window as the scene thread sees it. As the media players'
+// host it has no child surfaces unless it says otherwise, and runs their
+// notifications on a task thread of its own.
+class SceneWindow : public MediaHost {
 public:
-    virtual ~SceneWindow() = default;
     // Draws into the window's client surface (under its drawing lock).
     virtual void Draw(const std::function<void(platform::Surface&)>& paint) = 0;
     virtual Size ClientSize() const = 0;
@@ -37,6 +41,9 @@ public:
     virtual void ClearLink() = 0;
     // Shows the "Exit" button bar of player type 3.
     virtual void ShowExitButtonBar() {}
+
+    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect) override { return nullptr; }
+    void PostToWindowThread(std::function<void()> task) override;
 };
 
 class SceneContext {
@@ -58,6 +65,11 @@ public:
         static const DesktopPicturePaths none;
         return none;
     }
+
+    // Player type 3: the window carries the "Exit" button bar.
+    virtual bool HasExitButtonBar() const { return false; }
+    // The players of sound and video; none where media are not played.
+    virtual SceneMedia* Media() { return nullptr; }
 
     bool Stopped() const { return StopEvent().IsSet(); }
     // Waits `ms` in slices of at most 100 ms that end early when the stop

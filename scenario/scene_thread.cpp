@@ -5,7 +5,9 @@
 namespace korv {
 
 CSceneThread::CSceneThread(Options options)
-    : options_(std::move(options)), clock_(options_.clock ? options_.clock : &platform::SystemClock()) {
+    : options_(std::move(options)),
+      clock_(options_.clock ? options_.clock : &platform::SystemClock()),
+      media_(options_.window) {
     if (!options_.scenario) options_.scenario = &GlobalScenario();
 }
 
@@ -16,6 +18,8 @@ uint32_t CSceneThread::SpeedCalibration() const {
 }
 
 bool CSceneThread::Kill(uint32_t timeoutMs) {
+    // Media first: a waited play ends with them.
+    if (!stopEvent_.IsSet()) media_.Kill();
     stopEvent_.Set();
     if (!IsCreated()) return true;
     Resume();
@@ -36,6 +40,7 @@ bool CSceneThread::InitInstance() {
         ShowStatus();
     else
         Play();
+    media_.StopAtEnd();
     idleEvent_.Set();
     stopEvent_.Wait(platform::kInfinite);
     return false;

@@ -11,6 +11,7 @@
 #include "platform/thread.h"
 #include "scenario/scenario.h"
 #include "scenario/scene_context.h"
+#include "scenario/scene_media.h"
 
 namespace korv {
 
@@ -48,6 +49,8 @@ public:
     uint32_t SpeedCalibration() const override;
     int32_t TimesFigure() const override { return options_.timesFigure; }
     const DesktopPicturePaths& DesktopPictures() const override { return options_.desktopPictures; }
+    bool HasExitButtonBar() const override { return options_.showExitButtonBar; }
+    SceneMedia* Media() override { return &media_; }
 
 protected:
     bool InitInstance() override;
@@ -63,6 +66,7 @@ private:
     platform::Event stopEvent_;
     platform::Event finishedEvent_;
     platform::Event idleEvent_;
+    SceneMedia media_;
 };
 
 }  // namespace korv

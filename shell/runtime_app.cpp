@@ -5,6 +5,7 @@
 #include <new>
 
 #include "media/desktop/desktop_pictures.h"
+#include "media/temporary_media_file.h"
 #include "platform/display.h"
 #include "platform/screen_metrics.h"
 #include "platform/system_info.h"
@@ -122,6 +123,7 @@ bool RuntimeApp::InitInstance() {
         std::error_code ignored;
         std::filesystem::remove(desktop, ignored);
         std::filesystem::remove(wallpaper, ignored);
+        DeleteAllTemporaryMediaFiles();
     });
     WriteDesktopPictures();
 
@@ -563,6 +565,7 @@ int RuntimeApp::RunMessageLoop() {
 }
 
 void RuntimeApp::RemoveTemporaryPictures() {
+    DeleteAllTemporaryMediaFiles();
     std::error_code ignored;
     if (!desktopBitmapPath.empty()) std::filesystem::remove(desktopBitmapPath, ignored);
     if (!wallpaperBitmapPath.empty()) std::filesystem::remove(wallpaperBitmapPath, ignored);

@@ -1,5 +1,6 @@
 #include "shell/saver_window.h"
 
+#include "platform/audio_output.h"
 #include "platform/font.h"
 #include "platform/message_box.h"
 #include "platform/painter.h"
@@ -17,7 +18,7 @@ namespace {
 
 // Posted to the window itself, so that requests made on other threads are
 // carried out on the main thread.
-enum WindowMessage : uint32_t { kPostedClose = 0x8001, kPostedShowExitBar = 0x8002 };
+enum WindowMessage : uint32_t { kPostedClose = 0x8001, kPostedShowExitBar = 0x8002, kPostedMediaTask = 0x8003 };
 
 constexpr int kExitBarWidth = 80;
 constexpr int kExitBarHeight = 20;
@@ -73,6 +74,8 @@ bool SSWnd::Prepare(platform::Display& display, int width) {
     if (destroyed_) return false;
     platform::SetScreenSaverRunning(true);
     mute_ = settings_.ReadInt(Setting::Mute) != 0;
+    // Every kind of medium plays through the one mixer: muting it silences all.
+    platform::SystemAudio().SetMuted(mute_);
 
     if (config_.playerType == PlayerClassicExitButton && !hosted_) {
         exitButtonBar_ = std::make_unique<ExitButtonBar>(*this);
@@ -245,7 +248,34 @@ void SSWnd::OnTimer(uint32_t id) {
     if (id == kUpdateTimerId) host_.OnUpdateTimer(*this);
 }
 
+std::unique_ptr<platform::ChildWindow> SSWnd::CreateMediaChild(Rect bounds) {
+    if (!window_) return nullptr;
+    auto child = window_->CreateChild(bounds, nullptr);
+    if (child) child->SetVisible(false);
+    return child;
+}
+
+void SSWnd::PostToWindowThread(std::function<void()> task) {
+    {
+        std::lock_guard lock(mediaTaskMutex_);
+        mediaTasks_.push_back(std::move(task));
+    }
+    if (display_) display_->Loop().Post(this, kPostedMediaTask);
+}
+
 void SSWnd::OnMessage(uint32_t id, uintptr_t, intptr_t) {
+    if (id == kPostedMediaTask) {
+        std::function<void()> task;
+        {
+            std::lock_guard lock(mediaTaskMutex_);
+            if (mediaTasks_.empty()) return;
+            task = std::move(mediaTasks_.front());
+            mediaTasks_.pop_front();
+        }
+        // After the end, the players are gone or going: their news is dropped.
+        if (!destroyed_) task();
+        return;
+    }
     if (id == kPostedClose) OnCloseRequest();
     if (id == kPostedShowExitBar && exitButtonBar_ && exitButtonBar_->child) exitButtonBar_->child->SetVisible(true);
 }

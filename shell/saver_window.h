@@ -11,6 +11,7 @@
 // button; it ends when the host ends the program or destroys its window.
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -62,6 +63,10 @@ public:
     void SetLink(const std::string& url, int32_t key) override;
     void ClearLink() override;
     void ShowExitButtonBar() override;
+    // MediaHost (any thread): video surfaces above the picture, and the
+    // media players' notifications carried out on the main thread.
+    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds) override;
+    void PostToWindowThread(std::function<void()> task) override;
 
     // WindowHandler (main thread).
     void OnMouseMove(Point client) override;
@@ -103,6 +108,8 @@ private:
     Point mouseOrigin_{-1, -1};
     std::atomic<platform::Pixel> background_{0};  // held as its pixel to be atomic
     std::atomic<uint32_t> rasterOp_{kRasterCopy};
+    std::mutex mediaTaskMutex_;
+    std::deque<std::function<void()>> mediaTasks_;
     mutable std::mutex linkMutex_;
     std::string linkUrl_;
     int32_t linkKey_ = LinkNone;

@@ -51,6 +51,11 @@ public:
     uint32_t GetRasterOp() const override { return rasterOp_; }
     void SetLink(const std::string&, int32_t) override {}
     void ClearLink() override {}
+    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds) override {
+        auto child = window_.CreateChild(bounds, nullptr);
+        if (child) child->SetVisible(false);
+        return child;
+    }
 
 private:
     platform::Window& window_;

@@ -13,6 +13,7 @@
 #include "platform/surface.h"
 #include "scenario/parameter_blocks.h"
 #include "scenario/scene_context.h"
+#include "scenario/scene_media.h"
 #include "scenario/visual_object.h"
 
 namespace korv::test {
@@ -60,6 +61,7 @@ public:
     uint32_t SpeedCalibration() const override { return speedFigure; }
     const ObjectPictures& Pictures() const override { return pictures ? *pictures : SceneContext::Pictures(); }
     const DesktopPicturePaths& DesktopPictures() const override { return desktopPictures; }
+    SceneMedia* Media() override { return &media; }
 
     // The image layer unless a test gives pictures of its own.
     const ObjectPictures* pictures = nullptr;
@@ -68,6 +70,7 @@ public:
     platform::Event stop;
     platform::VirtualClock clock;
     uint32_t speedFigure = 1'000'000;
+    SceneMedia media{&window};
 };
 
 // A picture whose every pixel differs from its neighbours and from black,

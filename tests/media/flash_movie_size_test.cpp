@@ -1,0 +1,79 @@
+#include "media/flash/flash_movie_size.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <vector>
+
+namespace korv {
+namespace {
+
+// A movie header "FWS", version, file length, then the frame rectangle with
+// `bits` bits per edge, most significant bit first.
+std::vector<uint8_t> MovieHeader(int bits, int32_t xMin, int32_t xMax, int32_t yMin, int32_t yMax) {
+    std::vector<uint8_t> movie = {'F', 'W', 'S', 10, 0, 0, 0, 0};
+    std::vector<bool> stream;
+    auto put = [&](uint32_t value, int count) {
+        for (int i = count - 1; i >= 0; --i) stream.push_back((value >> i) & 1u);
+    };
+    put(static_cast<uint32_t>(bits), 5);
+    for (int32_t edge : {xMin, xMax, yMin, yMax}) put(static_cast<uint32_t>(edge), bits);
+    std::vector<uint8_t> rect((stream.size() + 7) / 8, 0);
+    for (size_t i = 0; i < stream.size(); ++i)
+        if (stream[i]) rect[i / 8] |= static_cast<uint8_t>(0x80 >> (i % 8));
+    movie.insert(movie.end(), rect.begin(), rect.end());
+    // The frame rate and count follow the rectangle.
+    movie.insert(movie.end(), {0, 24, 1, 0});
+    return movie;
+}
+
+std::vector<uint8_t> Compressed(const std::vector<uint8_t>& movie) {
+    std::vector<uint8_t> body(movie.begin() + 8, movie.end());
+    uLongf length = compressBound(static_cast<uLong>(body.size()));
+    std::vector<uint8_t> packed(length);
+    EXPECT_EQ(compress(packed.data(), &length, body.data(), static_cast<uLong>(body.size())), Z_OK);
+    packed.resize(length);
+    std::vector<uint8_t> result = {'C', 'W', 'S', 10, 0, 0, 0, 0};
+    result.insert(result.end(), packed.begin(), packed.end());
+    return result;
+}
+
+TEST(FlashMovieSize, ReadsTheStageFromPlainAndCompressedHeaders) {
+    auto plain = MovieHeader(15, 0, 6400, 0, 4800);
+    ASSERT_TRUE(FlashMovieSize(plain));
+    EXPECT_EQ(FlashMovieSize(plain)->width, 320);
+    EXPECT_EQ(FlashMovieSize(plain)->height, 240);
+    // Twips are divided by 20 with the remainder dropped; edges may be negative.
+    auto odd = MovieHeader(16, -100, 10939, 20, 8019);
+    ASSERT_TRUE(FlashMovieSize(odd));
+    EXPECT_EQ(FlashMovieSize(odd)->width, 551);
+    EXPECT_EQ(FlashMovieSize(odd)->height, 399);
+
+    auto packed = Compressed(plain);
+    ASSERT_TRUE(FlashMovieSize(packed));
+    EXPECT_EQ(FlashMovieSize(packed)->width, 320);
+    EXPECT_EQ(FlashMovieSize(packed)->height, 240);
+}
+
+TEST(FlashMovieSize, HeadersItCannotReadHaveNoSize) {
+    auto plain = MovieHeader(15, 0, 6400, 0, 4800);
+    // Cut inside the rectangle.
+    EXPECT_FALSE(FlashMovieSize(std::span(plain).first(10)));
+    EXPECT_FALSE(FlashMovieSize({}));
+    // LZMA bodies, other signatures, empty stages.
+    auto lzma = plain;
+    lzma[0] = 'Z';
+    EXPECT_FALSE(FlashMovieSize(lzma));
+    auto other = plain;
+    other[1] = 'X';
+    EXPECT_FALSE(FlashMovieSize(other));
+    EXPECT_FALSE(FlashMovieSize(MovieHeader(0, 0, 0, 0, 0)));
+    EXPECT_FALSE(FlashMovieSize(MovieHeader(15, 6400, 0, 0, 4800)));
+    // A compressed body that is not zlib.
+    auto garbage = Compressed(plain);
+    for (size_t i = 8; i < garbage.size(); ++i) garbage[i] = 0xFF;
+    EXPECT_FALSE(FlashMovieSize(garbage));
+}
+
+}  // namespace
+}  // namespace korv
