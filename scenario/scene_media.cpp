@@ -8,7 +8,7 @@
 
 namespace korv {
 
-SceneMedia::SceneMedia(MediaHost* host) : midi(std::make_shared<CMidiDevice>()), host_(host) {
+SceneMedia::SceneMedia(MediaHost* host) : midi(CMidiDevice::Create()), host_(host) {
     midi->SetCallbackWindow(host);
 }
 

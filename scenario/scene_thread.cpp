@@ -18,9 +18,11 @@ uint32_t CSceneThread::SpeedCalibration() const {
 }
 
 bool CSceneThread::Kill(uint32_t timeoutMs) {
-    // Media first: a waited play ends with them.
-    if (!stopEvent_.IsSet()) media_.Kill();
+    // The stop comes first, so that a waited play that the media's stop
+    // releases does not start over.
+    const bool first = !stopEvent_.IsSet();
     stopEvent_.Set();
+    if (first) media_.Kill();
     if (!IsCreated()) return true;
     Resume();
     if (!WaitForEnd(timeoutMs)) return false;

@@ -1,4 +1,5 @@
 #include "media/sound/midi_device.h"
+#include "media/sound/sound_output.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -94,6 +95,15 @@ void CMidiDevice::OnNotify(uint32_t code, uint32_t deviceId) {
     HandleNotify(code, deviceId, serial);
 }
 
+uint32_t CMidiDevice::RemainingMilliseconds() {
+    std::lock_guard lock(commandMutex_);
+    if (!play_ || !song_ || !source_) return 0;
+    // What is still to be rendered, and what the mixer holds and has not played.
+    uint64_t unrendered = song_->TotalFrames() - std::min(song_->TotalFrames(), song_->RenderedFrames());
+    uint64_t rate = platform::kMixFormat.rate;
+    return static_cast<uint32_t>((unrendered * 1000 + rate - 1) / rate) + source_->QueuedMilliseconds();
+}
+
 bool CMidiDevice::OpenLocked(const std::string& file) {
     CloseLocked();
     auto outcome = platform::OpenMidiSong(file);
@@ -122,7 +132,7 @@ bool CMidiDevice::PlayLocked() {
     source_.reset();
 
     if (song_->Ended()) song_->Rewind();
-    auto source = platform::SystemAudio().Open(platform::kMixFormat);
+    auto source = OpenSound(platform::kMixFormat);
     if (!source) return Fail(kMciErrorHardware);
     auto state = std::make_shared<PlayState>();
     state->deviceId = deviceId_;

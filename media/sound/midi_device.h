@@ -94,6 +94,9 @@ public:
     void OnNotify(uint32_t code, uint32_t deviceId);
 
     bool IsOpened() const { return opened.load(); }
+    // Milliseconds of the song still to be heard in the play in progress; 0
+    // when none plays. A waiter follows its clock by it.
+    uint32_t RemainingMilliseconds();
 
     // Set by a play's successful end without loop; reset by its owner.
     platform::Event doneEvent;

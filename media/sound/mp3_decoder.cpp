@@ -1,4 +1,5 @@
 #include "media/sound/mp3_decoder.h"
+#include "media/sound/sound_output.h"
 
 #include "media/sound/mp3_output_format.h"
 
@@ -21,7 +22,7 @@ bool CMP3Decoder::Play(const CMP3Analyzer& stream, platform::AudioOutput& output
 
     bufferSize_ = Mp3DecodedBound(stream.FirstHeader(), format, kMp3ChunkLength);
     if (frames_.empty() || bufferSize_ == 0 || !conversion_.Open(format)) return false;
-    source_ = output.Open(format);
+    source_ = OpenSound(output, format);
     if (!source_) {
         Close(SoundEnd::Stop);
         return false;
@@ -91,9 +92,17 @@ bool CMP3Decoder::FillBuffer() {
 
 void CMP3Decoder::Close(SoundEnd end) {
     conversion_.Close();
-    signals_.SetSource(nullptr);
-    if (source_ && end == SoundEnd::Finish) source_->Finish();
+    if (source_ && end == SoundEnd::Finish) {
+        // The last samples may still sit in the mixer's converter: the play
+        // ends once they have been heard (or at a stop), as a device that is
+        // reset only after its last buffer came back.
+        source_->Finish();
+        const platform::Event* events[] = {&source_->Ended(), &signals_.stopEvent};
+        while (platform::WaitForAny(events, kWaitSliceMs) < 0) {}
+        if (signals_.stopEvent.IsSet()) end = SoundEnd::Stop;
+    }
     if (source_ && end == SoundEnd::Stop) source_->Stop();
+    signals_.SetSource(nullptr);
     source_.reset();
     completion_.reset();
     for (auto& buffer : buffers_) std::vector<uint8_t>().swap(buffer);

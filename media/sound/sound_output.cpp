@@ -6,12 +6,15 @@
 
 namespace korv {
 
-std::shared_ptr<platform::AudioSource> OpenSound(const platform::AudioFormat& format) {
+std::shared_ptr<platform::AudioSource> OpenSound(platform::AudioOutput& output, const platform::AudioFormat& format) {
     static std::atomic<bool> logged{false};
-    platform::AudioOutput& output = platform::SystemAudio();
     auto source = output.Open(format);
     if (source && !logged.exchange(true)) FileLogFormat("Audio output: %s", output.DriverName().c_str());
     return source;
+}
+
+std::shared_ptr<platform::AudioSource> OpenSound(const platform::AudioFormat& format) {
+    return OpenSound(platform::SystemAudio(), format);
 }
 
 }  // namespace korv

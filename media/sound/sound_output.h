@@ -11,5 +11,7 @@ namespace korv {
 
 // A new source on the system output; nullptr when the format cannot be played.
 std::shared_ptr<platform::AudioSource> OpenSound(const platform::AudioFormat& format);
+// The same on another output.
+std::shared_ptr<platform::AudioSource> OpenSound(platform::AudioOutput& output, const platform::AudioFormat& format);
 
 }  // namespace korv

@@ -1,4 +1,5 @@
 #include "media/video/video_playback.h"
+#include "media/sound/sound_output.h"
 
 #include <algorithm>
 #include <chrono>
@@ -70,7 +71,7 @@ void VideoPlayback::FeedSound(int64_t untilMs) {
 }
 
 void VideoPlayback::Play() {
-    if (file_.HasAudio()) sound_ = platform::SystemAudio().Open(platform::kMixFormat);
+    if (file_.HasAudio()) sound_ = OpenSound(platform::kMixFormat);
     uint32_t passStart = startTick_;
     platform::Surface picture;
     for (;;) {

@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -145,7 +146,7 @@ private:
     std::unique_ptr<LoadedSynth> synth_;
     std::vector<uint8_t> bytes_;
     const uint64_t totalFrames_;
-    uint64_t renderedFrames_ = 0;
+    std::atomic<uint64_t> renderedFrames_{0};  // read by other threads while one renders
     fluid_player_t* player_ = nullptr;
 };
 

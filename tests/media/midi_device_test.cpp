@@ -233,8 +233,18 @@ TEST_F(MidiDeviceTest, DestroyingTheDeviceWithANotificationInFlightIsSafe) {
     EXPECT_EQ(Sources(), 1u) << "no restart for a device that is gone";
 }
 
+// An output that takes no source.
+class RefusingAudioOutput final : public platform::AudioOutput {
+public:
+    std::shared_ptr<platform::AudioSource> Open(const platform::AudioFormat&) override { return nullptr; }
+    void SetMuted(bool) override {}
+    bool Muted() const override { return false; }
+    std::string DriverName() const override { return "refusing"; }
+};
+
 TEST_F(MidiDeviceTest, WithoutAnAudioOutputPlayFails) {
-    platform::SetSystemAudio(nullptr);
+    RefusingAudioOutput refusing;
+    platform::SetSystemAudio(&refusing);
     ASSERT_TRUE(device->Open(File("short.mid"), false));
     EXPECT_FALSE(device->Play());
     EXPECT_EQ(device->lastError, kMciErrorHardware);

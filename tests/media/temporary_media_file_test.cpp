@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "platform/folders.h"
-#include "test_environment.h"
+#include "tests/support/test_environment.h"
 
 namespace korv {
 namespace {
