@@ -58,7 +58,8 @@ public:
     virtual void Stop() = 0;
     // Set when the source has played out after Finish, or was stopped.
     virtual const Event& Ended() const = 0;
-    // Milliseconds of sound queued and not yet played (rounded up).
+    // Milliseconds of sound queued and not yet played (rounded up); at least
+    // 1 for a finished source that has not ended yet.
     virtual uint32_t QueuedMilliseconds() const = 0;
     // Frames of this source's format played so far.
     virtual uint64_t PlayedFrames() const = 0;

@@ -29,6 +29,9 @@ VideoPlayback::VideoPlayback(platform::VideoFile& file, platform::ChildWindow& c
       repeat_(repeat),
       realClock_(dynamic_cast<platform::RealClock*>(&clock) != nullptr),
       startTick_(clock.TickCount()) {
+    // The sound's source exists before the caller goes on, so that a mixer
+    // on a virtual clock waits for its first samples instead of passing them.
+    if (file_.HasAudio()) sound_ = OpenSound(platform::kMixFormat);
     thread_ = std::thread([this] { Play(); });
 }
 
@@ -71,7 +74,6 @@ void VideoPlayback::FeedSound(int64_t untilMs) {
 }
 
 void VideoPlayback::Play() {
-    if (file_.HasAudio()) sound_ = OpenSound(platform::kMixFormat);
     uint32_t passStart = startTick_;
     platform::Surface picture;
     for (;;) {

@@ -106,7 +106,11 @@ public:
         std::lock_guard lock(mixer_->mutex);
         if (stopped_ || done_) return 0;
         uint64_t left = putFrames_ - PlayedLocked();
-        return static_cast<uint32_t>((left * 1000 + static_cast<uint64_t>(format_.rate) - 1) / format_.rate);
+        uint32_t ms = static_cast<uint32_t>((left * 1000 + static_cast<uint64_t>(format_.rate) - 1) / format_.rate);
+        // A finished source ends at the mixer's next span at the latest (what
+        // the converter still holds): a waiter that follows a clock by this
+        // figure must let that span come.
+        return ms == 0 && finished_ ? 1 : ms;
     }
 
     uint64_t PlayedFrames() const override {
