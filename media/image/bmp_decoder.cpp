@@ -9,6 +9,7 @@
 
 #include "media/image/decoders.h"
 #include "media/image/image_error.h"
+#include "media/little_endian.h"
 
 namespace korv {
 namespace {
@@ -20,12 +21,6 @@ constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
 // The largest RLE picture decoded however little of it the codes draw.
 constexpr uint64_t kSparseRlePixels = uint64_t{1} << 20;
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 std::optional<platform::Surface> Fail(int code) {
     SetImageError(code);

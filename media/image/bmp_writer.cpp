@@ -4,22 +4,9 @@
 
 #include "media/image/image_error.h"
 #include "media/image/image_file_output.h"
+#include "media/little_endian.h"
 
 namespace korv {
-
-namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-}  // namespace
 
 bool WriteBmp(const std::string& path, const platform::Surface& pixels) {
     ClearImageError();

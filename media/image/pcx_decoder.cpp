@@ -11,14 +11,13 @@
 
 #include "media/image/decoders.h"
 #include "media/image/image_error.h"
+#include "media/little_endian.h"
 
 namespace korv {
 namespace {
 
 constexpr size_t kHeaderSize = 128;
 constexpr size_t kEndPaletteSize = 769;  // the 0x0C marker and 256 × RGB
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 std::optional<platform::Surface> Fail() {
     SetImageError(ImageBadPcx);

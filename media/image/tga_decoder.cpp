@@ -11,13 +11,12 @@
 
 #include "media/image/decoders.h"
 #include "media/image/image_error.h"
+#include "media/little_endian.h"
 
 namespace korv {
 namespace {
 
 constexpr size_t kHeaderSize = 18;
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 std::optional<platform::Surface> Fail() {
     SetImageError(ImageBadTga);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 
+#include "media/little_endian.h"
 #include "media/sound/adpcm_decoders.h"
 
 namespace korv {
@@ -16,12 +17,6 @@ constexpr uint16_t kFormatImaAdpcm = 0x0011;
 constexpr uint16_t kFormatExtensible = 0xFFFE;
 // The ADPCM block sizes this reader accepts (the largest real ones are a few KB).
 constexpr size_t kMaxBlockAlign = 1 << 16;
-
-uint16_t U16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | (at[1] << 8)); }
-uint32_t U32(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) | (static_cast<uint32_t>(at[2]) << 16) |
-           (static_cast<uint32_t>(at[3]) << 24);
-}
 
 struct FormatChunk {
     uint16_t tag = 0;

@@ -2,20 +2,13 @@
 
 #include <cstdio>
 
+#include "media/little_endian.h"
 #include "platform/atomic_file.h"
 
 namespace korv {
 
 namespace {
 
-void Append16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-void Append32(std::vector<uint8_t>& out, uint32_t value) {
-    Append16(out, value & 0xFFFF);
-    Append16(out, value >> 16);
-}
 void AppendTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 
 }  // namespace
@@ -26,19 +19,19 @@ std::vector<uint8_t> WaveFileBytes(std::span<const int16_t> samples, int rate, i
     std::vector<uint8_t> out;
     out.reserve(44 + dataBytes);
     AppendTag(out, "RIFF");
-    Append32(out, 36 + dataBytes);
+    Put32(out, 36 + dataBytes);
     AppendTag(out, "WAVE");
     AppendTag(out, "fmt ");
-    Append32(out, 16);
-    Append16(out, 1);  // PCM
-    Append16(out, static_cast<uint32_t>(channels));
-    Append32(out, static_cast<uint32_t>(rate));
-    Append32(out, static_cast<uint32_t>(rate) * blockAlign);
-    Append16(out, blockAlign);
-    Append16(out, 16);
+    Put32(out, 16);
+    Put16(out, 1);  // PCM
+    Put16(out, static_cast<uint32_t>(channels));
+    Put32(out, static_cast<uint32_t>(rate));
+    Put32(out, static_cast<uint32_t>(rate) * blockAlign);
+    Put16(out, blockAlign);
+    Put16(out, 16);
     AppendTag(out, "data");
-    Append32(out, dataBytes);
-    for (int16_t sample : samples) Append16(out, static_cast<uint16_t>(sample));
+    Put32(out, dataBytes);
+    for (int16_t sample : samples) Put16(out, static_cast<uint16_t>(sample));
     return out;
 }
 
