@@ -282,6 +282,7 @@ public:
         }
         video_ = std::move(video);
         lastTimeMs_ = -1;
+        firstStampMs_ = -1;
         OpenAudio();
         return true;
     }
@@ -304,6 +305,10 @@ private:
         if (stamp != AV_NOPTS_VALUE && stream->time_base.num > 0 && stream->time_base.den > 0) {
             int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
             time = av_rescale_q(stamp - start, stream->time_base, AVRational{1, 1000});
+            // The first picture shows at 0: H.264 in AVI, whose containers
+            // know no presentation times, gets them late by its reorder delay.
+            if (firstStampMs_ < 0) firstStampMs_ = time;
+            time -= firstStampMs_;
         } else {
             time = lastTimeMs_ + (frameRate_ > 0 ? static_cast<int64_t>(1000.0 / frameRate_) : 40);
         }
@@ -352,6 +357,7 @@ private:
     int inFormat_ = -1;
     bool audioFlushed_ = false;
     int64_t lastTimeMs_ = -1;
+    int64_t firstStampMs_ = -1;  // the first picture's own time in this pass
 };
 
 VideoOpenResult OpenFrom(InputSource source) {

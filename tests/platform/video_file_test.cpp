@@ -110,7 +110,8 @@ TEST_P(VideoFileTest, DecodesEveryPictureAtItsTimeWithTheSourceColoursAndTheSoun
     EXPECT_EQ(test::MeanChannelDifference(memoryPictures.pictures[10], decoded.pictures[10]), 0.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codecs, VideoFileTest, ::testing::Values("mjpeg", "mpeg4"));
+// The codecs old AVI files carry most.
+INSTANTIATE_TEST_SUITE_P(Codecs, VideoFileTest, ::testing::Values("mjpeg", "mpeg4", "cinepak", "msvideo1", "libx264"));
 
 class VideoFileFailureTest : public ::testing::Test {
 protected:
