@@ -143,6 +143,32 @@ void CPlayerWnd::CloseWindow() {
     child_.reset();
 }
 
+bool CPlayerWnd::OnCommand(const PlayerCommand& command) {
+    std::lock_guard lock(mutex_);
+    FileLog("CPlayerWnd: OnCommand");
+    switch (command.id) {
+    case PlayerOpen:
+        fileName_ = command.fileName;
+        Open();
+        return true;
+    case PlayerPlay:
+        Play(command.once);
+        return true;
+    case PlayerStop:
+        Stop();
+        return true;
+    case PlayerClose:
+        Close();
+        return true;
+    case PlayerPosition:
+        posX_ = command.position.x;
+        posY_ = command.position.y;
+        return true;
+    default:
+        return false;
+    }
+}
+
 void CPlayerWnd::ErrorHandler(int code) { FileLogFormat("CPlayerWnd: ErrorHandler %d", code); }
 
 void CPlayerWnd::MoveChild(Rect bounds) {

@@ -16,6 +16,15 @@
 
 namespace korv {
 
+// The commands the player's window answers, with what each carries.
+enum PlayerCommandId : int { PlayerOpen = 100, PlayerPlay = 110, PlayerStop = 120, PlayerClose = 130, PlayerPosition = 140 };
+struct PlayerCommand {
+    int id = 0;
+    std::string fileName;  // PlayerOpen
+    bool once = false;     // PlayerPlay
+    Point position;        // PlayerPosition
+};
+
 class CPlayerWnd {
 public:
     // Pictures are paced by `clock`'s tick count.
@@ -39,6 +48,10 @@ public:
     void CloseWindow();
 
     const std::string& FileName() const { return fileName_; }
+
+    // A command sent to the player's window ("CPlayerWnd: OnCommand"); false
+    // for an id it does not know.
+    bool OnCommand(const PlayerCommand& command);
 
     // The operations the ones above are made of; false on failure (logged
     // through ErrorHandler).

@@ -197,6 +197,32 @@ TEST_F(VideoPlayerTest, ASecondNoWaitVideoReplacesTheFirstAndAStoppedVideoStaysS
     EXPECT_TRUE(audio_.Sources().size() == 1) << "only the first video has sound";
 }
 
+// The player's window takes its steps as commands too: open, position,
+// play once, stop, close; an unknown command is left to the default.
+TEST_F(VideoPlayerTest, CommandsToThePlayersWindowDoEachStep) {
+    const fs::path path = MakeVideo("clip.avi");
+    const std::vector<Surface> pictures = Pictures(path);
+    platform::VirtualClock clock;
+    CPlayerWnd player(host_, clock);
+    ASSERT_TRUE(player.Create());
+    EXPECT_TRUE(player.OnCommand({PlayerOpen, path.string()}));
+    EXPECT_EQ(player.FileName(), path.string());
+    EXPECT_TRUE(player.OnCommand({.id = PlayerPosition, .position = {50, 60}}));
+    EXPECT_TRUE(player.OnCommand({.id = PlayerPlay, .once = true}));
+    ASSERT_TRUE(Shows(pictures[0], {50, 60}));
+    // Once: after its length the last picture stays.
+    clock.Advance(2400);
+    EXPECT_TRUE(Shows(pictures[49], {50, 60}));
+    EXPECT_TRUE(player.OnCommand({PlayerStop}));
+    EXPECT_TRUE(player.OnCommand({PlayerClose}));
+    EXPECT_TRUE(AllBlack(host_.Screen()));
+    EXPECT_FALSE(player.OnCommand({999}));
+    auto log = LogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "CPlayerWnd: OnCommand"), 6);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "CPlayerWnd: Open"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "CPlayerWnd: Close"), 1);
+}
+
 TEST_F(VideoPlayerTest, NoWaitPlayerWithoutAWindowOrAFileLogsItsFailuresAndShowsNothing) {
     platform::VirtualClock clock;
     host_.refuseChildren = true;
