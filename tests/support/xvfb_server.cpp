@@ -5,19 +5,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <random>
 #include <string>
 
 namespace korv::test {
 
 namespace {
 
-// Display numbers are spread by process and by server, so that a server
-// starting while another test's server ends never takes the number whose
-// socket the ending one is about to remove.
+// A random display number out of many thousands, so that a server starting
+// while another test's server ends never takes the number whose socket the
+// ending one is about to remove (the lowest free number often is that one).
 int NextDisplayNumber() {
-    static std::atomic<int> servers{0};
-    return 100 + (static_cast<int>(getpid()) * 37 + servers.fetch_add(1) * 7) % 800;
+    static std::mt19937 random(std::random_device{}());
+    return std::uniform_int_distribution<int>(1000, 59999)(random);
 }
 
 }  // namespace

@@ -33,24 +33,22 @@ constexpr const char* kGreen = "(0,128,0)";
 class HostWindow {
 public:
     HostWindow(const std::string& display, const fs::path& errors) : display_(display), errors_(errors) {
-        // Made before the fork: the child of a threaded process only execs.
-        std::string displayAssignment = "DISPLAY=" + display;
-        char* envp[] = {displayAssignment.data(), nullptr};
-        const char* argv[] = {"xmessage", "-title", "korvhost", "-geometry", "400x300+50+60", "host", nullptr};
-        const int errorFile = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_ = fork();
-        if (pid_ == 0) {
-            if (errorFile >= 0) dup2(errorFile, 2);
-            execve("/usr/bin/xmessage", const_cast<char* const*>(argv), envp);
-            _exit(127);
-        }
-        if (errorFile >= 0) close(errorFile);
         const auto until = std::chrono::steady_clock::now() + 10s;
-        while (id_ == 0 && std::chrono::steady_clock::now() < until) {
-            auto info = test::RunCommand("xwininfo", {"-name", "korvhost"}, {"DISPLAY=" + display_});
-            const auto at = info.out.find("Window id: ");
-            if (at != std::string::npos) id_ = std::strtoul(info.out.c_str() + at + 11, nullptr, 16);
-            if (id_ == 0) std::this_thread::sleep_for(20ms);
+        // A host program that could not reach the server is started again.
+        for (int attempt = 0; attempt < 3 && id_ == 0; ++attempt) {
+            StartProgram();
+            while (id_ == 0 && std::chrono::steady_clock::now() < until) {
+                auto info = test::RunCommand("xwininfo", {"-name", "korvhost"}, {"DISPLAY=" + display_});
+                const auto at = info.out.find("Window id: ");
+                if (at != std::string::npos) id_ = std::strtoul(info.out.c_str() + at + 11, nullptr, 16);
+                if (id_ != 0) break;
+                if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                    pid_ = -1;  // it ended: nothing left to close
+                    break;
+                }
+                std::this_thread::sleep_for(20ms);
+            }
+            if (id_ == 0) Close();
         }
     }
     ~HostWindow() { Close(); }
@@ -71,6 +69,21 @@ public:
     }
 
 private:
+    void StartProgram() {
+        // Made before the fork: the child of a threaded process only execs.
+        std::string displayAssignment = "DISPLAY=" + display_;
+        char* envp[] = {displayAssignment.data(), nullptr};
+        const char* argv[] = {"xmessage", "-title", "korvhost", "-geometry", "400x300+50+60", "host", nullptr};
+        const int errorFile = open(errors_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_ = fork();
+        if (pid_ == 0) {
+            if (errorFile >= 0) dup2(errorFile, 2);
+            execve("/usr/bin/xmessage", const_cast<char* const*>(argv), envp);
+            _exit(127);
+        }
+        if (errorFile >= 0) close(errorFile);
+    }
+
     std::string display_;
     fs::path errors_;
     pid_t pid_ = -1;
