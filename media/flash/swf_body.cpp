@@ -84,23 +84,26 @@ std::optional<std::vector<uint8_t>> DecodeLzma(std::span<const uint8_t> file, si
 
     lzma_stream stream = LZMA_STREAM_INIT;
     if (lzma_alone_decoder(&stream, kLzmaMemoryLimit) != LZMA_OK) return std::nullopt;
+    // The decoder takes in nothing while it has no room for output.
     std::vector<uint8_t> out;
-    std::array<uint8_t, 1> none{};
-    stream.next_in = header.data();
-    stream.avail_in = header.size();
-    stream.next_out = none.data();
-    stream.avail_out = 0;
-    lzma_ret result = lzma_code(&stream, LZMA_RUN);
-    bool damaged = result != LZMA_OK || stream.avail_in != 0;
+    size_t produced = 0;
+    bool damaged = false;
+    if (GrowOutput(out, produced, limit)) {
+        stream.next_in = header.data();
+        stream.avail_in = header.size();
+        stream.next_out = out.data();
+        stream.avail_out = out.size();
+        lzma_ret result = lzma_code(&stream, LZMA_RUN);
+        damaged = result != LZMA_OK || stream.avail_in != 0 || stream.total_out != 0;
+    }
 
     std::span<const uint8_t> data = file.subspan(kZwsDataOffset);
     stream.next_in = data.data();
     stream.avail_in = data.size();
-    size_t produced = 0;
     while (!damaged && GrowOutput(out, produced, limit)) {
         stream.next_out = out.data() + produced;
         stream.avail_out = out.size() - produced;
-        result = lzma_code(&stream, LZMA_RUN);
+        lzma_ret result = lzma_code(&stream, LZMA_RUN);
         produced = out.size() - stream.avail_out;
         if (result == LZMA_STREAM_END || result == LZMA_BUF_ERROR) break;
         if (result != LZMA_OK) {
