@@ -32,13 +32,12 @@ bool GrowOutput(std::vector<uint8_t>& out, size_t produced, size_t limit) {
     return true;
 }
 
-std::optional<std::vector<uint8_t>> Inflate(std::span<const uint8_t> stream, size_t limit) {
+std::vector<uint8_t> Inflate(std::span<const uint8_t> stream, size_t limit) {
     std::vector<uint8_t> out;
     z_stream z{};
-    if (inflateInit(&z) != Z_OK) return std::nullopt;
+    if (inflateInit(&z) != Z_OK) return {};
     size_t fed = 0;
     size_t produced = 0;
-    bool damaged = false;
     while (GrowOutput(out, produced, limit)) {
         z.next_out = out.data() + produced;
         z.avail_out = static_cast<uInt>(out.size() - produced);
@@ -50,16 +49,11 @@ std::optional<std::vector<uint8_t>> Inflate(std::span<const uint8_t> stream, siz
         }
         int result = inflate(&z, Z_NO_FLUSH);
         produced = out.size() - z.avail_out;
-        if (result == Z_STREAM_END) break;
-        if (result == Z_BUF_ERROR || (result == Z_OK && z.avail_out > 0 && z.avail_in == 0 && fed == stream.size()))
-            break;  // the data ends here
-        if (result != Z_OK) {
-            damaged = true;
-            break;
-        }
+        // The stream's end, data that runs out, or damage from here on.
+        if (result != Z_OK) break;
+        if (z.avail_out > 0 && z.avail_in == 0 && fed == stream.size()) break;
     }
     inflateEnd(&z);
-    if (damaged) return std::nullopt;
     out.resize(produced);
     return out;
 }
@@ -68,8 +62,8 @@ std::optional<std::vector<uint8_t>> Inflate(std::span<const uint8_t> stream, siz
 // the body's length as u64 LE (unknown when the header's length is too
 // small to be real). The dictionary is cut to what the output can use, so
 // that a property byte claiming gigabytes costs nothing.
-std::optional<std::vector<uint8_t>> DecodeLzma(std::span<const uint8_t> file, size_t limit) {
-    if (file.size() < kZwsDataOffset) return std::nullopt;
+std::vector<uint8_t> DecodeLzma(std::span<const uint8_t> file, size_t limit) {
+    if (file.size() < kZwsDataOffset) return {};
     uint32_t declared = SwfDeclaredLength(file);
     uint64_t bodyLength = declared >= kSwfHeaderBytes ? declared - kSwfHeaderBytes : UINT64_MAX;
 
@@ -83,37 +77,33 @@ std::optional<std::vector<uint8_t>> DecodeLzma(std::span<const uint8_t> file, si
     for (int i = 0; i < 8; ++i) header[5 + i] = static_cast<uint8_t>(bodyLength >> (8 * i));
 
     lzma_stream stream = LZMA_STREAM_INIT;
-    if (lzma_alone_decoder(&stream, kLzmaMemoryLimit) != LZMA_OK) return std::nullopt;
+    if (lzma_alone_decoder(&stream, kLzmaMemoryLimit) != LZMA_OK) return {};
     // The decoder takes in nothing while it has no room for output.
     std::vector<uint8_t> out;
     size_t produced = 0;
-    bool damaged = false;
+    bool refused = false;
     if (GrowOutput(out, produced, limit)) {
         stream.next_in = header.data();
         stream.avail_in = header.size();
         stream.next_out = out.data();
         stream.avail_out = out.size();
         lzma_ret result = lzma_code(&stream, LZMA_RUN);
-        damaged = result != LZMA_OK || stream.avail_in != 0 || stream.total_out != 0;
+        refused = result != LZMA_OK || stream.avail_in != 0 || stream.total_out != 0;
     }
 
     std::span<const uint8_t> data = file.subspan(kZwsDataOffset);
     stream.next_in = data.data();
     stream.avail_in = data.size();
-    while (!damaged && GrowOutput(out, produced, limit)) {
+    while (!refused && GrowOutput(out, produced, limit)) {
         stream.next_out = out.data() + produced;
         stream.avail_out = out.size() - produced;
         lzma_ret result = lzma_code(&stream, LZMA_RUN);
         produced = out.size() - stream.avail_out;
-        if (result == LZMA_STREAM_END || result == LZMA_BUF_ERROR) break;
-        if (result != LZMA_OK) {
-            damaged = true;
-            break;
-        }
-        if (stream.avail_out > 0 && stream.avail_in == 0) break;  // the data ends here
+        // The stream's end, data that runs out, or damage from here on.
+        if (result != LZMA_OK) break;
+        if (stream.avail_out > 0 && stream.avail_in == 0) break;
     }
     lzma_end(&stream);
-    if (damaged) return std::nullopt;
     out.resize(produced);
     return out;
 }

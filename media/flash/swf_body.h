@@ -26,9 +26,11 @@ std::optional<SwfCompression> SwfSignature(std::span<const uint8_t> file);
 // The file length from the header (the file must have a whole header).
 uint32_t SwfDeclaredLength(std::span<const uint8_t> file);
 
-// At most `limit` bytes of the body; fewer when the stored data ends first.
-// nullopt for an unknown signature or data the decoder refuses. Memory
-// grows with what is decoded, not with what the header claims.
+// At most `limit` bytes of the body; fewer when the stored data ends or
+// turns out damaged first (what was decoded before is kept, so a reader of
+// the start of a body sees the same bytes whatever it asks for). nullopt
+// for an unknown signature. Memory grows with what is decoded, not with
+// what the header claims.
 std::optional<std::vector<uint8_t>> SwfBodyBytes(std::span<const uint8_t> file, size_t limit);
 
 }  // namespace korv
