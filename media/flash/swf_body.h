@@ -5,7 +5,10 @@
 //   "CWS"  a zlib stream from byte 8;
 //   "ZWS"  u32 compressed length at byte 8, five bytes of LZMA properties
 //          at byte 12, raw LZMA data from byte 17.
-// The file length counts the uncompressed whole file, header included.
+// The file length counts the uncompressed whole file, header included. The
+// LZMA data is taken to run to the end of the file: writers disagree on
+// whether the compressed length counts the properties, and the decoder
+// stops at the body's length anyway.
 
 #include <cstddef>
 #include <cstdint>
