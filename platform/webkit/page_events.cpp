@@ -110,8 +110,17 @@ gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gp
     return TRUE;
 }
 
-gboolean OnEnterFullScreen(WebKitWebView*, gpointer data) {
+gboolean LeaveFullScreen(gpointer view) {
+    constexpr const char* kLeave = "if (document.fullscreenElement) document.exitFullscreen();";
+    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(view), kLeave, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+    return G_SOURCE_REMOVE;
+}
+
+// The window stays as it is; the page, which WebKit lets enter full screen
+// within the view, is taken out of it again.
+gboolean OnEnterFullScreen(WebKitWebView* view, gpointer data) {
     Send(data, WebPageEventKind::FullScreenRefused);
+    g_idle_add_full(G_PRIORITY_DEFAULT, LeaveFullScreen, g_object_ref(view), g_object_unref);
     return TRUE;
 }
 

@@ -79,7 +79,10 @@ void PageView::RunScript(const std::string& script) {
 void PageView::Resize(Size size) {
     if (!view_ || size.width <= 0 || size.height <= 0) return;
     size_ = size;
+    // An off-screen window is as large as its default size and its child's
+    // request together, so both change.
     gtk_widget_set_size_request(GTK_WIDGET(view_), size.width, size.height);
+    gtk_window_set_default_size(GTK_WINDOW(window_), size.width, size.height);
     gtk_window_resize(GTK_WINDOW(window_), size.width, size.height);
 }
 
