@@ -81,12 +81,12 @@ void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
     }
 }
 
-void OnProgress(WebKitWebView* view, GParamSpec*, gpointer data) {
+void OnProgress(WebKitWebView* view, gpointer, gpointer data) {
     double progress = webkit_web_view_get_estimated_load_progress(view);
     Send(data, WebPageEventKind::Progress, static_cast<int>(std::lround(progress * 10000)), 10000);
 }
 
-void OnTitle(WebKitWebView* view, GParamSpec*, gpointer data) {
+void OnTitle(WebKitWebView* view, gpointer, gpointer data) {
     Send(data, WebPageEventKind::TitleChanged, 0, 0, Text(webkit_web_view_get_title(view)));
 }
 

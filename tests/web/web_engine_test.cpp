@@ -32,6 +32,7 @@ constexpr auto kPageTimeout = 30s;
 constexpr uint32_t kBlue = 0x2080C0;
 constexpr uint32_t kGreen = 0x30A050;
 constexpr int kCannotConnect = -2146697212;
+constexpr int kHostNotFound = -2146697211;
 
 std::string ColourPage(uint32_t colour, const std::string& title = "Colour", const std::string& body = "") {
     char hex[8];
@@ -320,6 +321,15 @@ TEST_F(WebEngineTest, AClosedPortFailsWithANetworkCodeAndShowsNoErrorPage) {
     ASSERT_TRUE(listener_->WaitFor([](const Seen& seen) { return seen.Has(WebPageEventKind::NavigationFailed); }));
     EXPECT_EQ(listener_->Copy().First(WebPageEventKind::NavigationFailed)->a, kCannotConnect);
     EXPECT_TRUE(listener_->NextFramesFilled(kBlue, 10));
+
+    // A name that cannot exist (".invalid" never resolves).
+    view->Load("http://korv-test.invalid/page.html");
+    EXPECT_TRUE(listener_->WaitFor([](const Seen& seen) {
+        for (const auto& event : seen.events)
+            if (event.kind == WebPageEventKind::NavigationFailed && event.a == kHostNotFound) return true;
+        return false;
+    }));
+    EXPECT_TRUE(listener_->NextFramesFilled(kBlue, 5));
 }
 
 TEST_F(WebEngineTest, AnHttpErrorFailsWithItsStatusAndItsPageNeverShows) {
