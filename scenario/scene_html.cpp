@@ -1,6 +1,7 @@
 #include "scenario/scene_html.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/painter.h"
 #include "scenario/scene_context.h"
