@@ -6,7 +6,7 @@
 namespace korv {
 
 CHtmlThread::CHtmlThread(MediaHost* parent, std::string url, Rect bounds, bool input, std::string ownedFile)
-    : url_(std::move(url)), parent_(parent), bounds_(bounds), ownedFile_(std::move(ownedFile)), wnd_(parent, input) {}
+    : url_(std::move(url)), bounds_(bounds), ownedFile_(std::move(ownedFile)), wnd_(parent, input) {}
 
 CHtmlThread::~CHtmlThread() {
     if (IsCreated()) {

@@ -42,7 +42,6 @@ private:
     void CloseView();
 
     const std::string url_;
-    MediaHost* const parent_;
     const Rect bounds_;
     std::string ownedFile_;  // the view's thread only
     CHtmlWnd wnd_;
