@@ -7,6 +7,10 @@
 #include "scenario/scene_command.h"
 
 namespace korv {
+class Scenario;
+}
+
+namespace korv {
 
 enum MediaKind : int32_t { MediaWave = 0, MediaVideo = 1, MediaMp3 = 2, MediaFlash = 3, MediaMidi = 4 };
 
@@ -46,6 +50,10 @@ protected:
 private:
     std::vector<SceneCommand*> referrers_;
 };
+
+// Starts the Flash player in the background when `scenario` holds a Flash
+// movie, so that its first play does not wait for the player to start.
+void PrepareFlashPlayer(const Scenario& scenario);
 
 class MediaCommand : public SceneCommand {
 public:

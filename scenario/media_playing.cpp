@@ -5,11 +5,14 @@
 
 #include "media/flash/flash_movie_size.h"
 #include "media/flash/flash_player_files.h"
+#include "media/flash/flash_stage.h"
 #include "media/sound/wave_player.h"
 #include "media/temporary_media_file.h"
+#include "platform/audio_output.h"
 #include "saver/log.h"
 #include "scenario/media_commands.h"
 #include "scenario/scene_context.h"
+#include "scenario/scenario.h"
 #include "scenario/scene_media.h"
 
 namespace korv {
@@ -70,6 +73,42 @@ void PlayMidi(SceneMedia& media, SceneContext& scene, std::span<const uint8_t> d
     DeleteTemporaryMediaFile(file);
 }
 
+// How long a new Flash play waits for the one it stops to end.
+constexpr uint32_t kFlashPlayerEndWaitMs = 1000;
+
+void PlayFlash(SceneMedia& media, SceneContext& scene, std::span<const uint8_t> data, bool wait, bool loop, Rect area,
+               int32_t duration) {
+    std::string file = MakeTemporaryMediaFile(data, ".swf");
+    if (file.empty()) return;
+    // The stopped player's end resets the playing event: it must be over
+    // before the event is set for the new movie.
+    if (scene.Clock().WaitFor(media.flashEvent, 500)) {
+        FileLog("Flash event\n");
+        media.StopFlash(kFlashPlayerEndWaitMs);
+    }
+    if (media.HasFlash()) {
+        FileLog("Flash not null\n");
+        media.StopFlash(kFlashPlayerEndWaitMs);
+    }
+    FlashStage::Instance().SetMuted(platform::SystemAudio().Muted());
+    auto player = std::make_shared<CFlashPlayerThread>(media.Host(), &media.flashEvent, duration, scene.Clock());
+    player->left = area.left;
+    player->top = area.top;
+    player->right = area.right;
+    player->bottom = area.bottom;
+    player->loop = loop;
+    player->fileName = file;
+    player->hasDuration = duration != -1;
+    player->takesInput = scene.HasExitButtonBar();
+    media.RecordFlash(player);
+    media.flashEvent.Set();
+    player->CreateThread(true);
+    player->SetPriorityNormal();
+    player->Resume();
+    if (!wait) return;
+    while (media.flashEvent.IsSet() && !scene.Stopped()) scene.Clock().WaitFor(scene.StopEvent(), 10);
+}
+
 }  // namespace
 
 void CMedia::Play(bool wait, bool loop, SceneContext& scene, Rect area, int32_t flashDuration) {
@@ -93,7 +132,7 @@ void CMedia::Play(bool wait, bool loop, SceneContext& scene, Rect area, int32_t 
     case MediaFlash:
         FileLog("Flash play starting\n");
         if (!IsFlashInstalled()) return;
-        (void)flashDuration;
+        PlayFlash(*media, scene, data, wait, loop, area, flashDuration);
         return;
     case MediaMidi:
         PlayMidi(*media, scene, data, wait, loop);
@@ -116,8 +155,8 @@ void CMedia::Stop(SceneContext& scene) {
         media->StopNoWaitVideo();
         return;
     case MediaFlash:
-        // No Flash movie plays without a player; its event stays clear.
-        while (media->flashEvent.IsSet()) platform::SystemClock().Sleep(10);
+        if (media->flashEvent.IsSet()) media->StopFlash();
+        while (media->flashEvent.IsSet()) scene.Clock().Sleep(10);
         return;
     case MediaMidi:
         media->StopMidi();
@@ -125,6 +164,16 @@ void CMedia::Stop(SceneContext& scene) {
     default:
         media->mp3Player.Stop();
         return;
+    }
+}
+
+void PrepareFlashPlayer(const Scenario& scenario) {
+    for (size_t i = 0; i < scenario.CommandCount(); ++i) {
+        const auto* media = dynamic_cast<const CMedia*>(&scenario.At(i));
+        if (media && media->kind == MediaFlash && !media->data.empty()) {
+            if (IsFlashInstalled()) FlashStage::Instance().Prepare();
+            return;
+        }
     }
 }
 

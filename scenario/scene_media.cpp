@@ -12,10 +12,58 @@ SceneMedia::SceneMedia(MediaHost* host) : midi(CMidiDevice::Create()), host_(hos
     midi->SetCallbackWindow(host);
 }
 
+namespace {
+
+// How long the scene's end gives Flash players to end their threads.
+constexpr uint32_t kFlashEndWaitMs = 500;
+
+}  // namespace
+
 SceneMedia::~SceneMedia() {
     Kill();
     midi->Close();
     DeleteTemporaryMediaFile(midi->fileName);
+    std::vector<std::shared_ptr<CFlashPlayerThread>> players;
+    {
+        std::lock_guard lock(flashMutex_);
+        players = std::move(endingFlash_);
+        if (flash_) players.push_back(std::move(flash_));
+    }
+    for (auto& player : players) {
+        player->Kill();
+        // A player that does not end in time is left to the process's end:
+        // destroying it would wait for its thread.
+        if (player->IsCreated() && !player->WaitForEnd(kFlashEndWaitMs)) {
+            static std::mutex strandedMutex;
+            static auto* stranded = new std::vector<std::shared_ptr<CFlashPlayerThread>>;
+            std::lock_guard lock(strandedMutex);
+            stranded->push_back(std::move(player));
+        }
+    }
+}
+
+void SceneMedia::RecordFlash(std::shared_ptr<CFlashPlayerThread> player) {
+    std::lock_guard lock(flashMutex_);
+    std::erase_if(endingFlash_, [](const auto& ending) { return !ending->IsCreated() || ending->HasEnded(); });
+    if (flash_) endingFlash_.push_back(std::move(flash_));
+    flash_ = std::move(player);
+}
+
+bool SceneMedia::HasFlash() {
+    std::lock_guard lock(flashMutex_);
+    return flash_ != nullptr;
+}
+
+void SceneMedia::StopFlash(uint32_t waitMs) {
+    std::shared_ptr<CFlashPlayerThread> player;
+    {
+        std::lock_guard lock(flashMutex_);
+        if (!flash_) return;
+        if (flashEvent.IsSet()) flash_->Kill();
+        player = flash_;
+        endingFlash_.push_back(std::move(flash_));
+    }
+    if (waitMs > 0 && player->IsCreated()) player->WaitForEnd(waitMs);
 }
 
 void SceneMedia::StopNoWaitVideo() {
@@ -79,6 +127,9 @@ void SceneMedia::StopAtEnd() {
     mp3Player.Stop();
     StopMidi();
     CloseNoWaitVideo("CSceneThread: finish no-wait avi");
+    // A waited movie has ended before the list could end; one that plays
+    // without a wait ends with the scene.
+    StopFlash();
 }
 
 void SceneMedia::Kill() {
@@ -89,6 +140,7 @@ void SceneMedia::Kill() {
         std::lock_guard lock(videoMutex_);
         if (aviWindow_) aviWindow_->CloseWindow();
     }
+    StopFlash();
     StopMidi();
 }
 

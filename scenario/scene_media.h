@@ -9,8 +9,10 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "media/media_host.h"
+#include "media/flash/flash_player_thread.h"
 #include "media/sound/midi_device.h"
 #include "media/sound/mp3_player.h"
 #include "media/video/avi_wait_player.h"
@@ -34,6 +36,14 @@ public:
     std::shared_ptr<CMidiDevice> midi;
     // Set while a Flash movie plays.
     platform::Event flashEvent;
+    // The Flash play the scene recorded last. A player outlives its movie
+    // until it is forgotten here.
+    void RecordFlash(std::shared_ptr<CFlashPlayerThread> player);
+    bool HasFlash();
+    // Forgets the recorded Flash play and, while its movie plays, kills it.
+    // With `waitMs`, waits that long at most for its thread to end (its end
+    // resets the playing event, which a new play is about to set).
+    void StopFlash(uint32_t waitMs = 0);
 
     // The no-wait video: a new one replaces the old one, which is stopped,
     // closed and its file deleted first ("CMedia: Stop previous avi").
@@ -60,6 +70,10 @@ private:
     std::mutex endMutex_;  // the scene's end and the saver's end take turns
     std::mutex videoMutex_;
     std::mutex midiFileMutex_;  // the device's file name, read by the saver's end
+    std::mutex flashMutex_;
+    std::shared_ptr<CFlashPlayerThread> flash_;
+    // Killed players kept until their threads have ended.
+    std::vector<std::shared_ptr<CFlashPlayerThread>> endingFlash_;
     std::unique_ptr<CPlayerWnd> noWaitAvi_;
     CAviWaitPlayer* aviWindow_ = nullptr;
 };

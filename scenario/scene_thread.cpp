@@ -1,6 +1,7 @@
 #include "scenario/scene_thread.h"
 
 #include "saver/log.h"
+#include "scenario/media_commands.h"
 
 namespace korv {
 
@@ -80,6 +81,7 @@ void CSceneThread::ShowStatus() {
 void CSceneThread::Play() {
     if (options_.showExitButtonBar) Window().ShowExitButtonBar();
     Scenario& scenario = *options_.scenario;
+    PrepareFlashPlayer(scenario);
     for (int i = 0; i < static_cast<int>(scenario.CommandCount()) && !stopEvent_.IsSet(); ++i) {
         SceneCommand& command = scenario.At(static_cast<size_t>(i));
         if (!command.IsDisabled()) command.Execute(*this, i);

@@ -10,6 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/process_end.h"
+#include "platform/web_engine.h"
 #include "shell/runtime_app.h"
 
 namespace {
@@ -17,6 +18,8 @@ namespace {
 // After a termination request the normal end has this long before the
 // process ends at once.
 constexpr uint32_t kTerminationGraceMs = 900;
+// How long the browser engine's thread gets to end with the program.
+constexpr uint32_t kWebEngineEndMs = 300;
 
 }  // namespace
 
@@ -40,5 +43,12 @@ int main(int argc, char** argv) {
     // Boxes raised on the way out (a start that failed, the newer-format
     // notice) stay for the user.
     korv::platform::ReleaseMessageBoxes();
+    // The browser engine's libraries must not run their destructors while
+    // its thread may still be inside them: its thread gets a moment to end,
+    // then the process ends without destructors.
+    if (korv::platform::WebEngineWasStarted()) {
+        korv::platform::SystemWebEngine().Shutdown(kWebEngineEndMs);
+        korv::platform::EndProcessNow(code);
+    }
     return code;
 }

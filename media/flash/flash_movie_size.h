@@ -1,8 +1,8 @@
 #pragma once
 // The stage size of a Flash movie, read from its header: the frame-size
 // rectangle after the 8-byte file header, in twips (1/20 pixel). Movies
-// whose body is zlib-compressed ("CWS") are inflated as far as the
-// rectangle; LZMA-compressed ones ("ZWS") and damaged headers have no size.
+// whose body is compressed (zlib "CWS", LZMA "ZWS") are decoded as far as
+// the rectangle; damaged headers have no size.
 
 #include <cstdint>
 #include <optional>

@@ -1,9 +1,22 @@
 #pragma once
-// Whether a Flash player is installed for the movies of a scenario. None
-// ships with the engine yet: a Flash play ends after its first log line.
+// Where the Flash player's files are: the web player (ruffle.js, its two
+// core scripts and their WebAssembly modules) in one folder, fetched at a
+// pinned version when the project is built and installed under share/.
+
+#include <optional>
+#include <string>
 
 namespace korv {
 
-inline bool IsFlashInstalled() { return false; }
+// The folder that holds the player's files, the first of: $KORV_RUFFLE_DIR,
+// share/korv/ruffle beside the program's folder, the installed one, the
+// build tree's. Empty when none holds them.
+std::string FlashPlayerFolder();
+
+// The player's files are installed and readable.
+bool IsFlashInstalled();
+
+// A file of the player's folder by its plain name (no folders), or nothing.
+std::optional<std::string> ReadFlashPlayerFile(const std::string& name);
 
 }  // namespace korv

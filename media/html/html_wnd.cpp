@@ -1,13 +1,12 @@
 #include "media/html/html_wnd.h"
 
-#include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <mutex>
 
 #include "media/html/html_view_events.h"
 #include "platform/display.h"
 #include "platform/web_engine.h"
+#include "platform/web_frame_drawing.h"
 #include "saver/log.h"
 
 namespace korv {
@@ -17,16 +16,6 @@ namespace {
 // The engine whose start failure was last written, so the reason is
 // written once and not for every view.
 std::atomic<platform::WebEngine*> reportedEngine{nullptr};
-
-// Copies the part of `frame` that fits into `target`, from the top left.
-void CopyFrame(const platform::WebFrame& frame, platform::Surface& target) {
-    const int width = std::min(frame.width, target.Width());
-    const int height = std::min(frame.height, target.Height());
-    if (!frame.pixels || width <= 0 || height <= 0 || frame.stride < frame.width) return;
-    for (int y = 0; y < height; ++y)
-        std::memcpy(target.Row(y), frame.pixels + static_cast<size_t>(y) * static_cast<size_t>(frame.stride),
-                    static_cast<size_t>(width) * sizeof(platform::Pixel));
-}
 
 }  // namespace
 
@@ -86,8 +75,8 @@ public:
         Rect bounds = child_->Bounds();
         if (lastFrame_.Width() != bounds.Width() || lastFrame_.Height() != bounds.Height())
             lastFrame_ = platform::Surface(bounds.Width(), bounds.Height());
-        CopyFrame(frame, lastFrame_);
-        child_->Draw([&](platform::Surface& surface) { CopyFrame(frame, surface); });
+        platform::DrawWebFrame(frame, lastFrame_);
+        child_->Draw([&](platform::Surface& surface) { platform::DrawWebFrame(frame, surface); });
         if (!child_->Visible()) child_->SetVisible(true);
     }
     void OnButtonDown(platform::MouseButton button, Point client) override {

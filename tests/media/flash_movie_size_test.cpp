@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "tests/support/swf_writer.h"
+
 #include <vector>
 
 namespace korv {
@@ -73,6 +75,54 @@ TEST(FlashMovieSize, HeadersItCannotReadHaveNoSize) {
     auto garbage = Compressed(plain);
     for (size_t i = 8; i < garbage.size(); ++i) garbage[i] = 0xFF;
     EXPECT_FALSE(FlashMovieSize(garbage));
+}
+
+
+TEST(FlashMovieSize, ReadsTheStageOfWrittenMoviesInEveryCompression) {
+    for (char compression : {'F', 'C', 'Z'}) {
+        SCOPED_TRACE(compression);
+        test::SwfTestMovie movie;
+        movie.width = 640;
+        movie.height = 360;
+        movie.compression = compression;
+        auto file = test::WriteSwfTestMovie(movie);
+        ASSERT_TRUE(FlashMovieSize(file));
+        EXPECT_EQ(*FlashMovieSize(file), (Size{640, 360}));
+        // Only the start of the body matters: a wrong file length or a cut
+        // after the rectangle leaves the size readable.
+        auto wrongLength = file;
+        wrongLength[4] = wrongLength[5] = wrongLength[6] = wrongLength[7] = 0;
+        ASSERT_TRUE(FlashMovieSize(wrongLength));
+        EXPECT_EQ(*FlashMovieSize(wrongLength), (Size{640, 360}));
+        // Every cut of the file is read without a crash.
+        for (size_t size = 0; size < file.size(); ++size) {
+            auto cutSize = FlashMovieSize(std::span(file).first(size));
+            if (cutSize) {
+                EXPECT_EQ(*cutSize, (Size{640, 360}));
+            }
+        }
+        EXPECT_FALSE(FlashMovieSize(std::span(file).first(compression == 'Z' ? 18 : 9)));
+    }
+}
+
+TEST(FlashMovieSize, DamagedLzmaBodiesHaveNoSize) {
+    test::SwfTestMovie movie;
+    movie.compression = 'Z';
+    auto file = test::WriteSwfTestMovie(movie);
+    // Property byte beyond lc/lp/pb's range.
+    auto badProperties = file;
+    badProperties[12] = 0xFF;
+    EXPECT_FALSE(FlashMovieSize(badProperties));
+    // Data that decodes to garbage or not at all.
+    auto garbage = file;
+    for (size_t i = 17; i < garbage.size(); ++i) garbage[i] = 0xFF;
+    EXPECT_FALSE(FlashMovieSize(garbage));
+    // A dictionary property of 4 GiB costs no memory: the decoder only
+    // needs as much as it is asked to produce.
+    auto hugeDictionary = file;
+    for (int i = 13; i < 17; ++i) hugeDictionary[i] = 0xFF;
+    ASSERT_TRUE(FlashMovieSize(hugeDictionary));
+    EXPECT_EQ(*FlashMovieSize(hugeDictionary), (Size{320, 240}));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "platform/event.h"
 #include "platform/video_file.h"
 #include "saver/log.h"
+#include "tests/support/headless_media_host.h"
 #include "tests/support/instant_audio_output.h"
 #include "tests/support/test_environment.h"
 #include "tests/support/video_fixtures.h"
@@ -30,27 +31,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using platform::Surface;
 
-// A screen-saver window without a screen whose media children are real
-// composed children.
-class HeadlessMediaHost final : public MediaHost {
-public:
-    HeadlessMediaHost() : display_(platform::CreateHeadlessDisplay(640, 480)) {
-        window_ = display_->CreateTopWindow({0, 0, 640, 480}, &handler_);
-    }
-
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds, platform::WindowHandler* input = nullptr) override {
-        if (refuseChildren) return nullptr;
-        auto child = window_->CreateChild(bounds, input);
-        child->SetVisible(false);
-        return child;
-    }
-    void PostToWindowThread(std::function<void()>) override {}
-    void HidePointer() override { ++pointerHides; }
-
-    Surface Screen() { return window_->Snapshot(); }
-
-    bool refuseChildren = false;
-    std::atomic<int> pointerHides{0};
+using test::HeadlessMediaHost;
 
 private:
     platform::WindowHandler handler_;

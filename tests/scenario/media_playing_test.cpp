@@ -21,6 +21,8 @@
 #include "scenario/scene_thread.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/midi_file_writer.h"
+#include "tests/support/stand_in_flash_player.h"
+#include "tests/support/swf_writer.h"
 #include "tests/support/test_environment.h"
 #include "tests/support/tone_analysis.h"
 #include "tests/support/video_fixtures.h"
@@ -299,6 +301,100 @@ TEST_F(MediaPlayingTest, KillDuringAWaitedPlayOfEachKindEndsPromptly) {
         EXPECT_LT(took, std::chrono::milliseconds(400));
         EXPECT_TRUE(MediaFiles().empty());
     }
+}
+
+}  // namespace
+}  // namespace korv
+
+namespace korv {
+namespace {
+
+// Flash movies in a playing scenario, on the stand-in Flash stage: the test
+// plays the page's part.
+class FlashPlayingTest : public MediaPlayingTest {
+protected:
+    void SetUp() override {
+        MediaPlayingTest::SetUp();
+        player_ = &test::StandInFlashPlayer::Ready();
+        lastPlay_ = player_->CurrentPlay();
+    }
+    void Movie(const std::string& name, int frames) {
+        fs::create_directories(Content(""));
+        test::SwfTestMovie movie;
+        movie.frames = frames;
+        auto bytes = test::WriteSwfTestMovie(movie);
+        test::WriteFileBytes(Content(name), std::string(bytes.begin(), bytes.end()));
+    }
+    // Waits for the next movie the page is asked to play; its number.
+    uint64_t NextPlay() {
+        EXPECT_TRUE(player_->WaitForPlayAfter(lastPlay_)) << "no movie started";
+        lastPlay_ = player_->CurrentPlay();
+        return lastPlay_;
+    }
+    void Frame(uint64_t play, int frame) { player_->Send("frame " + std::to_string(play) + " " + std::to_string(frame)); }
+
+    test::StandInFlashPlayer* player_ = nullptr;
+    uint64_t lastPlay_ = 0;
+};
+
+TEST_F(FlashPlayingTest, AWaitedMovieStartsAfterHalfASecondAndEndsTheWaitOnItsLastFrame) {
+    Movie("clip.swf", 3);
+    Play("VERSION 450;MEDIA clip,clip.swf,0,;PLAY clip,,ON,,1;WAIT ,1;");
+    uint64_t play = NextPlay();
+    // No movie played before: the play waited half a second for one to end.
+    EXPECT_EQ(clock_.Elapsed(), 500u);
+    EXPECT_EQ(MediaFiles().size(), 1u);
+    EXPECT_FALSE(thread_->IdleEvent().Wait(100)) << "the waited play ended early";
+    Frame(play, 2);
+    ASSERT_TRUE(thread_->IdleEvent().Wait(10000));
+    // The WAIT after the movie ran its whole second after the movie's end.
+    EXPECT_GE(clock_.Elapsed(), 1500u);
+    EXPECT_TRUE(MediaFiles().empty()) << "the ended movie's file is deleted";
+    auto log = LogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Flash play starting\n"), 1);
+}
+
+TEST_F(FlashPlayingTest, ANewMovieStopsThePlayingOneAndAWaitedOneIsNotCutShort) {
+    Movie("first.swf", 5);
+    Movie("second.swf", 4);
+    Play("VERSION 450;MEDIA first,first.swf,0,;MEDIA second,second.swf,0,;"
+         "PLAY first,ON,,,1;WAIT ,1;PLAY second,,ON,,1;");
+    uint64_t first = NextPlay();
+    uint64_t second = NextPlay();
+    EXPECT_GT(second, first);
+    auto log = LogLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Flash event\n"), log.end());
+    // The first player's end must not end the wait for the second.
+    EXPECT_FALSE(thread_->IdleEvent().Wait(200));
+    Frame(second, 3);
+    ASSERT_TRUE(thread_->IdleEvent().Wait(10000));
+}
+
+TEST_F(FlashPlayingTest, StopAndTheSceneEndTakeMoviesDown) {
+    Movie("loop.swf", 2);
+    Movie("other.swf", 2);
+    Play("VERSION 450;MEDIA loop,loop.swf,0,;MEDIA other,other.swf,0,;"
+         "PLAY loop,ON,,,1;WAIT ,2;STOP loop;WAIT ,1;PLAY other,,,,1;WAIT ,1;");
+    uint64_t looping = NextPlay();
+    Frame(looping, 1);
+    uint64_t other = NextPlay();
+    EXPECT_GT(other, looping);
+    ASSERT_TRUE(thread_->IdleEvent().Wait(10000));
+    // Neither movie is on the stage once the list has ended.
+    EXPECT_EQ(player_->LastScript(), "korvStop();");
+    EXPECT_FALSE(scenario_.Empty());
+    auto log = LogLines();
+    EXPECT_EQ(std::find(log.begin(), log.end(), "Flash event\n"), log.end()) << "STOP had ended the loop";
+}
+
+TEST_F(FlashPlayingTest, KillDuringAWaitedMovieEndsAtOnce) {
+    Movie("long.swf", 50);
+    Play("VERSION 450;MEDIA long,long.swf,0,;PLAY long,,ON,,1;");
+    NextPlay();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(thread_->Kill(2000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+    EXPECT_EQ(player_->LastScript(), "korvStop();");
 }
 
 }  // namespace
