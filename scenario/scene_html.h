@@ -47,13 +47,14 @@ public:
     std::optional<Rect> SavedArea() const;
 
 private:
-    // Kills `view` and keeps it until its thread has ended; ended ones go.
-    void Retire(std::shared_ptr<CHtmlThread> view);
+    // Kills the running view and keeps it until its thread has ended; ended
+    // ones go. Under the lock.
+    void RetireView();
 
     mutable std::mutex mutex_;
-    std::shared_ptr<CHtmlThread> view_;
-    std::vector<std::shared_ptr<CHtmlThread>> ending_;
-    std::optional<platform::Surface> background_;
+    std::unique_ptr<CHtmlThread> view_;
+    std::vector<std::unique_ptr<CHtmlThread>> ending_;
+    platform::Surface background_;  // empty when none is saved
     Rect backgroundArea_;
 };
 

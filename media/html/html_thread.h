@@ -4,7 +4,6 @@
 // waits: it hides the view, and the view's own thread closes it and ends.
 
 #include <mutex>
-#include <optional>
 #include <string>
 
 #include "media/html/html_wnd.h"
@@ -27,7 +26,7 @@ public:
     // second kill does nothing.
     void Kill();
     // The last picture the view showed (see CHtmlWnd::LastFrame).
-    std::optional<platform::Surface> LastFrame() const { return wnd_.LastFrame(); }
+    platform::Surface LastFrame() const { return wnd_.LastFrame(); }
     Rect Bounds() const { return bounds_; }
     const std::string& Url() const { return url_; }
 

@@ -4,7 +4,7 @@
 
 namespace korv {
 
-void LogHtmlViewEvent(const platform::WebPageEvent& event, const std::function<void()>& hideScrollBars) {
+void LogHtmlViewEvent(const platform::WebPageEvent& event) {
     using Kind = platform::WebPageEventKind;
     switch (event.kind) {
     case Kind::NavigationRequested: FileLog("Html Before Navigate2"); return;
@@ -17,7 +17,6 @@ void LogHtmlViewEvent(const platform::WebPageEvent& event, const std::function<v
     case Kind::SecureConnection: FileLog("Html SetSecureLockIcon"); return;
     case Kind::LoadFinished:
         FileLog("Html Document complete");
-        if (hideScrollBars) hideScrollBars();
         FileLog("Html Document complete - scroll bar off");
         FileLog("Html Download complete");
         return;

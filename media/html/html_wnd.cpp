@@ -57,17 +57,17 @@ public:
         view.reset();
         child.reset();
     }
-    std::optional<platform::Surface> LastFrame() const {
+    platform::Surface LastFrame() const {
         std::lock_guard lock(mutex_);
-        if (lastFrame_.Empty()) return std::nullopt;
         return lastFrame_;
     }
 
     void OnPageEvent(const platform::WebPageEvent& event) override {
-        LogHtmlViewEvent(event, [this] {
-            std::lock_guard lock(mutex_);
-            if (view_) view_->RunScript(kHideScrollBarsScript);
-        });
+        LogHtmlViewEvent(event);
+        if (event.kind != platform::WebPageEventKind::LoadFinished) return;
+        // The view is a picture: no scroll bars.
+        std::lock_guard lock(mutex_);
+        if (view_) view_->RunScript(kHideScrollBarsScript);
     }
     void OnFrame(const platform::WebFrame& frame) override {
         std::lock_guard lock(mutex_);
@@ -135,6 +135,6 @@ void CHtmlWnd::Close() {
     page_->Detach();
 }
 
-std::optional<platform::Surface> CHtmlWnd::LastFrame() const { return page_->LastFrame(); }
+platform::Surface CHtmlWnd::LastFrame() const { return page_->LastFrame(); }
 
 }  // namespace korv

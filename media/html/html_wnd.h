@@ -6,7 +6,6 @@
 // file log.
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "media/media_host.h"
@@ -36,8 +35,8 @@ public:
     void Hide();
     // Destroys the engine's view and the child.
     void Close();
-    // The last picture the view showed; nothing before the first.
-    std::optional<platform::Surface> LastFrame() const;
+    // The last picture the view showed; empty before the first.
+    platform::Surface LastFrame() const;
     const std::string& Url() const { return url_; }
 
 private:
