@@ -73,6 +73,17 @@ void PlayMidi(SceneMedia& media, SceneContext& scene, std::span<const uint8_t> d
     DeleteTemporaryMediaFile(file);
 }
 
+// Waits while a movie plays. The browser plays it in real time, so a
+// virtual clock moves no faster than real time meanwhile.
+void WaitWhileFlashPlays(SceneMedia& media, SceneContext& scene) {
+    const bool virtualTime = dynamic_cast<platform::VirtualClock*>(&scene.Clock()) != nullptr;
+    platform::RealClock realTime;
+    while (media.flashEvent.IsSet() && !scene.Stopped()) {
+        scene.Clock().WaitFor(scene.StopEvent(), 10);
+        if (virtualTime) realTime.WaitFor(scene.StopEvent(), 10);
+    }
+}
+
 // How long a new Flash play waits for the one it stops to end.
 constexpr uint32_t kFlashPlayerEndWaitMs = 1000;
 
@@ -105,8 +116,7 @@ void PlayFlash(SceneMedia& media, SceneContext& scene, std::span<const uint8_t> 
     player->CreateThread(true);
     player->SetPriorityNormal();
     player->Resume();
-    if (!wait) return;
-    while (media.flashEvent.IsSet() && !scene.Stopped()) scene.Clock().WaitFor(scene.StopEvent(), 10);
+    if (wait) WaitWhileFlashPlays(media, scene);
 }
 
 }  // namespace

@@ -37,7 +37,8 @@ bool HoldsPlayer(const fs::path& folder) {
 
 std::vector<fs::path> Candidates() {
     std::vector<fs::path> folders;
-    if (const char* own = std::getenv("KORV_RUFFLE_DIR"); own && *own) folders.emplace_back(own);
+    // A folder given by the environment is the only one looked at.
+    if (const char* own = std::getenv("KORV_RUFFLE_DIR"); own && *own) return {own};
     std::string program = platform::OwnProgramPath();
     if (!program.empty()) folders.push_back(fs::path(program).parent_path().parent_path() / "share/korv/ruffle");
 #ifdef KORV_INSTALLED_RUFFLE_DIR

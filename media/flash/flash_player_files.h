@@ -8,9 +8,9 @@
 
 namespace korv {
 
-// The folder that holds the player's files, the first of: $KORV_RUFFLE_DIR,
-// share/korv/ruffle beside the program's folder, the installed one, the
-// build tree's. Empty when none holds them.
+// The folder that holds the player's files: $KORV_RUFFLE_DIR when it is set,
+// else the first of share/korv/ruffle beside the program's folder, the
+// installed one and the build tree's. Empty when none holds them.
 std::string FlashPlayerFolder();
 
 // The player's files are installed and readable.

@@ -96,9 +96,10 @@ bool CFlashPlayerThread::InitInstance() {
     control_.duration = duration_;
     control_.PutLoop(loop);
     if (!control_.PutMovie(fileName)) return false;
-    if (!control_.Play(parent_, Rect{left, top, right, bottom})) return false;
+    // The timer starts with the movie (just before it, so that nothing the
+    // movie reports can come before it).
     if (duration_ > 0) timer_ = std::make_unique<platform::ClockAlarm>(clock_, duration_, [this] { OnTimer(); });
-    return true;
+    return control_.Play(parent_, Rect{left, top, right, bottom});
 }
 
 void CFlashPlayerThread::OnTimer() {

@@ -138,7 +138,8 @@ TEST_F(FlashPlayerTest, DurationEndsALoopingMovieAtItsVirtualTime) {
     const std::string play = std::to_string(CurrentPlay());
     Send("frame " + play + " 1");
     // The scene waits as a waited play does, in 10 ms steps.
-    while (playing_.IsSet() && clock.Elapsed() < 20000) clock.WaitFor(playing_, 10);
+    platform::Event stop;
+    while (playing_.IsSet() && clock.Elapsed() < 20000) clock.WaitFor(stop, 10);
     EXPECT_EQ(clock.Elapsed(), 5000u);
     EXPECT_TRUE(player->WaitForEnd(2000));
     EXPECT_TRUE(fs::exists(file)) << "a looping movie's file stays";

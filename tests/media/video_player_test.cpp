@@ -33,12 +33,6 @@ using platform::Surface;
 
 using test::HeadlessMediaHost;
 
-private:
-    platform::WindowHandler handler_;
-    std::unique_ptr<platform::HeadlessDisplay> display_;
-    std::unique_ptr<platform::Window> window_;
-};
-
 // Polls real time until `done` or five seconds have passed.
 bool Eventually(const std::function<bool()>& done) {
     auto until = std::chrono::steady_clock::now() + 5s;
