@@ -24,6 +24,7 @@
 #include "scenario/scene_thread.h"
 #include "tests/support/canvas_scene.h"
 #include "tests/support/fake_web_engine.h"
+#include "tests/support/headless_scene_window.h"
 #include "tests/support/test_environment.h"
 #include "update/script_container.h"
 
@@ -45,42 +46,14 @@ bool WaitUntil(Predicate done, int timeoutMs = 5000) {
     return done();
 }
 
-// The saver window on a headless screen: views become its children, and
-// its client surface starts with a pattern so that what covers it shows.
-class HeadlessSceneWindow : public SceneWindow {
+// The saver window on a headless screen whose client surface starts with a
+// pattern, so that whatever covers it shows.
+class PatternSceneWindow : public test::HeadlessSceneWindow {
 public:
-    HeadlessSceneWindow() : display_(platform::CreateHeadlessDisplay(320, 240)) {
-        window_ = display_->CreateTopWindow({0, 0, 320, 240}, &handler_);
+    PatternSceneWindow() {
         Draw([this](platform::Surface& surface) { surface = pattern; });
     }
-    void Draw(const std::function<void(platform::Surface&)>& paint) override { window_->Draw(paint); }
-    Size ClientSize() const override { return {320, 240}; }
-    void SetBackground(platform::Colour, uint32_t) override {}
-    platform::Colour GetBackground() const override { return {}; }
-    uint32_t GetRasterOp() const override { return kRasterCopy; }
-    void SetLink(const std::string&, int32_t) override {}
-    void ClearLink() override {}
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds, platform::WindowHandler* input = nullptr) override {
-        auto child = window_->CreateChild(bounds, input);
-        if (child) child->SetVisible(false);
-        return child;
-    }
-    // The screen: the client surface with the visible children.
-    platform::Surface Screen() { return window_->Snapshot(); }
-    // The client surface alone.
-    platform::Surface Client() {
-        platform::Surface copy;
-        Draw([&](platform::Surface& surface) { copy = surface; });
-        return copy;
-    }
-    platform::HeadlessDisplay& Display() { return *display_; }
-
     const platform::Surface pattern = test::PatternSurface(320, 240);
-
-private:
-    platform::WindowHandler handler_;
-    std::unique_ptr<platform::HeadlessDisplay> display_;
-    std::unique_ptr<platform::Window> window_;
 };
 
 class HtmlScene : public SceneContext {
@@ -92,7 +65,7 @@ public:
     bool HasExitButtonBar() const override { return exitBar; }
     SceneHtml* Html() override { return &html; }
 
-    HeadlessSceneWindow window;
+    PatternSceneWindow window;
     platform::Event stop;
     platform::VirtualClock clock;
     bool exitBar = false;
