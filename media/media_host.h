@@ -24,7 +24,10 @@ public:
     virtual ~MediaHost() = default;
     // A child surface above the window's picture at `bounds` (client
     // coordinates), first hidden; nullptr when the window cannot have one.
-    virtual std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds) = 0;
+    // Clicks inside it go to `input` (in the child's coordinates); without
+    // one the child takes no input.
+    virtual std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds,
+                                                                    platform::WindowHandler* input = nullptr) = 0;
     // Runs `task` on the window's thread, later; never on the caller's
     // stack. A task posted after the window has ended is dropped.
     virtual void PostToWindowThread(std::function<void()> task) = 0;

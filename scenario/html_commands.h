@@ -17,7 +17,12 @@ public:
     int32_t isAddress = 1;
     std::string source;          // file name or address
     std::vector<uint8_t> data;   // the embedded page when it is a file
-    int Execute(SceneContext&, int&) override { return 0; }
+    // The address the view opens: an address gets "http://" unless it has
+    // a web scheme; an embedded page is written to a temporary file (its
+    // path goes to `ownedFile`) opened as "file://…", or nothing when the
+    // file could not be written.
+    std::string Address(std::string* ownedFile) const;
+    int Execute(SceneContext& scene, int&) override;
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override;
@@ -29,7 +34,7 @@ class HideHtmlCommand : public SceneCommandOf<HideHtmlCommand> {
 public:
     HideHtmlCommand() : SceneCommandOf(CodeHideHtml) {}
     int32_t restore = 0;
-    int Execute(SceneContext&, int&) override { return 0; }
+    int Execute(SceneContext& scene, int&) override;
 
 protected:
     void LoadFields(platform::ArchiveReader& archive) override { restore = archive.ReadI32(); }

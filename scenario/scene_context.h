@@ -23,6 +23,7 @@ inline constexpr uint32_t kRasterPaint = 0x00EE0086;  // SRCPAINT
 inline constexpr uint32_t kRasterAnd = 0x008800C6;    // SRCAND
 
 class SceneMedia;
+class SceneHtml;
 
 // The screen-saver window as the scene thread sees it. As the media players'
 // host it has no child surfaces unless it says otherwise, and runs their
@@ -42,7 +43,9 @@ public:
     // Shows the "Exit" button bar of player type 3.
     virtual void ShowExitButtonBar() {}
 
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect) override { return nullptr; }
+    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect, platform::WindowHandler* = nullptr) override {
+        return nullptr;
+    }
     void PostToWindowThread(std::function<void()> task) override;
 };
 
@@ -70,6 +73,8 @@ public:
     virtual bool HasExitButtonBar() const { return false; }
     // The players of sound and video; none where media are not played.
     virtual SceneMedia* Media() { return nullptr; }
+    // The HTML view and the background it covers; none where pages are not shown.
+    virtual SceneHtml* Html() { return nullptr; }
 
     bool Stopped() const { return StopEvent().IsSet(); }
     // Waits `ms` in slices of at most 100 ms that end early when the stop

@@ -23,7 +23,10 @@ bool CSceneThread::Kill(uint32_t timeoutMs) {
     // releases does not start over.
     const bool first = !stopEvent_.IsSet();
     stopEvent_.Set();
-    if (first) media_.Kill();
+    if (first) {
+        media_.Kill();
+        html_.Close();
+    }
     if (!IsCreated()) return true;
     Resume();
     if (!WaitForEnd(timeoutMs)) return false;
@@ -44,6 +47,7 @@ bool CSceneThread::InitInstance() {
     else
         Play();
     media_.StopAtEnd();
+    html_.Close();
     idleEvent_.Set();
     stopEvent_.Wait(platform::kInfinite);
     return false;

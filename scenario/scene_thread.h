@@ -11,6 +11,7 @@
 #include "platform/thread.h"
 #include "scenario/scenario.h"
 #include "scenario/scene_context.h"
+#include "scenario/scene_html.h"
 #include "scenario/scene_media.h"
 
 namespace korv {
@@ -51,6 +52,7 @@ public:
     const DesktopPicturePaths& DesktopPictures() const override { return options_.desktopPictures; }
     bool HasExitButtonBar() const override { return options_.showExitButtonBar; }
     SceneMedia* Media() override { return &media_; }
+    SceneHtml* Html() override { return &html_; }
 
 protected:
     bool InitInstance() override;
@@ -67,6 +69,7 @@ private:
     platform::Event finishedEvent_;
     platform::Event idleEvent_;
     SceneMedia media_;
+    SceneHtml html_;
 };
 
 }  // namespace korv

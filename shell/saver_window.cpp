@@ -248,9 +248,9 @@ void SSWnd::OnTimer(uint32_t id) {
     if (id == kUpdateTimerId) host_.OnUpdateTimer(*this);
 }
 
-std::unique_ptr<platform::ChildWindow> SSWnd::CreateMediaChild(Rect bounds) {
+std::unique_ptr<platform::ChildWindow> SSWnd::CreateMediaChild(Rect bounds, platform::WindowHandler* input) {
     if (!window_) return nullptr;
-    auto child = window_->CreateChild(bounds, nullptr);
+    auto child = window_->CreateChild(bounds, input);
     if (child) child->SetVisible(false);
     return child;
 }

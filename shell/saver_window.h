@@ -65,7 +65,7 @@ public:
     void ShowExitButtonBar() override;
     // MediaHost (any thread): video surfaces above the picture, and the
     // media players' notifications carried out on the main thread.
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds) override;
+    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds, platform::WindowHandler* input = nullptr) override;
     void PostToWindowThread(std::function<void()> task) override;
 
     // WindowHandler (main thread).

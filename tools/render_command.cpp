@@ -51,8 +51,8 @@ public:
     uint32_t GetRasterOp() const override { return rasterOp_; }
     void SetLink(const std::string&, int32_t) override {}
     void ClearLink() override {}
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds) override {
-        auto child = window_.CreateChild(bounds, nullptr);
+    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds, platform::WindowHandler* input = nullptr) override {
+        auto child = window_.CreateChild(bounds, input);
         if (child) child->SetVisible(false);
         return child;
     }

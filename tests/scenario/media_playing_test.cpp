@@ -20,6 +20,7 @@
 #include "scenario/scenario_compiler.h"
 #include "scenario/scene_thread.h"
 #include "tests/support/command_runner.h"
+#include "tests/support/headless_scene_window.h"
 #include "tests/support/midi_file_writer.h"
 #include "tests/support/stand_in_flash_player.h"
 #include "tests/support/swf_writer.h"
@@ -33,33 +34,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The saver window on a headless screen: videos become its children.
-class HeadlessSceneWindow : public SceneWindow {
-public:
-    HeadlessSceneWindow() : display_(platform::CreateHeadlessDisplay(320, 240)) {
-        window_ = display_->CreateTopWindow({0, 0, 320, 240}, &handler_);
-    }
-    void Draw(const std::function<void(platform::Surface&)>& paint) override { window_->Draw(paint); }
-    Size ClientSize() const override { return {320, 240}; }
-    void SetBackground(platform::Colour colour, uint32_t) override {
-        Draw([colour](platform::Surface& surface) { platform::Painter(surface).Fill(surface.Bounds(), colour); });
-    }
-    platform::Colour GetBackground() const override { return {}; }
-    uint32_t GetRasterOp() const override { return kRasterCopy; }
-    void SetLink(const std::string&, int32_t) override {}
-    void ClearLink() override {}
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds) override {
-        auto child = window_->CreateChild(bounds, nullptr);
-        if (child) child->SetVisible(false);
-        return child;
-    }
-    platform::Surface Screen() { return window_->Snapshot(); }
-
-private:
-    platform::WindowHandler handler_;
-    std::unique_ptr<platform::HeadlessDisplay> display_;
-    std::unique_ptr<platform::Window> window_;
-};
+using test::HeadlessSceneWindow;
 
 class MediaPlayingTest : public ::testing::Test {
 protected:

@@ -17,9 +17,9 @@ public:
         window_ = display_->CreateTopWindow({0, 0, width, height}, &handler_);
     }
 
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds) override {
+    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds, platform::WindowHandler* input = nullptr) override {
         if (refuseChildren) return nullptr;
-        auto child = window_->CreateChild(bounds, nullptr);
+        auto child = window_->CreateChild(bounds, input);
         child->SetVisible(false);
         return child;
     }

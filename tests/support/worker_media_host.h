@@ -21,7 +21,9 @@ public:
     WorkerMediaHost(const WorkerMediaHost&) = delete;
     WorkerMediaHost& operator=(const WorkerMediaHost&) = delete;
 
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect) override { return nullptr; }
+    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect, platform::WindowHandler* = nullptr) override {
+        return nullptr;
+    }
     void PostToWindowThread(std::function<void()> task) override;
 
     // While held, posted tasks wait; Release lets them run.
