@@ -1,46 +1,29 @@
 #include "media/flash/flash_player_files.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <system_error>
 #include <vector>
 
+#include "platform/file.h"
 #include "platform/process.h"
 
 namespace korv {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-bool Readable(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return in.good();
+// The folder holds the player's loader; its core scripts and modules come
+// with it in the one package.
+bool HoldsPlayer(const std::string& folder) {
+    platform::File loader;
+    return !folder.empty() && loader.Open(folder + "/ruffle.js", platform::File::Mode::Read);
 }
 
-// The folder holds ruffle.js and at least one core script and one module.
-bool HoldsPlayer(const fs::path& folder) {
-    std::error_code error;
-    if (folder.empty() || !fs::is_directory(folder, error)) return false;
-    if (!Readable(folder / "ruffle.js")) return false;
-    bool core = false;
-    bool module = false;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        std::string name = entry.path().filename().string();
-        if (name.starts_with("core.ruffle.") && name.ends_with(".js") && Readable(entry.path())) core = true;
-        if (name.ends_with(".wasm") && Readable(entry.path())) module = true;
-    }
-    return core && module;
-}
-
-std::vector<fs::path> Candidates() {
-    std::vector<fs::path> folders;
+std::vector<std::string> Candidates() {
     // A folder given by the environment is the only one looked at.
     if (const char* own = std::getenv("KORV_RUFFLE_DIR"); own && *own) return {own};
+    std::vector<std::string> folders;
     std::string program = platform::OwnProgramPath();
-    if (!program.empty()) folders.push_back(fs::path(program).parent_path().parent_path() / "share/korv/ruffle");
+    size_t slash = program.rfind('/');
+    if (slash != std::string::npos) folders.push_back(program.substr(0, slash) + "/../share/korv/ruffle");
 #ifdef KORV_INSTALLED_RUFFLE_DIR
     folders.emplace_back(KORV_INSTALLED_RUFFLE_DIR);
 #endif
@@ -53,8 +36,8 @@ std::vector<fs::path> Candidates() {
 }  // namespace
 
 std::string FlashPlayerFolder() {
-    for (const fs::path& folder : Candidates())
-        if (HoldsPlayer(folder)) return folder.string();
+    for (const std::string& folder : Candidates())
+        if (HoldsPlayer(folder)) return folder;
     return {};
 }
 
@@ -62,15 +45,13 @@ bool IsFlashInstalled() { return !FlashPlayerFolder().empty(); }
 
 std::optional<std::string> ReadFlashPlayerFile(const std::string& name) {
     if (name.empty() || name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
-        name.starts_with("."))
+        name.front() == '.')
         return std::nullopt;
     std::string folder = FlashPlayerFolder();
     if (folder.empty()) return std::nullopt;
-    std::ifstream in(fs::path(folder) / name, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    std::optional<std::vector<uint8_t>> bytes = platform::ReadFileBytes(folder + "/" + name);
+    if (!bytes) return std::nullopt;
+    return std::string(bytes->begin(), bytes->end());
 }
 
 }  // namespace korv

@@ -1,7 +1,7 @@
 #include "media/flash/flash_player_page.h"
 
 #include <charconv>
-#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace korv {
@@ -126,6 +126,14 @@ bool ReadNumber(std::string_view text, Number& value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
+// A rate such as "24" or "12.5" (the page writes JavaScript numbers).
+bool ReadRate(std::string_view text, double& value) {
+    std::string copy(text);
+    char* end = nullptr;
+    value = std::strtod(copy.c_str(), &end);
+    return !copy.empty() && end == copy.c_str() + copy.size() && value >= 0;
+}
+
 }  // namespace
 
 std::string FlashPlayerPageHtml() { return kPage; }
@@ -163,7 +171,7 @@ std::optional<FlashPageMessage> ParseFlashPageMessage(std::string_view text) {
         int as3 = 0;
         message.kind = FlashPageMessage::Loaded;
         if (!ReadNumber(words[2], as3) || !ReadNumber(words[3], message.frameCount)) return std::nullopt;
-        if (!ReadNumber(words[4], message.frameRate) || message.frameRate < 0) return std::nullopt;
+        if (!ReadRate(words[4], message.frameRate)) return std::nullopt;
         message.actionScript3 = as3 != 0;
         return message;
     }
