@@ -61,9 +61,13 @@ void EngineThread::Run(Setup setup) {
         changed_.notify_all();
     });
     gtk_main();
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     ended_ = true;
     changed_.notify_all();
+    // The thread stays parked until the process ends: WebKit's clean-up at
+    // thread exit can wait for its own threads without end, and GTK cannot
+    // start a second time in one process anyway.
+    changed_.wait(lock, [] { return false; });
 }
 
 void EngineThread::Finish(std::string answer) {
@@ -81,13 +85,11 @@ void EngineThread::Post(std::function<void()> task) {
 void EngineThread::Stop(std::chrono::milliseconds timeout) {
     if (!thread_.joinable()) return;
     Post([] { gtk_main_quit(); });
-    std::unique_lock lock(mutex_);
-    bool ended = changed_.wait_for(lock, timeout, [this] { return ended_; });
-    lock.unlock();
-    if (ended)
-        thread_.join();
-    else
-        thread_.detach();
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, timeout, [this] { return ended_; });
+    }
+    thread_.detach();
 }
 
 }  // namespace korv::platform::webkit

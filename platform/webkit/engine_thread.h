@@ -24,8 +24,9 @@ public:
     // Runs `task` on the engine's thread (never on the caller's). Tasks run
     // in the order they were posted; after Stop they are dropped.
     static void Post(std::function<void()> task);
-    // Ends the loop and waits up to `timeout` for the thread to end; a
-    // thread that does not end in time is left to itself.
+    // Ends the loop and waits up to `timeout` for it to end. The thread is
+    // then left parked (or, past the timeout, to itself) until the process
+    // ends.
     void Stop(std::chrono::milliseconds timeout);
 
 private:
