@@ -13,11 +13,13 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "tests/support/command_runner.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/real_saver_test.h"
+#include "tests/support/swf_writer.h"
 
 namespace korv {
 namespace {
@@ -127,6 +129,54 @@ TEST_F(SaverExitTest, AStalledTransferDoesNotHoldTheSaver) {
     auto ended = EndByMouse();
     ASSERT_TRUE(ended) << "the saver did not end";
     EXPECT_LT(*ended, kExitLimit);
+}
+
+// The colour of the screen's pixel at (x, y), as 0xRRGGBB; nothing when it
+// could not be read.
+std::optional<uint32_t> ScreenPixel(const std::string& display, int x, int y) {
+    auto shot = test::RunCommand("import", {"-window", "root", "-crop", "1x1+" + std::to_string(x) + "+" + std::to_string(y),
+                                            "-depth", "8", "rgb:-"},
+                                 {"DISPLAY=" + display});
+    if (shot.exitCode != 0 || shot.out.size() != 3) return std::nullopt;
+    auto byte = [&](int i) { return static_cast<uint32_t>(static_cast<unsigned char>(shot.out[i])); };
+    return byte(0) << 16 | byte(1) << 8 | byte(2);
+}
+
+// A Flash movie playing on a loop beside a page in the HTML view: both run
+// in the browser engine's processes, and a mouse move still ends the saver
+// at once, with the player's copy of the movie gone.
+TEST_F(SaverExitTest, APlayingFlashMovieAndAPageDoNotHoldTheSaver) {
+    test::SwfTestMovie movie;
+    movie.background = 0x2080C0;
+    movie.shapeColour = 0xF0A060;
+    movie.startY = 0;
+    movie.stepX = 0;
+    movie.frames = 20;
+    auto swf = test::WriteSwfTestMovie(movie);
+    test::WriteFileBytes(user_.root() / "content" / "m.swf", std::string(swf.begin(), swf.end()));
+    test::WriteFileBytes(user_.root() / "content" / "page.html",
+                         "<html><body style=\"margin:0;background:#30a050\"></body></html>");
+    Build(2, "VERSION 500;MEDIA m,m.swf,0,;SHOWHTML LFT,TOP,0,0,320,100,,ON,page.html;"
+             "PLAY m,ON,,,1,320,240,,CTR,CTR,0,0,-1;WAIT ,600;");
+    Launch();
+    // The page at the top left, the movie's background in the middle.
+    bool pageShown = false, movieShown = false;
+    for (auto until = Clock::now() + 60s; Clock::now() < until && !(pageShown && movieShown);) {
+        pageShown = pageShown || ScreenPixel(xvfb_.Display(), 100, 50) == 0x30A050u;
+        movieShown = movieShown || ScreenPixel(xvfb_.Display(), 512, 384) == 0x2080C0u;
+        std::this_thread::sleep_for(200ms);
+    }
+    ASSERT_TRUE(pageShown) << Log();
+    ASSERT_TRUE(movieShown) << Log();
+    ASSERT_TRUE(Running());
+
+    auto ended = EndByMouse();
+    ASSERT_TRUE(ended) << "the saver did not end";
+    EXPECT_LT(*ended, kExitLimit);
+    // No copy of the movie or the page is left in any of the user's folders.
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(user_.root().path(), error), end; !error && it != end; it.increment(error))
+        EXPECT_NE(it->path().filename().string().rfind("Ssd", 0), 0u) << it->path();
 }
 
 // A screen-saver host ends its saver with SIGTERM: the normal end runs and
