@@ -33,9 +33,9 @@ bool CShockwaveFlash::PutMovie(const std::string& file) {
     return true;
 }
 
-bool CShockwaveFlash::Play(MediaHost* host, Rect area) {
+bool CShockwaveFlash::Play(MediaHost* host, Rect area, bool takesClicks) {
     frameNum_ = 0;
-    play_ = FlashStage::Instance().Play(movie_, host, area, loop_, this);
+    play_ = FlashStage::Instance().Play(movie_, host, area, loop_, takesClicks, this);
     return play_ != 0;
 }
 
@@ -99,7 +99,7 @@ bool CFlashPlayerThread::InitInstance() {
     // The timer starts with the movie (just before it, so that nothing the
     // movie reports can come before it).
     if (duration_ > 0) timer_ = std::make_unique<platform::ClockAlarm>(clock_, duration_, [this] { OnTimer(); });
-    return control_.Play(parent_, Rect{left, top, right, bottom});
+    return control_.Play(parent_, Rect{left, top, right, bottom}, takesInput);
 }
 
 void CFlashPlayerThread::OnTimer() {

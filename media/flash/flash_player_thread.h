@@ -32,7 +32,7 @@ public:
     bool PutMovie(const std::string& file);
     void PutLoop(bool loop) { loop_ = loop; }
     void PutMenu(bool) {}  // the player's menu is always off
-    bool Play(MediaHost* host, Rect area);
+    bool Play(MediaHost* host, Rect area, bool takesClicks);
     void Stop();
     // Takes the movie off the stage (the host closes).
     void Close();

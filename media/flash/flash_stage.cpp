@@ -28,11 +28,15 @@ uint32_t FrameIntervalFor(double frameRate) {
 
 }  // namespace
 
-class FlashStage::PageListener : public platform::WebViewListener {
+// Hears the player page, and the clicks on a movie's area that reach it.
+class FlashStage::PageListener : public platform::WebViewListener, public platform::WindowHandler {
 public:
     explicit PageListener(FlashStage* stage) : stage_(stage) {}
     void OnFrame(const platform::WebFrame& frame) override { stage_->OnFrame(frame); }
     void OnScriptMessage(const std::string& message) override { stage_->OnPageMessage(message); }
+    void OnButtonDown(platform::MouseButton button, Point client) override {
+        if (button == platform::MouseButton::Left) stage_->OnClick(client);
+    }
 
 private:
     FlashStage* stage_;
@@ -123,9 +127,16 @@ std::string FlashStage::WaitUntilReady(uint32_t timeoutMs, const platform::Event
     return state_ == State::Ready ? std::string() : failure_;
 }
 
-uint64_t FlashStage::Play(std::vector<uint8_t> movie, MediaHost* host, Rect area, bool loop, PlayListener* listener) {
+uint64_t FlashStage::Play(std::vector<uint8_t> movie, MediaHost* host, Rect area, bool loop, bool takesClicks,
+                          PlayListener* listener) {
+    std::shared_ptr<PageListener> clicks;
+    if (takesClicks) {
+        std::lock_guard lock(mutex_);
+        clicks = pageListener_;
+    }
     std::unique_ptr<platform::ChildWindow> oldChild;
-    std::unique_ptr<platform::ChildWindow> child = host ? host->CreateMediaChild(area) : nullptr;
+    // The child is made outside the lock: it takes its window's drawing lock.
+    std::unique_ptr<platform::ChildWindow> child = host ? host->CreateMediaChild(area, clicks.get()) : nullptr;
     std::lock_guard lock(mutex_);
     if (state_ != State::Ready || !view_) return 0;
     oldChild = std::move(child_);
@@ -161,6 +172,11 @@ void FlashStage::Stop(uint64_t play) {
     }
     // Destroyed outside the lock: a child takes its window's drawing lock.
     if (child) child->SetVisible(false);
+}
+
+void FlashStage::OnClick(Point point) {
+    std::lock_guard lock(mutex_);
+    if (play_ != 0 && view_) view_->Click(point);
 }
 
 void FlashStage::Pause(uint64_t play) {

@@ -46,8 +46,10 @@ public:
 
     // Starts `movie` in `area` of `host`; the play's number (0 when the
     // player does not run). The child surface shows from the movie's
-    // first picture on.
-    uint64_t Play(std::vector<uint8_t> movie, MediaHost* host, Rect area, bool loop, PlayListener* listener);
+    // first picture on; with `takesClicks`, left clicks on it reach the
+    // movie.
+    uint64_t Play(std::vector<uint8_t> movie, MediaHost* host, Rect area, bool loop, bool takesClicks,
+                  PlayListener* listener);
     // Stops the movie of play `play` and takes its pictures off the screen;
     // after it returns the listener hears nothing more. Nothing for a play
     // that is over.
@@ -63,6 +65,7 @@ private:
     void StartPage();
     void OnPageMessage(const std::string& text);
     void OnFrame(const platform::WebFrame& frame);
+    void OnClick(Point point);
 
     std::mutex mutex_;
     std::condition_variable changed_;

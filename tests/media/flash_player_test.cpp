@@ -14,6 +14,7 @@
 #include "media/temporary_media_file.h"
 #include "platform/clock.h"
 #include "saver/log.h"
+#include "tests/support/eventually.h"
 #include "tests/support/fake_web_engine.h"
 #include "tests/support/headless_media_host.h"
 #include "tests/support/stand_in_flash_player.h"
@@ -26,14 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-    auto until = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < until) {
-        if (done()) return true;
-        std::this_thread::sleep_for(2ms);
-    }
-    return done();
-}
+using test::Eventually;
 
 test::StandInFlashPlayer& Player() { return test::StandInFlashPlayer::Ready(); }
 
@@ -61,6 +55,7 @@ protected:
         player->loop = loop;
         player->hasDuration = duration != -1;
         player->fileName = file;
+        player->takesInput = takesInput_;
         player->left = 100;
         player->top = 50;
         player->right = 420;
@@ -83,6 +78,7 @@ protected:
 
     test::TempDir dir_;
     test::HeadlessMediaHost host_;
+    bool takesInput_ = false;
     platform::Event playing_;
     platform::RealClock clock_;
     uint64_t lastPlay_ = Player().CurrentPlay();
@@ -107,6 +103,39 @@ TEST_F(FlashPlayerTest, MovieEndsOnItsLastFrameAndLeavesNoFile) {
     // The movie is no longer served once its play is over.
     EXPECT_FALSE(Player().engine.Fetch(kFlashScheme, "/movie/" + std::to_string(play) + ".swf"));
     EXPECT_EQ(LastScript(), FlashStopScript());
+}
+
+// In the player with the exit bar a click on the movie reaches it, at its
+// place in the movie's area; in the others the movie takes no input.
+TEST_F(FlashPlayerTest, OnlyThePlayerWithTheExitBarPassesClicksToTheMovie) {
+    std::thread loop([&] { host_.Display().Loop().Run(); });
+    for (bool takesInput : {true, false}) {
+        SCOPED_TRACE(takesInput ? "with the exit bar" : "without it");
+        takesInput_ = takesInput;
+        const size_t clicksBefore = Player().engine.Record(0).clicks.size();
+        std::string file = MovieFile(2);
+        auto player = Start(file, true, -1, clock_);
+        ASSERT_TRUE(PlayStarted());
+        // The movie's area shows from its first picture on.
+        Send("loaded " + std::to_string(CurrentPlay()) + " 0 2 10");
+        Player().engine.SendFrame(0, 0x0000FF);
+        ASSERT_EQ(host_.Screen().At(110, 60), 0x0000FFu);
+        host_.Display().InjectButtonDown(platform::MouseButton::Left, {130, 95});
+        host_.Display().InjectButtonDown(platform::MouseButton::Right, {130, 95});
+        if (takesInput) {
+            EXPECT_TRUE(Eventually([&] { return Player().engine.Record(0).clicks.size() > clicksBefore; }));
+            auto clicks = Player().engine.Record(0).clicks;
+            EXPECT_EQ(std::vector<Point>(clicks.begin() + clicksBefore, clicks.end()), (std::vector<Point>{{30, 45}}));
+        } else {
+            std::this_thread::sleep_for(100ms);
+            EXPECT_EQ(Player().engine.Record(0).clicks.size(), clicksBefore);
+        }
+        player->Kill();
+        EXPECT_TRUE(player->WaitForEnd(2000));
+        DeleteTemporaryMediaFile(file);
+    }
+    host_.Display().Loop().Quit(0);
+    loop.join();
 }
 
 TEST_F(FlashPlayerTest, LoopingMoviePlaysUntilKilledAndKeepsItsFile) {

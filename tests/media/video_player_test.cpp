@@ -19,6 +19,7 @@
 #include "platform/event.h"
 #include "platform/video_file.h"
 #include "saver/log.h"
+#include "tests/support/eventually.h"
 #include "tests/support/headless_media_host.h"
 #include "tests/support/instant_audio_output.h"
 #include "tests/support/test_environment.h"
@@ -33,15 +34,7 @@ using platform::Surface;
 
 using test::HeadlessMediaHost;
 
-// Polls real time until `done` or five seconds have passed.
-bool Eventually(const std::function<bool()>& done) {
-    auto until = std::chrono::steady_clock::now() + 5s;
-    while (std::chrono::steady_clock::now() < until) {
-        if (done()) return true;
-        std::this_thread::sleep_for(2ms);
-    }
-    return done();
-}
+using test::Eventually;
 
 bool AllBlack(const Surface& surface) {
     for (platform::Pixel pixel : surface.Pixels())

@@ -23,6 +23,7 @@
 #include "scenario/scene_html.h"
 #include "scenario/scene_thread.h"
 #include "tests/support/canvas_scene.h"
+#include "tests/support/eventually.h"
 #include "tests/support/fake_web_engine.h"
 #include "tests/support/headless_scene_window.h"
 #include "tests/support/test_environment.h"
@@ -35,16 +36,6 @@ namespace fs = std::filesystem;
 
 constexpr platform::Pixel kRed = 0xFF0000, kGreen = 0x00FF00;
 
-// Polls `done` every few milliseconds of real time: the view's thread and
-// the engine run on threads of their own.
-template <typename Predicate>
-bool WaitUntil(Predicate done, int timeoutMs = 5000) {
-    for (int waited = 0; waited < timeoutMs; waited += 5) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return done();
-}
 
 // The saver window on a headless screen whose client surface starts with a
 // pattern, so that whatever covers it shows.
@@ -142,12 +133,12 @@ protected:
     }
     // Waits until view `index` exists and has loaded its page.
     void WaitForView(size_t index) {
-        ASSERT_TRUE(WaitUntil([&] { return engine_.ViewCount() > index && !engine_.Record(index).loads.empty(); }));
+        ASSERT_TRUE(test::Eventually([&] { return engine_.ViewCount() > index && !engine_.Record(index).loads.empty(); }));
     }
     // Sends view `index` a picture and waits until the screen shows it at `area`.
     void ShowFrame(size_t index, platform::Pixel colour, Rect area) {
         engine_.SendFrame(index, colour);
-        EXPECT_TRUE(WaitUntil([&] { return AreaIs(scene_->window.Screen(), area, colour); }));
+        EXPECT_TRUE(test::Eventually([&] { return AreaIs(scene_->window.Screen(), area, colour); }));
     }
 
     test::IsolatedUser user_;
@@ -239,7 +230,7 @@ TEST_F(HtmlViewTest, OnlyThePlayerWithTheExitBarPassesClicksToThePage) {
     WaitForView(0);
     ShowFrame(0, kRed, area);
     scene_->window.Display().InjectButtonDown(platform::MouseButton::Left, {50, 45});
-    EXPECT_TRUE(WaitUntil([&] { return !engine_.Record(0).clicks.empty(); }));
+    EXPECT_TRUE(test::Eventually([&] { return !engine_.Record(0).clicks.empty(); }));
     EXPECT_EQ(engine_.Record(0).clicks, (std::vector<Point>{Point{10, 15}}));
 
     scene_->exitBar = false;
@@ -264,11 +255,11 @@ TEST_F(HtmlViewTest, ASecondViewReplacesTheFirstAndSavesTheBackgroundBeforeTheFi
 
     Show(AddressView(second, "two.example"));
     WaitForView(1);
-    EXPECT_TRUE(WaitUntil([&] { return engine_.Record(0).closed; }));
+    EXPECT_TRUE(test::Eventually([&] { return engine_.Record(0).closed; }));
     EXPECT_EQ(scene_->html.SavedArea(), second);
     EXPECT_TRUE(LogInOrder({"Html Open", "Html Create", "Html Load", "Html Kill Thread\n", "Html Open", "Html Create",
                             "Html Load"}));
-    EXPECT_TRUE(WaitUntil([&] { return LogCount("Html Close\r\n") == 1; }));
+    EXPECT_TRUE(test::Eventually([&] { return LogCount("Html Close\r\n") == 1; }));
     // The first view's last picture stays in the window where it was.
     platform::Surface client = scene_->window.Client();
     EXPECT_TRUE(AreaIs(client, first, kRed));
@@ -279,7 +270,7 @@ TEST_F(HtmlViewTest, ASecondViewReplacesTheFirstAndSavesTheBackgroundBeforeTheFi
     ShowFrame(1, kGreen, second);
     Hide(true);
     EXPECT_FALSE(scene_->html.SavedArea());
-    EXPECT_TRUE(WaitUntil([&] { return engine_.Record(1).closed; }));
+    EXPECT_TRUE(test::Eventually([&] { return engine_.Record(1).closed; }));
     platform::Surface screen = scene_->window.Screen();
     int wrong = 0;
     for (int y = 0; y < screen.Height(); ++y)
@@ -296,7 +287,7 @@ TEST_F(HtmlViewTest, HideWithRestoreGivesTheBackgroundBackAndWithoutLeavesTheLas
     WaitForView(0);
     ShowFrame(0, kRed, area);
     Hide(true);
-    EXPECT_TRUE(WaitUntil([&] { return engine_.Record(0).closed; }));
+    EXPECT_TRUE(test::Eventually([&] { return engine_.Record(0).closed; }));
     EXPECT_FALSE(scene_->html.ViewRunning());
     EXPECT_TRUE(test::SameSurface(scene_->window.Screen(), scene_->window.pattern));
 
@@ -304,7 +295,7 @@ TEST_F(HtmlViewTest, HideWithRestoreGivesTheBackgroundBackAndWithoutLeavesTheLas
     WaitForView(1);
     ShowFrame(1, kGreen, area);
     Hide(false);
-    EXPECT_TRUE(WaitUntil([&] { return engine_.Record(1).closed; }));
+    EXPECT_TRUE(test::Eventually([&] { return engine_.Record(1).closed; }));
     platform::Surface screen = scene_->window.Screen();
     EXPECT_TRUE(AreaIs(screen, area, kGreen));
     EXPECT_TRUE(SameOutside(screen, scene_->window.pattern, area));
@@ -328,7 +319,7 @@ TEST_F(HtmlViewTest, AStoredPagesFileLivesAsLongAsItsView) {
     EXPECT_EQ(file.extension(), ".html");
     EXPECT_EQ(test::ReadFileBytes(file), "<b>hi");
     Hide(false);
-    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(file); }));
+    EXPECT_TRUE(test::Eventually([&] { return !fs::exists(file); }));
     EXPECT_TRUE(engine_.Record(0).closed);
 }
 
@@ -373,11 +364,11 @@ TEST_F(HtmlViewTest, AnEngineThatCannotStartIsReportedOnceAndTheSceneGoesOn) {
     engine_.startFailure = "no display";
     Rect area{0, 0, 100, 100};
     Show(AddressView(area, "one.example"));
-    EXPECT_TRUE(WaitUntil([&] { return LogCount("Html engine unavailable") == 1; }));
+    EXPECT_TRUE(test::Eventually([&] { return LogCount("Html engine unavailable") == 1; }));
     EXPECT_TRUE(scene_->html.ViewRunning());
     Show(AddressView(area, "two.example"));
     // Started before it is hidden, so that it tries the engine too.
-    EXPECT_TRUE(WaitUntil([&] { return LogCount("Html Open") == 2; }));
+    EXPECT_TRUE(test::Eventually([&] { return LogCount("Html Open") == 2; }));
     Hide(true);
     scene_.reset();
     EXPECT_EQ(engine_.ViewCount(), 0u);
@@ -428,7 +419,7 @@ TEST_F(SceneThreadHtmlTest, TheEndOfTheListClosesTheView) {
     fs::path page = PageFile();
     EXPECT_TRUE(fs::exists(page));
     ASSERT_TRUE(thread.IdleEvent().Wait(10000));
-    EXPECT_TRUE(WaitUntil([&] { return engine_.Record(0).closed && !fs::exists(page); }));
+    EXPECT_TRUE(test::Eventually([&] { return engine_.Record(0).closed && !fs::exists(page); }));
     EXPECT_TRUE(LogInOrder({"Html Load", "Html Kill Thread\n", "Html Close"}));
     thread.Kill();
 }
@@ -444,7 +435,7 @@ TEST_F(SceneThreadHtmlTest, KillingTheSceneClosesTheViewAndDeletesItsPage) {
     EXPECT_FALSE(engine_.Record(0).closed);
     EXPECT_TRUE(thread.Kill(5000));
     EXPECT_TRUE(LogInOrder({"Html Load", "Html Kill Thread\n"}));
-    EXPECT_TRUE(WaitUntil([&] { return engine_.Record(0).closed && !fs::exists(page); }));
+    EXPECT_TRUE(test::Eventually([&] { return engine_.Record(0).closed && !fs::exists(page); }));
 }
 
 }  // namespace

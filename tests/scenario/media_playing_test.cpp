@@ -342,7 +342,7 @@ TEST_F(FlashPlayingTest, ANewMovieStopsThePlayingOneAndAWaitedOneIsNotCutShort) 
          "PLAY first,ON,,,1;WAIT ,1;PLAY second,,ON,,1;");
     // The first play's WAIT takes no real time: both plays start at once.
     const uint64_t second = lastPlay_ + 2;
-    ASSERT_TRUE(player_->WaitForPlayAfter(second - 1));
+    ASSERT_TRUE(player_->WaitForPlayAfter(second - 1)) << test::ReadFileBytes(user_.root() / "korvlog.txt");
     auto log = LogLines();
     EXPECT_NE(std::find(log.begin(), log.end(), "Flash event\n"), log.end());
     // The first player's end must not end the wait for the second.

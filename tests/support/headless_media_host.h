@@ -28,6 +28,7 @@ public:
 
     platform::Surface Screen() { return window_->Snapshot(); }
     platform::Window& Window() { return *window_; }
+    platform::HeadlessDisplay& Display() { return *display_; }
 
     bool refuseChildren = false;
     std::atomic<int> pointerHides{0};

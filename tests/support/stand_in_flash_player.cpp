@@ -10,22 +10,13 @@
 
 #include "media/flash/flash_stage.h"
 #include "platform/web_engine.h"
+#include "tests/support/eventually.h"
 
 namespace korv::test {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-template <typename Done>
-bool WaitUntil(Done done) {
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < until) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return done();
-}
 
 }  // namespace
 
@@ -41,7 +32,7 @@ StandInFlashPlayer::StandInFlashPlayer() {
     ::setenv("KORV_RUFFLE_DIR", folder.c_str(), 1);
     platform::SetSystemWebEngine(&engine);
     FlashStage::Instance().Prepare();
-    if (WaitUntil([this] { return engine.ViewCount() == 1; })) engine.Listener(0).OnScriptMessage("ready");
+    if (Eventually([this] { return engine.ViewCount() == 1; })) engine.Listener(0).OnScriptMessage("ready");
 }
 
 std::string StandInFlashPlayer::LastScript() const {
@@ -61,7 +52,7 @@ uint64_t StandInFlashPlayer::CurrentPlay() const {
 }
 
 bool StandInFlashPlayer::WaitForPlayAfter(uint64_t afterPlay) const {
-    return WaitUntil([&] { return CurrentPlay() > afterPlay; });
+    return Eventually([&] { return CurrentPlay() > afterPlay; });
 }
 
 void StandInFlashPlayer::Send(const std::string& text) const {
