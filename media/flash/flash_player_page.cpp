@@ -61,11 +61,11 @@ function korvStart() {
       const frames = meta.numFrames || 0;
       const rate = meta.frameRate || 0;
       korvHost("loaded " + play + " " + as3 + " " + frames + " " + rate);
-      if (as3 && !korvPlayer.korvLoop && frames > 0 && rate > 0) {
+      if ((as3 || korvPlayer.korvTimedEnd) && !korvPlayer.korvLoop && frames > 0 && rate > 0) {
         korvEndTimer = setTimeout(() => {
           if (play !== korvCurrent) return;
-          korvPlayer.suspend();
           korvHost("ended " + play);
+          try { korvPlayer.suspend(); } catch (error) {}
         }, frames / rate * 1000);
       }
     });
@@ -75,10 +75,11 @@ function korvStart() {
   }
 }
 
-async function korvPlay(address, play, loop, volume) {
+async function korvPlay(address, play, loop, volume, timedEnd) {
   korvClearTimer();
   korvCurrent = play;
   korvPlayer.korvLoop = loop;
+  korvPlayer.korvTimedEnd = timedEnd;
   korvPlayer.volume = volume;
   try {
     await korvPlayer.load({ url: address });
@@ -96,7 +97,7 @@ async function korvPlay(address, play, loop, volume) {
 function korvStop() {
   korvClearTimer();
   korvCurrent = 0;
-  if (korvPlayer) korvPlayer.suspend();
+  if (korvPlayer) try { korvPlayer.suspend(); } catch (error) {}
 }
 
 window.addEventListener("DOMContentLoaded", korvStart);
@@ -150,9 +151,10 @@ std::string FlashMovieAddress(uint64_t playNumber) {
     return "korv-flash://player/movie/" + std::to_string(playNumber) + ".swf";
 }
 
-std::string FlashPlayScript(uint64_t playNumber, bool loop, bool muted) {
+std::string FlashPlayScript(uint64_t playNumber, const FlashPlayOptions& options) {
     return "korvPlay(\"" + FlashMovieAddress(playNumber) + "\", " + std::to_string(playNumber) + ", " +
-           (loop ? "true" : "false") + ", " + (muted ? "0" : "1") + ");";
+           (options.loop ? "true" : "false") + ", " + (options.muted ? "0" : "1") + ", " +
+           (options.timedEnd ? "true" : "false") + ");";
 }
 
 std::string FlashStopScript() { return "korvStop();"; }

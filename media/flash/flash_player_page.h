@@ -22,10 +22,19 @@ inline constexpr char kFlashPageAddress[] = "korv-flash://player/player.html";
 std::string FlashPlayerPageHtml();
 // The Content-Type for a file the page loads, by its extension.
 std::string FlashPlayerContentType(std::string_view path);
+// How a play goes: `timedEnd` ends a movie without loop after its frame
+// count at its frame rate, for movies that do not report their frames
+// (ActionScript 3 ones always end so).
+struct FlashPlayOptions {
+    bool loop = false;
+    bool muted = false;
+    bool timedEnd = false;
+};
+
 // The address of play `playNumber`'s movie, and the script lines that
 // start and stop it.
 std::string FlashMovieAddress(uint64_t playNumber);
-std::string FlashPlayScript(uint64_t playNumber, bool loop, bool muted);
+std::string FlashPlayScript(uint64_t playNumber, const FlashPlayOptions& options);
 std::string FlashStopScript();
 std::string FlashVolumeScript(bool muted);
 

@@ -29,13 +29,19 @@ bool CShockwaveFlash::PutMovie(const std::string& file) {
     // hold the last frame unless they loop.
     std::optional<std::vector<uint8_t>> reporting =
         movie && !movie->actionScript3 ? AddFrameReports(*bytes, !loop_) : std::nullopt;
+    // A movie that cannot report its frames (damaged, or one our reader does
+    // not follow) ends after its length instead of playing on for ever.
+    timedEnd_ = !reporting;
     movie_ = reporting ? std::move(*reporting) : std::move(*bytes);
     return true;
 }
 
 bool CShockwaveFlash::Play(MediaHost* host, Rect area, bool takesClicks) {
     frameNum_ = 0;
-    play_ = FlashStage::Instance().Play(movie_, host, area, loop_, takesClicks, this);
+    FlashPlayOptions options;
+    options.loop = loop_;
+    options.timedEnd = timedEnd_;
+    play_ = FlashStage::Instance().Play(movie_, host, area, options, takesClicks, this);
     return play_ != 0;
 }
 

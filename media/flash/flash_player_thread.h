@@ -52,6 +52,7 @@ private:
     platform::Thread& owner_;
     std::vector<uint8_t> movie_;
     bool loop_ = false;
+    bool timedEnd_ = false;
     uint64_t play_ = 0;
     std::atomic<int32_t> frameNum_{0};
     std::atomic<int32_t> totalFrames_{1};

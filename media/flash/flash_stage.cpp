@@ -127,8 +127,8 @@ std::string FlashStage::WaitUntilReady(uint32_t timeoutMs, const platform::Event
     return state_ == State::Ready ? std::string() : failure_;
 }
 
-uint64_t FlashStage::Play(std::vector<uint8_t> movie, MediaHost* host, Rect area, bool loop, bool takesClicks,
-                          PlayListener* listener) {
+uint64_t FlashStage::Play(std::vector<uint8_t> movie, MediaHost* host, Rect area, FlashPlayOptions options,
+                          bool takesClicks, PlayListener* listener) {
     std::shared_ptr<PageListener> clicks;
     if (takesClicks) {
         std::lock_guard lock(mutex_);
@@ -151,7 +151,8 @@ uint64_t FlashStage::Play(std::vector<uint8_t> movie, MediaHost* host, Rect area
         area_ = size;
     }
     view_->SetFrameInterval(kIdleFrameMs);
-    view_->RunScript(FlashPlayScript(play_, loop, muted_));
+    options.muted = muted_;
+    view_->RunScript(FlashPlayScript(play_, options));
     return play_;
 }
 

@@ -48,7 +48,8 @@ public:
     // player does not run). The child surface shows from the movie's
     // first picture on; with `takesClicks`, left clicks on it reach the
     // movie.
-    uint64_t Play(std::vector<uint8_t> movie, MediaHost* host, Rect area, bool loop, bool takesClicks,
+    // `options.muted` is the stage's own.
+    uint64_t Play(std::vector<uint8_t> movie, MediaHost* host, Rect area, FlashPlayOptions options, bool takesClicks,
                   PlayListener* listener);
     // Stops the movie of play `play` and takes its pictures off the screen;
     // after it returns the listener hears nothing more. Nothing for a play

@@ -225,6 +225,31 @@ TEST_F(FlashPlayerTest, AMovieThePlayerCannotLoadEndsAPlayThatWaitsForItsEnd) {
               std::string::npos);
 }
 
+// A movie that reports its frames ends on its last one; a movie whose
+// frames cannot be reported (here cut short) is told to end after its length.
+TEST_F(FlashPlayerTest, OnlyMoviesThatCannotReportTheirFramesEndByTheirLength) {
+    test::SwfTestMovie movie;
+    movie.frames = 6;
+    movie.compression = 'C';
+    std::vector<uint8_t> whole = test::WriteSwfTestMovie(movie);
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * 2 / 3));
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool loop;
+        bool timedEnd;
+    };
+    for (const Case& c : {Case{"whole", whole, false, false}, Case{"cut short", cut, false, true},
+                          Case{"cut short, looping", cut, true, true}}) {
+        SCOPED_TRACE(c.what);
+        auto player = Start(MakeTemporaryMediaFile(c.bytes, ".swf"), c.loop, -1, clock_);
+        ASSERT_TRUE(PlayStarted());
+        EXPECT_EQ(LastScript(), FlashPlayScript(CurrentPlay(), {c.loop, false, c.timedEnd}));
+        player->Kill();
+        EXPECT_TRUE(player->WaitForEnd(2000));
+    }
+}
+
 TEST_F(FlashPlayerTest, WithoutAParentTheThreadEndsAtOnce) {
     std::string file = MovieFile(2);
     auto player = std::make_shared<CFlashPlayerThread>(nullptr, &playing_, -1, clock_);

@@ -50,13 +50,17 @@ protected:
     }
 
     std::shared_ptr<CFlashPlayerThread> Start(const test::SwfTestMovie& movie, bool loop) {
+        return StartBytes(test::WriteSwfTestMovie(movie), movie.width, movie.height, loop);
+    }
+    std::shared_ptr<CFlashPlayerThread> StartBytes(const std::vector<uint8_t>& bytes, int width, int height,
+                                                   bool loop) {
         auto player = std::make_shared<CFlashPlayerThread>(&host_, &playing_, -1, clock_);
-        player->fileName = MakeTemporaryMediaFile(test::WriteSwfTestMovie(movie), ".swf");
+        player->fileName = MakeTemporaryMediaFile(bytes, ".swf");
         player->loop = loop;
         player->left = 40;
         player->top = 30;
-        player->right = 40 + movie.width;
-        player->bottom = 30 + movie.height;
+        player->right = 40 + width;
+        player->bottom = 30 + height;
         playing_.Set();
         player->CreateThread(true);
         player->Resume();
@@ -103,6 +107,23 @@ TEST_F(FlashMovieTest, TheMoviesPicturesShowInItsAreaAndItEndsOnItsLastFrame) {
     EXPECT_GE(squareAt.size(), 3u) << "the square did not move";
     // 12 frames at 8 a second: over in about a second and a half.
     EXPECT_TRUE(player->WaitForEnd(5000)) << "the movie did not end on its last frame";
+    EXPECT_FALSE(playing_.IsSet());
+}
+
+// A damaged movie that the player still shows (its body cut short) cannot
+// report its frames; a waited play of it ends after the movie's length.
+TEST_F(FlashMovieTest, AMovieCutShortEndsAfterItsLength) {
+    test::SwfTestMovie movie;
+    movie.frames = 12;
+    movie.frameRate = 8;
+    movie.compression = 'C';
+    std::vector<uint8_t> bytes = test::WriteSwfTestMovie(movie);
+    bytes.resize(bytes.size() * 2 / 3);
+    auto player = StartBytes(bytes, movie.width, movie.height, false);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(player->WaitForEnd(15000)) << "the movie never ended";
+    // 12 frames at 8 a second.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_FALSE(playing_.IsSet());
 }
 
