@@ -45,9 +45,14 @@ const korvHost = (text) => window.webkit.messageHandlers.korv.postMessage(text);
 let korvPlayer = null;
 let korvCurrent = 0;
 let korvEndTimer = null;
+let korvLoadTimer = null;
+// A movie the player neither starts nor refuses within this time (a damaged
+// header can leave it waiting for data that never comes) fails its play.
+const korvLoadLimitMs = 10000;
 
 function korvClearTimer() {
   if (korvEndTimer !== null) { clearTimeout(korvEndTimer); korvEndTimer = null; }
+  if (korvLoadTimer !== null) { clearTimeout(korvLoadTimer); korvLoadTimer = null; }
 }
 
 function korvStart() {
@@ -56,6 +61,7 @@ function korvStart() {
     document.body.appendChild(korvPlayer);
     korvPlayer.addEventListener("loadedmetadata", () => {
       const play = korvCurrent;
+      if (korvLoadTimer !== null) { clearTimeout(korvLoadTimer); korvLoadTimer = null; }
       const meta = korvPlayer.metadata || {};
       const as3 = meta.isActionScript3 ? 1 : 0;
       const frames = meta.numFrames || 0;
@@ -80,6 +86,10 @@ async function korvPlay(address, play, loop, volume, timedEnd) {
   korvCurrent = play;
   korvPlayer.korvLoop = loop;
   korvPlayer.korvTimedEnd = timedEnd;
+  korvLoadTimer = setTimeout(() => {
+    korvLoadTimer = null;
+    if (play === korvCurrent) korvHost("failed " + play + " the player did not start the movie");
+  }, korvLoadLimitMs);
   korvPlayer.volume = volume;
   try {
     await korvPlayer.load({ url: address });

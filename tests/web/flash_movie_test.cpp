@@ -127,6 +127,16 @@ TEST_F(FlashMovieTest, AMovieCutShortEndsAfterItsLength) {
     EXPECT_FALSE(playing_.IsSet());
 }
 
+// A movie whose header claims far more than the file holds, too short for
+// even its stage's size, leaves the player waiting for the rest; the play
+// fails after the page's limit.
+TEST_F(FlashMovieTest, AMovieThePlayerNeverStartsFailsItsPlay) {
+    const std::string junk = "FWS\x0a\xff\xff\xff\xffgarbage";
+    auto player = StartBytes(std::vector<uint8_t>(junk.begin(), junk.end()), 320, 240, false);
+    EXPECT_TRUE(player->WaitForEnd(30000)) << "the play never ended";
+    EXPECT_FALSE(playing_.IsSet());
+}
+
 TEST_F(FlashMovieTest, ALoopingMoviePlaysOnUntilKilled) {
     test::SwfTestMovie movie;
     movie.frames = 4;

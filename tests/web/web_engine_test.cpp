@@ -328,6 +328,15 @@ TEST_F(WebEngineTest, AClosedPortFailsWithANetworkCodeAndShowsNoErrorPage) {
     EXPECT_TRUE(listener_->NextFramesFilled(kBlue, 10));
 }
 
+// The first address a new view opens may fail too.
+TEST_F(WebEngineTest, AClosedPortFailsAsTheViewsFirstPage) {
+    auto view = StartWithView();
+    ASSERT_NE(view, nullptr);
+    view->Load("http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/page.html");
+    ASSERT_TRUE(listener_->WaitFor([](const Seen& seen) { return seen.Has(WebPageEventKind::NavigationFailed); }));
+    EXPECT_EQ(listener_->Copy().First(WebPageEventKind::NavigationFailed)->a, kCannotConnect);
+}
+
 TEST_F(WebEngineTest, AnHttpErrorFailsWithItsStatusAndItsPageNeverShows) {
     test::NginxServer server;
     ASSERT_TRUE(server.Running()) << server.Failure();
