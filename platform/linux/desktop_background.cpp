@@ -2,10 +2,17 @@
 // before it is opened, since opening a schema that is not installed aborts
 // the process; each key is read only when the installed schema has it as a
 // text, so older GNOME versions and odd schemas read as empty values.
+// GNOME's own settings backend (dconf) opens the session bus, and GIO starts
+// `dbus-launch` when there is none; without a session bus no GNOME desktop
+// runs, so its settings are not read at all then.
 
 #include "platform/desktop_background.h"
 
 #include <gio/gio.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
 
 namespace korv::platform {
 
@@ -49,9 +56,29 @@ private:
     GSettings* settings_ = nullptr;
 };
 
+bool HasText(const char* value) { return value && *value; }
+
+// Whether GSettings would open the session bus: the default backend (dconf)
+// does; the memory and keyfile backends do not.
+bool SettingsNeedSessionBus() {
+    const char* backend = std::getenv("GSETTINGS_BACKEND");
+    return !HasText(backend) || std::string(backend) == "dconf";
+}
+
+// A session bus that is there without starting one: its address, or the
+// user's bus socket under XDG_RUNTIME_DIR.
+bool SessionBusExists() {
+    if (HasText(std::getenv("DBUS_SESSION_BUS_ADDRESS"))) return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!HasText(runtime)) return false;
+    struct stat info {};
+    return ::stat((std::string(runtime) + "/bus").c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
 }  // namespace
 
 std::optional<GnomeBackground> ReadGnomeBackground() {
+    if (SettingsNeedSessionBus() && !SessionBusExists()) return std::nullopt;
     SchemaSettings background(kBackgroundSchema);
     if (!background) return std::nullopt;
     GnomeBackground result;

@@ -488,12 +488,43 @@ protected:
         }
         return failures;
     }
+
+    // GNOME's settings backend without a session bus: nothing is read and no
+    // bus is started (a stand-in dbus-launch first on PATH says if GIO tried).
+    static int ReadWithoutSessionBus() {
+        int failures = 0;
+        {
+            test::TempDir dir;
+            fs::create_directories(dir / "schemas");
+            fs::create_directories(dir / "bin");
+            fs::create_directories(dir / "runtime");
+            test::WriteFileBytes(dir / "schemas" / "test.gschema.xml", SchemaXml("file:///a.bmp", "file:///b.bmp"));
+            if (test::RunCommand("glib-compile-schemas", {(dir / "schemas").string()}).exitCode != 0) ++failures;
+            const fs::path launched = dir / "launched";
+            test::WriteFileBytes(dir / "bin" / "dbus-launch", "#!/bin/sh\ntouch '" + launched.string() + "'\nexit 1\n");
+            fs::permissions(dir / "bin" / "dbus-launch", fs::perms::owner_all);
+            test::ScopedEnv schemaDir("GSETTINGS_SCHEMA_DIR", (dir / "schemas").string());
+            test::ScopedEnv backend("GSETTINGS_BACKEND", std::nullopt);
+            test::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", std::nullopt);
+            test::ScopedEnv runtime("XDG_RUNTIME_DIR", (dir / "runtime").string());
+            test::ScopedEnv path("PATH", (dir / "bin").string() + ":" + std::getenv("PATH"));
+            if (platform::ReadGnomeBackground()) ++failures;
+            if (fs::exists(launched)) ++failures;
+        }
+        return failures;
+    }
 };
 
 TEST_F(GnomeSettingsReadTest, InstalledSchemaIsReadAndUsed) {
     if (test::RunCommand("sh", {"-c", "command -v glib-compile-schemas"}).exitCode != 0)
         GTEST_SKIP() << "glib-compile-schemas is not installed";
     EXPECT_EXIT(std::exit(ReadWithSchema()), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(GnomeSettingsReadTest, WithoutASessionBusNothingIsReadAndNoBusIsStarted) {
+    if (test::RunCommand("sh", {"-c", "command -v glib-compile-schemas"}).exitCode != 0)
+        GTEST_SKIP() << "glib-compile-schemas is not installed";
+    EXPECT_EXIT(std::exit(ReadWithoutSessionBus()), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(GnomeSettingsReadTest, MissingSchemaReadsAsNothing) {
