@@ -25,9 +25,24 @@ using platform::Pixel;
 
 constexpr int kLevels = 256;
 
+// Every colour byte v of a pixel made v × factor / 256. Red and blue are
+// multiplied together: each product fits in its own 16 bits, so they cannot
+// disturb each other.
+inline Pixel Scale(Pixel p, uint32_t factor) {
+    const uint32_t redBlue = (((p & 0x00FF00FFu) * factor) >> 8) & 0x00FF00FFu;
+    const uint32_t green = (((p & 0x0000FF00u) * factor) >> 8) & 0x0000FF00u;
+    return redBlue | green;
+}
+
+void ScaleRow(Pixel* __restrict out, const Pixel* __restrict in, int count, uint32_t factor) {
+    // Blocks of eight, which the compiler turns into vector code.
+    int x = 0;
+    for (; x + 8 <= count; x += 8)
+        for (int i = 0; i < 8; ++i) out[x + i] = Scale(in[x + i], factor);
+    for (; x < count; ++x) out[x] = Scale(in[x], factor);
+}
+
 // Draws `source` (area sized) with every colour byte v made v × level / 256.
-// Red and blue are multiplied together: each product fits in its own 16
-// bits, so they cannot disturb each other.
 void DrawLevel(StepPainter& painter, const platform::Surface& source, int level) {
     const uint32_t factor = static_cast<uint32_t>(level);
     Rect target = painter.Target();
@@ -35,14 +50,7 @@ void DrawLevel(StepPainter& painter, const platform::Surface& source, int level)
     platform::Surface& screen = painter.Screen();
     const int width = target.Width();
     for (int y = target.top; y < target.bottom; ++y) {
-        const Pixel* in = source.Row(y - origin.y) + (target.left - origin.x);
-        Pixel* out = screen.Row(y) + target.left;
-        for (int x = 0; x < width; ++x) {
-            const Pixel p = in[x];
-            const uint32_t redBlue = (((p & 0x00FF00FFu) * factor) >> 8) & 0x00FF00FFu;
-            const uint32_t green = (((p & 0x0000FF00u) * factor) >> 8) & 0x0000FF00u;
-            out[x] = redBlue | green;
-        }
+        ScaleRow(screen.Row(y) + target.left, source.Row(y - origin.y) + (target.left - origin.x), width, factor);
     }
     screen.MarkChanged();
 }
