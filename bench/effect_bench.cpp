@@ -1,13 +1,17 @@
 // Transition effects on a full 1920 x 1080 area: a whole run per iteration,
 // with the time per step (one draw into the window) as a counter. Runs at
 // the fastest effect speed on a virtual clock, so no pause or fade pacing
-// is measured, only drawing.
+// is measured, only drawing. BM_MemcpyReference copies one full frame with
+// glibc's memcpy (called through a pointer, so it is never inlined): a fade
+// or blend level should cost at most about twice one such copy.
 //
 //   korv_effect_bench --benchmark_counters_tabular=true
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "bench/bench_scene.h"
 #include "scenario/effect_renderer.h"
@@ -36,6 +40,20 @@ void RunFullScreen(benchmark::State& state, int number) {
     state.counters["steps"] = static_cast<double>(scene.window.draws) / static_cast<double>(state.iterations());
 }
 
+void* (*volatile glibcMemcpy)(void*, const void*, size_t) = std::memcpy;
+
+void BM_MemcpyReference(benchmark::State& state) {
+    const Surface picture = Patterned(1);
+    const size_t bytes = static_cast<size_t>(picture.Width()) * picture.Height() * sizeof(platform::Pixel);
+    std::vector<uint8_t> from(bytes, 0x5A), to(bytes);
+    for (auto _ : state) {
+        glibcMemcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+    }
+    state.counters["step"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_Slide21(benchmark::State& state) { RunFullScreen(state, 21); }
 void BM_Push41(benchmark::State& state) { RunFullScreen(state, 41); }
 void BM_LineWipe37(benchmark::State& state) { RunFullScreen(state, 37); }
@@ -46,6 +64,7 @@ void BM_PixelBlend66(benchmark::State& state) { RunFullScreen(state, 66); }
 void BM_Ellipse84(benchmark::State& state) { RunFullScreen(state, 84); }
 void BM_Checkerboard19(benchmark::State& state) { RunFullScreen(state, 19); }
 
+BENCHMARK(BM_MemcpyReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Slide21)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Push41)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LineWipe37)->Unit(benchmark::kMillisecond);
