@@ -21,12 +21,6 @@
 #include "tests/support/test_environment.h"
 #include "tests/support/detached_xvfb.h"
 
-// In sanitizer builds: LeakSanitizer's end-of-process check crashes in its
-// own thread tracer once WebKit's threads and dynamically loaded libraries
-// are in the process (the program itself ends with _exit after using the
-// engine, which skips that check too). AddressSanitizer's other checks stay.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
-
 namespace korv {
 namespace {
 
