@@ -211,10 +211,14 @@ public:
         height_ = parameters->height;
         AVFormatContext* format = video->Format();
         AVStream* stream = video->Stream();
+        int64_t durationMs = 0;
         if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
-            durationMs_ = av_rescale(format->duration, 1000, AV_TIME_BASE);
+            durationMs = av_rescale(format->duration, 1000, AV_TIME_BASE);
         else if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-            durationMs_ = av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
+            durationMs = av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
+        // A damaged time base can make the rescale overflow to AV_NOPTS_VALUE;
+        // such a length is unknown, not negative.
+        durationMs_ = std::max<int64_t>(durationMs, 0);
         AVRational rate = av_guess_frame_rate(format, stream, nullptr);
         if (rate.num > 0 && rate.den > 0) frameRate_ = av_q2d(rate);
         video_ = std::move(video);

@@ -156,6 +156,16 @@ TEST_F(VideoFileFailureTest, MissingDamagedAndSoundOnlyFilesFailTheOpenWithAnExp
     EXPECT_EQ(soundOnly.error, VideoOpenError::NotAVideo);
 }
 
+// A damaged time base whose length overflows in the rescale: the length is
+// unknown (0), never negative (found by the fuzzer).
+TEST_F(VideoFileFailureTest, ALengthThatOverflowsIsUnknownNotNegative) {
+    const std::string bytes = test::ReadFileBytes(test::SourceFilePath("fuzz/corpus/avi_open/broken_time_base.avi"));
+    ASSERT_FALSE(bytes.empty());
+    VideoOpenResult opened = OpenVideoMemory(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    ASSERT_TRUE(opened.file) << opened.errorText;
+    EXPECT_EQ(opened.file->DurationMs(), 0);
+}
+
 TEST_F(VideoFileFailureTest, TruncatedAndCorruptedVideosDecodeWhatTheyCanWithoutCrashing) {
     const fs::path path = dir_ / "whole.avi";
     test::MakeTestVideo(path, "mpeg4", true);
