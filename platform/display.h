@@ -139,9 +139,20 @@ public:
 // otherwise nothing.
 std::unique_ptr<Display> OpenSystemDisplay();
 
+// What a headless screen has composed so far: the frames that showed any
+// change, and the pixels composed for them.
+struct FrameStats {
+    uint64_t frames = 0;
+    uint64_t composedPixels = 0;
+};
+// Told the first point where a frame composed from the marked changes
+// differs from one composed whole: something drew without marking it.
+using DamageCheck = std::function<void(Point)>;
+
 // A display without a screen: windows keep their frames in memory; input is
 // injected. Timers follow the given clock's tick count (the virtual clock in
-// tests and offline rendering).
+// tests and offline rendering). With KORV_CHECK_DAMAGE=1 in the environment
+// every change is checked and a failed check aborts the program.
 class HeadlessDisplay : public Display {
 public:
     virtual void InjectMouseMove(Point client) = 0;
@@ -149,8 +160,12 @@ public:
     virtual void InjectDoubleClick(MouseButton button, Point client) = 0;
     virtual void InjectKey(int vk, bool alt = false) = 0;
     virtual void InjectCloseRequest() = 0;
-    // What the screen shows: the frame of the first open window.
+    // What the screen shows: the frame of the first open window, brought up
+    // to date where it changed, as a real screen's is.
     virtual Surface Screen() = 0;
+    virtual FrameStats Stats() = 0;
+    // Checks every change of the windows made from now on.
+    virtual void SetDamageCheck(DamageCheck check) = 0;
 };
 class Clock;
 std::unique_ptr<HeadlessDisplay> CreateHeadlessDisplay(int width, int height, Clock* clock = nullptr);

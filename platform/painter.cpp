@@ -142,7 +142,7 @@ void Painter::ResetClip() { clip_ = {INT_MIN, INT_MIN, INT_MAX, INT_MAX}; }
 void Painter::SetPixel(Point point, Colour colour) {
     if (!EffectiveClip().Contains(point.x, point.y)) return;
     target_.Set(point.x, point.y, ColourToPixel(colour));
-    target_.MarkChanged();
+    target_.MarkChanged(Rect::FromSize(point.x, point.y, 1, 1));
 }
 
 std::optional<Colour> Painter::GetPixel(Point point) const {
@@ -176,7 +176,7 @@ void Painter::FillClipped(const Rect& area, Pixel pixel) {
     } else {
         for (int y = area.top; y < area.bottom; ++y) FillPixels(target_.Row(y) + area.left, width, pixel);
     }
-    target_.MarkChanged();
+    target_.MarkChanged(area);
 }
 
 void Painter::FillSpan(int64_t left, int64_t top, int64_t right, int64_t bottom, Pixel pixel) {
@@ -224,7 +224,7 @@ void Painter::Copy(Point destination, const Surface& source, Rect sourceRect, Ra
         case RasterOp::And: CombineSafely(target_, source, a, AndRow); break;
         default: return;
     }
-    target_.MarkChanged();
+    target_.MarkChanged(Rect::FromSize(a.x, a.y, a.width, a.height));
 }
 
 void Painter::KeyedCopy(Point destination, const Surface& source, Rect sourceRect, Colour key) {
@@ -238,7 +238,7 @@ void Painter::KeyedCopy(Point destination, const Surface& source, Rect sourceRec
             to[i] = (p & kColourBits) == keyPixel ? to[i] : p;
         }
     });
-    target_.MarkChanged();
+    target_.MarkChanged(Rect::FromSize(a.x, a.y, a.width, a.height));
 }
 
 void Painter::StretchCopy(Rect destination, const Surface& source, Rect sourceRect) {
@@ -280,7 +280,7 @@ void Painter::StretchCopy(Rect destination, const Surface& source, Rect sourceRe
         const Pixel* in = from->Row(rows[i]);
         for (int x = 0; x < count; ++x) out[x] = in[columnOf[x]];
     }
-    target_.MarkChanged();
+    target_.MarkChanged({area.left, area.top, area.left + count, area.top + static_cast<int>(rows.size())});
 }
 
 void Painter::Line(Point from, Point to, const Pen& pen) {
@@ -358,7 +358,13 @@ void Painter::ThinLine(Point from, Point to, const Pen& pen, const Rect& clip) {
             ++offset;
         }
     }
-    if (drawn) target_.MarkChanged();
+    if (drawn) {
+        // The line lies within its ends' box; the clip was applied above.
+        Rect box{static_cast<int>(std::min<int64_t>(from.x, to.x)), static_cast<int>(std::min<int64_t>(from.y, to.y)),
+                 static_cast<int>(std::min<int64_t>(std::max<int64_t>(from.x, to.x) + 1, INT_MAX)),
+                 static_cast<int>(std::min<int64_t>(std::max<int64_t>(from.y, to.y) + 1, INT_MAX))};
+        target_.MarkChanged(box.Intersect(clip));
+    }
 }
 
 void Painter::WideLine(Point from, Point to, int width, Pixel pixel, const Rect& clip) {
@@ -381,7 +387,7 @@ void Painter::WideLine(Point from, Point to, int width, Pixel pixel, const Rect&
     const double firstRow = std::max(0.0, std::ceil(std::min(ay, by) - radius));
     const double lastRow = std::min(rowCount - 1, std::floor(std::max(ay, by) + radius));
     constexpr double kInfinity = HUGE_VAL;
-    bool drawn = false;
+    Rect drawn;  // the box of the spans drawn, in target coordinates
 
     // Narrows [low, high] to the x where low' <= coefficient * x <= high'.
     auto narrow = [](double coefficient, double lower, double upper, double& low, double& high) {
@@ -422,11 +428,14 @@ void Painter::WideLine(Point from, Point to, int width, Pixel pixel, const Rect&
         double spanRight = std::min(columns - 1, std::floor(right));
         if (spanLeft > spanRight) continue;
         int row = clip.top + static_cast<int>(y);
-        std::fill(target_.Row(row) + clip.left + static_cast<int>(spanLeft),
-                  target_.Row(row) + clip.left + static_cast<int>(spanRight) + 1, pixel);
-        drawn = true;
+        const Rect span{clip.left + static_cast<int>(spanLeft), row, clip.left + static_cast<int>(spanRight) + 1,
+                        row + 1};
+        std::fill(target_.Row(row) + span.left, target_.Row(row) + span.right, pixel);
+        drawn = drawn.IsEmpty() ? span
+                                : Rect{std::min(drawn.left, span.left), drawn.top, std::max(drawn.right, span.right),
+                                       span.bottom};
     }
-    if (drawn) target_.MarkChanged();
+    if (!drawn.IsEmpty()) target_.MarkChanged(drawn);
 }
 
 void Painter::RaisedEdge(Rect rect) {

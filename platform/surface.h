@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/colour.h"
+#include "platform/damage_region.h"
 #include "platform/geometry.h"
 
 namespace korv::platform {
@@ -30,15 +31,29 @@ public:
     std::span<Pixel> Pixels() { return pixels_; }
     std::span<const Pixel> Pixels() const { return pixels_; }
 
-    // Counts changes, so a presenter knows when to show the surface again.
+    // Counts changes and remembers where they were, so a presenter knows
+    // when to show the surface again and which parts. Whoever writes pixels
+    // marks them (Painter does for everything it draws); the whole surface
+    // when the place is not known.
     uint64_t Generation() const { return generation_; }
-    void MarkChanged() { ++generation_; }
+    void MarkChanged() { MarkChanged(Bounds()); }
+    void MarkChanged(Rect area) {
+        ++generation_;
+        damage_.Add(area.Intersect(Bounds()));
+    }
+    // The parts marked since the last call, which forgets them.
+    DamageRegion TakeDamage() {
+        DamageRegion taken = damage_;
+        damage_.Clear();
+        return taken;
+    }
 
 private:
     int width_ = 0;
     int height_ = 0;
     std::vector<Pixel> pixels_;
     uint64_t generation_ = 0;
+    DamageRegion damage_;
 };
 
 }  // namespace korv::platform

@@ -16,7 +16,7 @@ void DrawWebFrame(const WebFrame& frame, Surface& target, Point at) {
         const uint32_t* source = frame.pixels + static_cast<size_t>(y - at.y) * frame.stride + (left - at.x);
         std::memcpy(target.Row(y) + left, source, static_cast<size_t>(right - left) * sizeof(uint32_t));
     }
-    target.MarkChanged();
+    target.MarkChanged({left, top, right, bottom});
 }
 
 }  // namespace korv::platform

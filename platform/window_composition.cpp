@@ -1,5 +1,6 @@
 #include "platform/window_composition.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace korv::platform {
@@ -11,6 +12,7 @@ void Blit(Surface& target, const Surface& source, int left, int top) {
         std::memcpy(target.Row(y) + area.left, source.Row(y - top) + (area.left - left),
                     static_cast<size_t>(area.Width()) * sizeof(Pixel));
     }
+    target.MarkChanged(area);
 }
 
 void ComposeFrame(const Surface& client, const std::vector<std::shared_ptr<ChildState>>& children, Surface& frame) {
@@ -21,6 +23,34 @@ void ComposeFrame(const Surface& client, const std::vector<std::shared_ptr<Child
     }
     for (const auto& child : children)
         if (child->visible) Blit(frame, child->surface, child->bounds.left, child->bounds.top);
+}
+
+void ComposeDamage(const Surface& client, const std::vector<std::shared_ptr<ChildState>>& children,
+                   DamageRegion& damage, Surface& frame) {
+    if (frame.Width() != client.Width() || frame.Height() != client.Height()) {
+        ComposeFrame(client, children, frame);
+        damage.Clear();
+        damage.Add(frame.Bounds());
+        return;
+    }
+    for (const Rect& area : damage.Rects()) {
+        const size_t rowBytes = static_cast<size_t>(area.Width()) * sizeof(Pixel);
+        for (int y = area.top; y < area.bottom; ++y) std::memcpy(frame.Row(y) + area.left, client.Row(y) + area.left, rowBytes);
+        for (const auto& child : children) {
+            if (!child->visible) continue;
+            const Rect part = area.Intersect(child->bounds);
+            if (part.IsEmpty()) continue;
+            const Surface& source = child->surface;
+            const int columns = std::min(part.right, child->bounds.left + source.Width()) - part.left;
+            const int bottom = std::min(part.bottom, child->bounds.top + source.Height());
+            if (columns <= 0) continue;
+            for (int y = part.top; y < bottom; ++y) {
+                std::memcpy(frame.Row(y) + part.left,
+                            source.Row(y - child->bounds.top) + (part.left - child->bounds.left),
+                            static_cast<size_t>(columns) * sizeof(Pixel));
+            }
+        }
+    }
 }
 
 WindowHandler* ChildHandlerAt(const std::vector<std::shared_ptr<ChildState>>& children, Point& client) {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/damage_region.h"
 #include "platform/display.h"
 #include "platform/surface.h"
 
@@ -22,12 +23,54 @@ struct ChildState {
 };
 
 // Copies `source` into `target` with its top left corner at (left, top),
-// clipped to the target.
+// clipped to the target, and marks what it covered.
 void Blit(Surface& target, const Surface& source, int left, int top);
 
 // Makes `frame` the client surface with the visible children drawn above it
 // (reusing `frame`'s pixels when the size is unchanged).
 void ComposeFrame(const Surface& client, const std::vector<std::shared_ptr<ChildState>>& children, Surface& frame);
+
+// Brings `frame` up to date within `damage` only; a frame of another size
+// than the client is composed whole and `damage` becomes all of it.
+void ComposeDamage(const Surface& client, const std::vector<std::shared_ptr<ChildState>>& children,
+                   DamageRegion& damage, Surface& frame);
+
+// What a window shows, shared by the backends: the client surface, the
+// children above it, and what changed since the frame was last composed.
+// Children hold it too, so a child may outlive its window.
+struct FrameState {
+    std::mutex mutex;  // the drawing lock; guards everything below
+    Surface surface;
+    std::vector<std::shared_ptr<ChildState>> children;  // bottom to top
+    DamageRegion damage;                                // not yet composed
+    uint64_t changes = 1;                               // counts everything that altered the frame
+    std::function<void()> onChange;                     // wakes whoever shows the frame
+
+    // Caller holds `mutex`: `area` (client coordinates) shows something new.
+    void Changed(Rect area) {
+        damage.Add(area.Intersect(surface.Bounds()));
+        ++changes;
+        if (onChange) onChange();
+    }
+    // Caller holds `mutex`: runs `paint` on the client surface; what it
+    // marked is shown next. A paint that marks nothing changes nothing.
+    void Paint(const std::function<void(Surface&)>& paint) {
+        paint(surface);
+        DamageRegion marked = surface.TakeDamage();
+        if (marked.Empty()) return;
+        damage.Add(marked);
+        ++changes;
+        if (onChange) onChange();
+    }
+    // Caller holds `mutex`: composes what changed into `frame` and returns
+    // the region composed (all of it when the frame had another size).
+    DamageRegion ComposeInto(Surface& frame) {
+        DamageRegion composed = damage;
+        damage.Clear();
+        ComposeDamage(surface, children, composed, frame);
+        return composed;
+    }
+};
 
 // The topmost visible child with a handler whose bounds hold `client` (in
 // the parent's client coordinates), with `client` moved into the child's own
@@ -35,10 +78,8 @@ void ComposeFrame(const Surface& client, const std::vector<std::shared_ptr<Child
 // holds the parent's drawing lock.
 WindowHandler* ChildHandlerAt(const std::vector<std::shared_ptr<ChildState>>& children, Point& client);
 
-// A child window drawn into its parent's frame. `ParentState` is the parent
-// window's state: its drawing lock `mutex`, its `children` (bottom to top)
-// and `Changed()`, called under the lock whenever the frame shows something
-// new.
+// A child window drawn into its parent's frame. `ParentState` is a
+// FrameState (or derives from one).
 template <class ParentState>
 class CompositedChild final : public ChildWindow {
 public:
@@ -48,7 +89,7 @@ public:
     ~CompositedChild() override {
         std::lock_guard lock(parent_->mutex);
         std::erase(parent_->children, state_);
-        parent_->Changed();
+        if (state_->visible) parent_->Changed(state_->bounds);
     }
 
     Rect Bounds() const override {
@@ -60,7 +101,7 @@ public:
         std::lock_guard lock(parent_->mutex);
         if (state_->visible == visible) return;
         state_->visible = visible;
-        parent_->Changed();
+        parent_->Changed(state_->bounds);
     }
 
     bool Visible() const override {
@@ -71,8 +112,10 @@ public:
     void Draw(const std::function<void(Surface&)>& paint) override {
         std::lock_guard lock(parent_->mutex);
         paint(state_->surface);
-        state_->surface.MarkChanged();
-        if (state_->visible) parent_->Changed();
+        DamageRegion marked = state_->surface.TakeDamage();
+        if (!state_->visible) return;
+        for (const Rect& r : marked.Rects())
+            parent_->Changed(r.Offset(state_->bounds.left, state_->bounds.top).Intersect(state_->bounds));
     }
 
 private:
@@ -90,7 +133,7 @@ std::unique_ptr<ChildWindow> AddChild(const std::shared_ptr<ParentState>& parent
     {
         std::lock_guard lock(parent->mutex);
         parent->children.push_back(child);
-        parent->Changed();
+        parent->Changed(bounds);
     }
     return std::make_unique<CompositedChild<ParentState>>(parent, std::move(child));
 }

@@ -80,7 +80,7 @@ bool Draw(platform::Surface& surface, const platform::Surface& pixels, int x, in
             if (!keep(p)) out[tx] = p;
         }
     }
-    surface.MarkChanged();
+    surface.MarkChanged(target);
     return true;
 }
 

@@ -83,7 +83,7 @@ void DrawText(Surface& surface, const Font& font, std::string_view text, Rect re
         top += lineHeight;
         if (lineHeight <= 0) break;
     }
-    surface.MarkChanged();
+    surface.MarkChanged(visible);
 }
 
 void DrawText(Surface& surface, const Font& font, std::string_view text, Rect rect, TextFormat format,

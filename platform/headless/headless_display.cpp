@@ -4,6 +4,8 @@
 // next timer instead of waiting for it, so a long timer costs no real time.
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -20,19 +22,25 @@ namespace korv::platform {
 namespace {
 
 // Everything a window shows and hears. Children hold it too, so a child may
-// outlive its window without dangling.
-struct WindowState {
-    std::mutex mutex;  // the drawing lock; guards everything below
+// outlive its window without dangling. Like a real screen it keeps the frame
+// it last showed and composes only what changed into it.
+struct WindowState : FrameState {
     Rect bounds;
-    Surface surface;
-    std::vector<std::shared_ptr<ChildState>> children;  // bottom to top
     WindowHandler* handler = nullptr;
     CursorShape cursorShape = CursorShape::Arrow;
     bool cursorVisible = true;
     Point cursor;
+    Surface shown;
+    FrameStats stats;
+    DamageCheck check;  // when set, run after every change
 
-    // Frames are composed when asked for; nothing to wake.
-    void Changed() {}
+    // Caller holds `mutex`: composes what changed into `shown`.
+    const Surface& Show() {
+        DamageRegion composed = ComposeInto(shown);
+        stats.composedPixels += static_cast<uint64_t>(composed.Area());
+        if (!composed.Empty()) ++stats.frames;
+        return shown;
+    }
 };
 
 // Caller holds state.mutex.
@@ -40,6 +48,20 @@ Surface Compose(const WindowState& state) {
     Surface frame;
     ComposeFrame(state.surface, state.children, frame);
     return frame;
+}
+
+// Caller holds state.mutex: shows what changed and compares the result with
+// a frame composed whole; tells the check where they differ.
+void CheckDamage(WindowState& state) {
+    const Surface& shown = state.Show();
+    const Surface whole = Compose(state);
+    for (int y = 0; y < whole.Height(); ++y) {
+        if (std::memcmp(shown.Row(y), whole.Row(y), static_cast<size_t>(whole.Width()) * sizeof(Pixel)) == 0) continue;
+        int x = 0;
+        while (shown.At(x, y) == whole.At(x, y)) ++x;
+        state.check(Point{x, y});
+        return;
+    }
 }
 
 struct InputEvent {
@@ -54,6 +76,7 @@ struct InputEvent {
 struct WindowRegistry {
     std::mutex mutex;
     std::vector<std::shared_ptr<WindowState>> windows;
+    DamageCheck check;  // given to windows made from now on
 
     std::shared_ptr<WindowState> InputTarget() {
         std::lock_guard lock(mutex);
@@ -69,6 +92,11 @@ public:
         state_->surface = Surface(bounds.Width(), bounds.Height());
         state_->handler = handler;
         std::lock_guard lock(registry_->mutex);
+        if (registry_->check) {
+            state_->check = registry_->check;
+            // Runs under the drawing lock, right after each change.
+            state_->onChange = [state = state_.get()] { CheckDamage(*state); };
+        }
         registry_->windows.push_back(state_);
     }
 
@@ -84,12 +112,12 @@ public:
 
     void Draw(const std::function<void(Surface&)>& paint) override {
         std::lock_guard lock(state_->mutex);
-        paint(state_->surface);
-        state_->surface.MarkChanged();
+        state_->Paint(paint);
     }
 
     Surface Snapshot() override {
         std::lock_guard lock(state_->mutex);
+        if (state_->check) CheckDamage(*state_);
         return Compose(*state_);
     }
 
@@ -251,7 +279,19 @@ public:
         std::shared_ptr<WindowState> window = registry_->InputTarget();
         if (!window) return Surface(width_, height_);
         std::lock_guard lock(window->mutex);
-        return Compose(*window);
+        return window->Show();
+    }
+
+    FrameStats Stats() override {
+        std::shared_ptr<WindowState> window = registry_->InputTarget();
+        if (!window) return {};
+        std::lock_guard lock(window->mutex);
+        return window->stats;
+    }
+
+    void SetDamageCheck(DamageCheck check) override {
+        std::lock_guard lock(registry_->mutex);
+        registry_->check = std::move(check);
     }
 
 private:
@@ -264,7 +304,17 @@ private:
 }  // namespace
 
 std::unique_ptr<HeadlessDisplay> CreateHeadlessDisplay(int width, int height, Clock* clock) {
-    return std::make_unique<HeadlessDisplayImpl>(width, height, clock);
+    auto display = std::make_unique<HeadlessDisplayImpl>(width, height, clock);
+    // A diagnostic for the test suites: every drawing that leaves pixels
+    // outside what it marked stops the program at once, saying where.
+    const char* check = std::getenv("KORV_CHECK_DAMAGE");
+    if (check && *check && std::strcmp(check, "0") != 0) {
+        display->SetDamageCheck([](Point at) {
+            std::fprintf(stderr, "damage check: the screen differs from its drawing at (%d, %d)\n", at.x, at.y);
+            std::abort();
+        });
+    }
+    return display;
 }
 
 }  // namespace korv::platform

@@ -51,8 +51,6 @@ SdlWindow::~SdlWindow() {
         state_->onChange = nullptr;
     }
     home_.windows->Remove(this);
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
     SDL_DestroyWindow(window_);
     if (xhost_) {
         // SDL leaves windows it did not create alone; ours goes now. Errors
@@ -66,10 +64,9 @@ SdlWindow::~SdlWindow() {
 }
 
 bool SdlWindow::Open() {
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_) return false;
+    framebuffer_ = SDL_GetWindowSurface(window_);
+    if (!framebuffer_) return false;
     if (!xwindow_) {
-        // Asked only now: making a renderer may give the window a new X window.
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
         if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
@@ -77,10 +74,7 @@ bool SdlWindow::Open() {
             xwindow_ = info.info.x11.window;
         }
     }
-    const int width = std::max(bounds_.Width(), 1);
-    const int height = std::max(bounds_.Height(), 1);
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    return texture_ != nullptr;
+    return true;
 }
 
 Rect SdlWindow::Bounds() const {
@@ -90,9 +84,7 @@ Rect SdlWindow::Bounds() const {
 
 void SdlWindow::Draw(const std::function<void(Surface&)>& paint) {
     std::lock_guard lock(state_->mutex);
-    paint(state_->surface);
-    state_->surface.MarkChanged();
-    state_->Changed();
+    state_->Paint(paint);
 }
 
 Surface SdlWindow::Snapshot() {
@@ -160,7 +152,8 @@ WindowHandler* SdlWindow::PointerTarget(Point& client) {
 }
 
 void SdlWindow::Refresh(uint64_t nowMs, int& waitMs) {
-    if (lost_ || !texture_) return;
+    if (lost_ || !framebuffer_) return;
+    DamageRegion region;
     {
         std::lock_guard lock(state_->mutex);
         if (state_->changes == shownChanges_ && !exposed_) return;
@@ -168,14 +161,40 @@ void SdlWindow::Refresh(uint64_t nowMs, int& waitMs) {
             waitMs = std::min(waitMs, static_cast<int>(kFrameIntervalMs - (nowMs - lastShownMs_)));
             return;
         }
-        ComposeFrame(state_->surface, state_->children, frame_);
+        region = state_->ComposeInto(frame_);
         shownChanges_ = state_->changes;
+    }
+    if (exposed_) {
+        region.Clear();
+        region.Add(frame_.Bounds());
     }
     exposed_ = false;
     lastShownMs_ = nowMs;
-    if (!frame_.Empty()) SDL_UpdateTexture(texture_, nullptr, frame_.Row(0), frame_.Width() * 4);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    Present(std::move(region));
+}
+
+void SdlWindow::Present(DamageRegion region) {
+    SDL_Surface* framebuffer = SDL_GetWindowSurface(window_);
+    if (!framebuffer || frame_.Empty()) return;
+    if (framebuffer != framebuffer_) {
+        // A new framebuffer (the window's size changed) holds nothing yet.
+        framebuffer_ = framebuffer;
+        region.Clear();
+        region.Add(frame_.Bounds());
+    }
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(frame_.Row(0), frame_.Width(), frame_.Height(), 32,
+                                                             frame_.Width() * 4, SDL_PIXELFORMAT_RGB888);
+    if (!source) return;
+    std::vector<SDL_Rect> shown;
+    for (const Rect& r : region.Rects()) {
+        SDL_Rect from{r.left, r.top, r.Width(), r.Height()};
+        SDL_Rect to = from;
+        // A plain copy when the formats agree (X11 gives XRGB8888 on
+        // 24-bit screens); SDL converts otherwise. `to` comes back clipped.
+        if (SDL_BlitSurface(source, &from, framebuffer, &to) == 0 && to.w > 0 && to.h > 0) shown.push_back(to);
+    }
+    SDL_FreeSurface(source);
+    if (!shown.empty()) SDL_UpdateWindowSurfaceRects(window_, shown.data(), static_cast<int>(shown.size()));
 }
 
 void SdlWindow::Moved(int x, int y) {
@@ -201,10 +220,8 @@ std::optional<Size> SdlWindow::HostResized(::Window id, int width, int height) {
         const int columns = std::min(width, old.Width());
         for (int y = 0; y < std::min(height, old.Height()); ++y) std::copy_n(old.Row(y), columns, resized.Row(y));
         state_->surface = std::move(resized);
-        state_->Changed();
+        state_->Changed(state_->surface.Bounds());
     }
-    if (texture_) SDL_DestroyTexture(texture_);
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
     return previous;
 }
 

@@ -4,9 +4,10 @@
 // A top window is a borderless, always-on-top SDL window; an embedded window
 // (the preview case) is an X11 window of ours inside the host's window, handed
 // to SDL. Each window's frame is composed in memory (client surface, then
-// visible children in creation order) and shown through a streaming texture
-// of the software renderer, at most about 60 times a second and only after a
-// change. An embedded window follows the size of its host.
+// visible children in creation order) and only what changed is copied to the
+// window's framebuffer (shared memory with the X server) and pushed to the
+// screen, at most about 60 times a second. An embedded window follows the
+// size of its host.
 
 #include <SDL.h>
 #include <X11/Xlib.h>
@@ -55,21 +56,9 @@ struct SdlWindowHome {
     std::function<void()> wakeLoop;
 };
 
-// What a window shows. Children hold it too, so a child may outlive its
-// window; `onChange` is cleared when the window goes.
-struct SdlWindowState {
-    std::mutex mutex;  // the drawing lock; guards everything below
-    Surface surface;
-    std::vector<std::shared_ptr<ChildState>> children;  // bottom to top
-    uint64_t changes = 1;                                // anything that alters the frame
-    std::function<void()> onChange;                      // wakes the loop
-
-    // Caller holds `mutex`.
-    void Changed() {
-        ++changes;
-        if (onChange) onChange();
-    }
-};
+// What a window shows; `onChange` wakes the loop and is cleared when the
+// window goes.
+using SdlWindowState = FrameState;
 
 class SdlWindow final : public Window {
 public:
@@ -84,7 +73,7 @@ public:
     SdlWindow(const SdlWindowHome& home, WindowHandler* handler, const Parts& parts);
     ~SdlWindow() override;
 
-    // Renderer and texture; false when SDL cannot draw into the window.
+    // The framebuffer; false when SDL cannot draw into the window.
     bool Open();
 
     Rect Bounds() const override;
@@ -139,8 +128,10 @@ private:
     mutable std::mutex boundsMutex_;
     Rect bounds_;
     std::shared_ptr<SdlWindowState> state_;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
+    // Copies `region` of the frame to the window's framebuffer and shows it.
+    void Present(DamageRegion region);
+
+    SDL_Surface* framebuffer_ = nullptr;  // SDL's; changes when the window's size does
     Surface frame_;
     uint64_t shownChanges_ = 0;
     uint64_t lastShownMs_ = 0;

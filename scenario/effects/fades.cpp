@@ -52,7 +52,7 @@ void DrawLevel(StepPainter& painter, const platform::Surface& source, int level)
     for (int y = target.top; y < target.bottom; ++y) {
         ScaleRow(screen.Row(y) + target.left, source.Row(y - origin.y) + (target.left - origin.x), width, factor);
     }
-    screen.MarkChanged();
+    screen.MarkChanged(target);
 }
 
 // Milliseconds per level: `base` − s/100, kept between 1 and 100 (an effect

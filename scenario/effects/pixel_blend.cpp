@@ -46,7 +46,7 @@ void RunPixelBlend(EffectFrame& frame, int) {
                 const Pixel* to = frame.Picture().Row(row) + column;
                 MixRow(screen.Row(y) + target.left, from, to, width, weight);
             }
-            screen.MarkChanged();
+            screen.MarkChanged(target);
         });
     }
 }

@@ -1,8 +1,46 @@
 #include "tests/support/canvas_scene.h"
 
+#include <gtest/gtest.h>
+
+#include <cstring>
+
 #include <algorithm>
 
 namespace korv::test {
+
+namespace {
+
+bool Marked(const platform::DamageRegion& marked, int x, int y) {
+    for (const Rect& r : marked.Rects())
+        if (r.Contains(x, y)) return true;
+    return false;
+}
+
+}  // namespace
+
+void CanvasWindow::Draw(const std::function<void(platform::Surface&)>& paint) {
+    const platform::Surface before = screen;
+    screen.TakeDamage();  // what tests drew straight into the screen is not this draw's
+    paint(screen);
+    const platform::DamageRegion marked = screen.TakeDamage();
+    markedPixels += marked.Area();
+    if (before.Width() == screen.Width() && before.Height() == screen.Height()) {
+        for (int y = 0; y < screen.Height(); ++y) {
+            if (std::memcmp(before.Row(y), screen.Row(y), sizeof(platform::Pixel) * static_cast<size_t>(screen.Width())) == 0)
+                continue;
+            for (int x = 0; x < screen.Width(); ++x) {
+                if (before.At(x, y) != screen.At(x, y) && !Marked(marked, x, y)) {
+                    ADD_FAILURE() << "draw " << draws + 1 << " changed (" << x << ", " << y
+                                  << ") without marking it: a real screen would not show it";
+                    y = screen.Height();
+                    break;
+                }
+            }
+        }
+    }
+    ++draws;
+    if (onDraw) onDraw(screen);
+}
 
 void CanvasWindow::SetBackground(platform::Colour colour, uint32_t op) {
     background = colour;
