@@ -1,7 +1,6 @@
 #include "scenario/object_motion.h"
 
 #include <algorithm>
-#include <iterator>
 #include <vector>
 
 #include "platform/message_box.h"
@@ -16,31 +15,6 @@
 namespace korv {
 
 namespace {
-
-// The parts of `whole` (the union of `a` and `b`) that neither covers, as
-// rectangles: the union is cut into bands at the rectangles' top and bottom
-// edges, and each band loses the columns that a or b covers in it.
-std::vector<Rect> UncoveredParts(const Rect& whole, const Rect& a, const Rect& b) {
-    std::vector<Rect> parts;
-    int edges[] = {whole.top, a.top, a.bottom, b.top, b.bottom, whole.bottom};
-    std::sort(std::begin(edges), std::end(edges));
-    for (size_t i = 0; i + 1 < std::size(edges); ++i) {
-        int top = std::max(edges[i], whole.top), bottom = std::min(edges[i + 1], whole.bottom);
-        if (top >= bottom) continue;
-        // Covered column spans in this band, left to right.
-        std::vector<std::pair<int, int>> spans;
-        for (const Rect* r : {&a, &b})
-            if (r->top <= top && r->bottom >= bottom && !r->IsEmpty()) spans.push_back({r->left, r->right});
-        std::sort(spans.begin(), spans.end());
-        int x = whole.left;
-        for (auto [left, right] : spans) {
-            if (left > x) parts.push_back({x, top, left, bottom});
-            x = std::max(x, right);
-        }
-        if (x < whole.right) parts.push_back({x, top, whole.right, bottom});
-    }
-    return parts;
-}
 
 // One move step: the object leaves `from` and stands at `to`.
 void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Surface& bitmap,
@@ -69,21 +43,20 @@ void RedrawMoved(VisualObject& object, SceneContext& context, const platform::Su
             drawObject(screen, to);
             return;
         }
-        // Overlapping: compose the union off-screen and show it in one copy,
-        // so no frame ever shows the object missing.
-        Rect unite{std::min(oldRect.left, newRect.left), std::min(oldRect.top, newRect.top),
-                   std::max(oldRect.right, newRect.right), std::max(oldRect.bottom, newRect.bottom)};
-        platform::Surface composed(unite.Width(), unite.Height());
-        platform::Painter off(composed);
-        if (keyed || keepBackground)
-            off.Copy({0, 0}, screenCopy, unite);
-        else
-            off.Fill(composed.Bounds(), background);
-        // What neither rectangle covers stays as the live screen shows it.
-        for (const Rect& strip : UncoveredParts(unite, oldRect, newRect))
-            off.Copy({strip.left - unite.left, strip.top - unite.top}, surface, strip);
-        drawObject(off, {to.x - unite.left, to.y - unite.top});
-        screen.Copy({unite.left, unite.top}, composed, composed.Bounds());
+        // Overlapping. The presenter composes only under the drawing lock,
+        // so everything drawn here shows in one frame and the object is
+        // never seen missing: what the object leaves (its old place less its
+        // new one) is refilled, then it is drawn at the new place.
+        for (const Rect& strip : oldRect.StripsAround(newRect)) {
+            if (strip.IsEmpty()) continue;
+            if (keyed || keepBackground)
+                screen.Copy({strip.left, strip.top}, screenCopy, strip);
+            else
+                screen.Fill(strip, background);
+        }
+        // A keyed text shows the screen of the move's start through its holes.
+        if (keyed) screen.Copy({newRect.left, newRect.top}, screenCopy, newRect);
+        drawObject(screen, to);
     });
 }
 

@@ -106,6 +106,67 @@ TEST_F(ObjectMotionTest, MovesLeftOutOrFarOffTheScreenEnd) {
     EXPECT_FALSE(scene.stop.IsSet());
 }
 
+// Texts without a back colour: ink on every third diagonal, the key colour
+// (which leaves the screen as it is) elsewhere; pictures as the pattern.
+class KeyedTextPictures : public test::PatternPictures {
+public:
+    std::optional<platform::Surface> CreateBitmap(VisualObject& object, Size size) const override {
+        if (!object.isText) return PatternPictures::CreateBitmap(object, size);
+        platform::Surface bitmap(size.width, size.height);
+        for (int y = 0; y < size.height; ++y)
+            for (int x = 0; x < size.width; ++x)
+                bitmap.Set(x, y, (x + y) % 3 == 0 ? kInk : platform::ColourToPixel(platform::kKeyColour));
+        return bitmap;
+    }
+    static constexpr platform::Pixel kInk = 0x00102030;
+};
+
+TEST_F(ObjectMotionTest, EveryStepShowsTheObjectWholeOverWhatItLeavesBehind) {
+    // Overlapping steps, diagonally, for each way the uncovered screen is
+    // refilled: the clear colour, the screen as the move began, and a keyed
+    // text (which shows that screen through its holes).
+    KeyedTextPictures keyed;
+    scene.pictures = &keyed;
+    const platform::Surface backdrop = PatternSurface(320, 240, 3);
+    enum class Kind { ClearColour, KeepBackground, KeyedText };
+    for (Kind kind : {Kind::ClearColour, Kind::KeepBackground, Kind::KeyedText}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        scene.window.screen = backdrop;
+        scene.window.draws = 0;
+        VisualObject object = Picture(40, 30);
+        if (kind == Kind::KeyedText) object.isText = 1;
+        PlacementBlock move = Move(20, 20, 140, 80, 3);
+        move.keepBackground = kind == Kind::KeepBackground;
+        int checked = 0;
+        scene.window.onDraw = [&](const platform::Surface& screen) {
+            if (scene.window.draws == 1) return;  // the move's first look at the screen
+            const Rect at = Rect::FromSize(object.position.x, object.position.y, 40, 30);
+            for (int y = 0; y < screen.Height(); ++y) {
+                for (int x = 0; x < screen.Width(); ++x) {
+                    const platform::Pixel shown = screen.At(x, y), under = backdrop.At(x, y);
+                    if (at.Contains(x, y)) {
+                        const int ox = x - at.left, oy = y - at.top;
+                        const platform::Pixel want = kind != Kind::KeyedText ? PatternSurface(40, 30, 7).At(ox, oy)
+                                                     : (ox + oy) % 3 == 0 ? KeyedTextPictures::kInk
+                                                                          : under;
+                        ASSERT_EQ(shown, want) << "object at (" << x << ", " << y << ") draw " << scene.window.draws;
+                    } else if (kind == Kind::ClearColour) {
+                        ASSERT_TRUE(shown == under || shown == kGreen) << "(" << x << ", " << y << ")";
+                    } else {
+                        ASSERT_EQ(shown, under) << "left behind at (" << x << ", " << y << ") draw " << scene.window.draws;
+                    }
+                }
+            }
+            ++checked;
+        };
+        MoveObject(object, scene, move, {});
+        scene.window.onDraw = nullptr;
+        EXPECT_EQ(object.position, (Point{140, 80}));
+        EXPECT_GT(checked, 10);
+        if (kind == Kind::ClearColour) EXPECT_TRUE(AreaIs(scene.window.screen, Rect::FromSize(20, 20, 40, 30), kGreen));
+    }
+}
+
 TEST_F(ObjectMotionTest, ADesktopPictureMovedBeforeItWasShownTakesTheFileWrittenAtStartUp) {
     test::TempDir dir;
     std::string path = (dir.path() / "wallpaper.bmp").string();
