@@ -44,13 +44,16 @@ struct FrameState {
     std::vector<std::shared_ptr<ChildState>> children;  // bottom to top
     DamageRegion damage;                                // not yet composed
     uint64_t changes = 1;                               // counts everything that altered the frame
-    std::function<void()> onChange;                     // wakes whoever shows the frame
+    // Wakes whoever shows the frame: once per composition, at the first
+    // change after it (a move of hundreds of steps a second wakes the
+    // presenter at its frame rate, not at every step).
+    std::function<void()> onChange;
+    bool woken = false;
 
     // Caller holds `mutex`: `area` (client coordinates) shows something new.
     void Changed(Rect area) {
         damage.Add(area.Intersect(surface.Bounds()));
-        ++changes;
-        if (onChange) onChange();
+        Notify();
     }
     // Caller holds `mutex`: runs `paint` on the client surface; what it
     // marked is shown next. A paint that marks nothing changes nothing.
@@ -59,16 +62,24 @@ struct FrameState {
         DamageRegion marked = surface.TakeDamage();
         if (marked.Empty()) return;
         damage.Add(marked);
-        ++changes;
-        if (onChange) onChange();
+        Notify();
     }
     // Caller holds `mutex`: composes what changed into `frame` and returns
     // the region composed (all of it when the frame had another size).
     DamageRegion ComposeInto(Surface& frame) {
         DamageRegion composed = damage;
         damage.Clear();
+        woken = false;
         ComposeDamage(surface, children, composed, frame);
         return composed;
+    }
+
+private:
+    void Notify() {
+        ++changes;
+        if (woken || !onChange) return;
+        woken = true;
+        onChange();
     }
 };
 
