@@ -36,6 +36,10 @@ int64_t DamageRegion::Area() const {
 
 void DamageRegion::Add(Rect area) {
     if (area.IsEmpty()) return;
+    // Most additions fall inside what is already there (an effect drawing
+    // thousands of small cells): answer those without trying merges.
+    for (size_t i = 0; i < count_; ++i)
+        if (Holds(rects_[i], area)) return;
     // Merge with every rectangle whose union with the new one costs no more
     // pixels than the two apart (a move's old and new places, say), and
     // drop those the new one holds; a merge may enable another, so repeat.

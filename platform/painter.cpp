@@ -213,6 +213,14 @@ void Painter::Copy(Point destination, const Surface& source, Rect sourceRect, Ra
                 }
             } else if (a.width == target_.Width() && a.width == source.Width()) {
                 std::memcpy(target_.Row(a.y), source.Row(a.sourceY), rowBytes * static_cast<size_t>(a.height));
+            } else if (a.width <= 8) {
+                // Narrow strips (the line effects' columns): a call per row
+                // would cost more than the copy.
+                for (int row = 0; row < a.height; ++row) {
+                    Pixel* __restrict to = target_.Row(a.y + row) + a.x;
+                    const Pixel* __restrict from = source.Row(a.sourceY + row) + a.sourceX;
+                    for (int x = 0; x < a.width; ++x) to[x] = from[x];
+                }
             } else {
                 for (int row = 0; row < a.height; ++row) {
                     std::memcpy(target_.Row(a.y + row) + a.x, source.Row(a.sourceY + row) + a.sourceX, rowBytes);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "media/image/image_error.h"
+#include "media/image/picture.h"
 
 namespace korv {
 
@@ -48,6 +49,13 @@ std::optional<platform::Surface> PrepareResize(const platform::Surface& source, 
 std::optional<platform::Surface> ResizePixels(const platform::Surface& source, int width, int height) {
     std::optional<platform::Surface> destination = PrepareResize(source, width, height);
     if (!destination) return std::nullopt;
+    if (width == source.Width() && height == source.Height()) {
+        // Every tap falls on its own pixel with weight 0 for the next: the
+        // interpolation gives the picture back unchanged.
+        std::transform(source.Pixels().begin(), source.Pixels().end(), destination->Pixels().begin(),
+                       [](platform::Pixel p) { return p & kPictureColourBits; });
+        return destination;
+    }
     const std::vector<Tap> columns = Taps(source.Width(), width);
     const std::vector<Tap> rows = Taps(source.Height(), height);
     std::vector<double> upper(static_cast<size_t>(width) * 3), lower(upper.size());
