@@ -10,6 +10,7 @@ void LoadDesktopPicture(VisualObject& object, SceneContext& context) {
     if (object.isText || (object.mode != PictureDesktop && object.mode != PictureWallpaper)) return;
     const DesktopPicturePaths& paths = context.DesktopPictures();
     const std::string& path = object.mode == PictureDesktop ? paths.desktop : paths.wallpaper;
+    if (paths.waitUntilWritten) paths.waitUntilWritten();
     std::vector<uint8_t> bytes;
     if (path.empty() || !ReadWholeFile(path, bytes)) return;
     object.data = std::move(bytes);

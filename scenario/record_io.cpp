@@ -28,7 +28,7 @@ void WriteScrambledBlock(platform::ArchiveWriter& archive, std::span<const uint8
     for (size_t done = 0; done < block.size();) {
         size_t count = std::min(kPiece, block.size() - done);
         const uint8_t* in = block.data() + done;
-        for (size_t i = 0; i < count; ++i) piece[i] = static_cast<uint8_t>(in[i] - shift);
+        AddToEachByte(piece.data(), in, count, static_cast<uint8_t>(-shift));
         archive.WriteBytes(piece.data(), count);
         done += count;
     }

@@ -14,6 +14,8 @@ namespace korv {
 inline int ScrambleShift(size_t length) { return static_cast<int>(length % 11) + 3; }
 
 void ScrambleBytes(std::span<uint8_t> block, bool unscramble);
+// out[i] = in[i] + add (mod 256) for `count` bytes; `out` may be `in`.
+void AddToEachByte(uint8_t* out, const uint8_t* in, size_t count, uint8_t add);
 std::string ScrambledText(std::string text);
 std::string UnscrambledText(std::string text);
 

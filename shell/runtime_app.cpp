@@ -379,8 +379,7 @@ bool RuntimeApp::ReadSceneList(platform::ArchiveReader& archive, Scenario& targe
 int RuntimeApp::OsVersionCode() const { return GetOsVersionCode(); }
 
 void RuntimeApp::WriteDesktopPictures() {
-    CaptureDesktop(desktopBitmapPath);
-    MakeWallpaperImage(wallpaperBitmapPath, DesktopSettingsSources{&*options_.settingsStore});
+    desktopPictures_.Start(desktopBitmapPath, wallpaperBitmapPath, DesktopSettingsSources{&*options_.settingsStore});
 }
 
 std::unique_ptr<platform::Display> RuntimeApp::OpenDisplay() {
@@ -442,7 +441,7 @@ bool RuntimeApp::StartSceneThread(bool statusDisplay) {
     }
     options.showExitButtonBar = config_.playerType == PlayerClassicExitButton;
     options.timesFigure = settings_->ReadInt(Setting::Times);
-    options.desktopPictures = {desktopBitmapPath, wallpaperBitmapPath};
+    options.desktopPictures = {desktopBitmapPath, wallpaperBitmapPath, [this] { desktopPictures_.Wait(); }};
     sceneThread_ = std::make_unique<CSceneThread>(std::move(options));
     if (!sceneThread_->CreateThread(true)) {
         sceneThread_.reset();
@@ -565,6 +564,7 @@ int RuntimeApp::RunMessageLoop() {
 }
 
 void RuntimeApp::RemoveTemporaryPictures() {
+    desktopPictures_.Wait();  // so that no file is written after its removal
     DeleteAllTemporaryMediaFiles();
     std::error_code ignored;
     if (!desktopBitmapPath.empty()) std::filesystem::remove(desktopBitmapPath, ignored);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "media/desktop/desktop_picture_writer.h"
 #include "platform/archive.h"
 #include "platform/settings_store.h"
 #include "shell/command_line.h"
@@ -123,6 +124,7 @@ public:
     // Members in the order start-up fills them.
     std::string desktopBitmapPath;
     std::string wallpaperBitmapPath;
+    DesktopPictureWriter desktopPictures_;
     std::string appName;
     std::string windowClassName;
     std::atomic<uint32_t> speedCalibration{0};

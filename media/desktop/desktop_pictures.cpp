@@ -258,7 +258,7 @@ Size DesktopScreenSize() {
     return {screen.Width(), screen.Height()};
 }
 
-bool CaptureDesktop(const std::string& fileName) {
+platform::Surface CaptureDesktopPicture() {
     try {
         platform::Surface desktop = platform::CaptureRootWindow(kMaxImagePixels);
         if (desktop.Empty() || !AcceptableImageSize(desktop.Width(), desktop.Height())) {
@@ -266,7 +266,16 @@ bool CaptureDesktop(const std::string& fileName) {
             if (!AcceptableImageSize(screen.width, screen.height)) screen = kFallbackScreen;
             desktop = platform::Surface(screen.width, screen.height);
         }
-        WriteBmp(fileName, desktop);
+        return desktop;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+bool CaptureDesktop(const std::string& fileName) {
+    try {
+        platform::Surface desktop = CaptureDesktopPicture();
+        if (!desktop.Empty()) WriteBmp(fileName, desktop);
     } catch (const std::bad_alloc&) {
     }
     return true;
@@ -296,11 +305,24 @@ bool WritePlainBackground(const std::string& fileName, Size screen, platform::Co
     }
 }
 
+WallpaperRequest ReadWallpaperRequest(const DesktopSettingsSources& sources, Size screen) {
+    GnomeCache gnome(sources);
+    WallpaperRequest request;
+    request.setting = ReadWallpaperSetting(sources, gnome);
+    request.background = ReadDesktopColour(sources, gnome);
+    request.screen = screen;
+    return request;
+}
+
 WallpaperImageResult MakeWallpaperImage(const std::string& fileName, const DesktopSettingsSources& sources,
                                         Size screen) {
-    GnomeCache gnome(sources);
-    const WallpaperSetting setting = ReadWallpaperSetting(sources, gnome);
-    const platform::Colour background = ReadDesktopColour(sources, gnome);
+    return MakeWallpaperImage(fileName, ReadWallpaperRequest(sources, screen));
+}
+
+WallpaperImageResult MakeWallpaperImage(const std::string& fileName, const WallpaperRequest& request) {
+    const WallpaperSetting& setting = request.setting;
+    const platform::Colour background = request.background;
+    const Size screen = request.screen;
     WallpaperImageResult result;
     result.style = setting.style;
 

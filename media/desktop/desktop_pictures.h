@@ -71,8 +71,10 @@ std::optional<platform::Colour> ParseDesktopColour(const std::string& text);
 // The primary screen's size; 1024 × 768 when nothing is known.
 Size DesktopScreenSize();
 
-// Writes the root window of the display as a 24-bit BMP; a screen-sized
-// black picture when there is no display to read. Failures are not
+// The root window of the display; a screen-sized black picture when there
+// is no display to read.
+platform::Surface CaptureDesktopPicture();
+// Writes CaptureDesktopPicture() as a 24-bit BMP. Failures are not
 // reported; the result is always true.
 bool CaptureDesktop(const std::string& fileName);
 
@@ -98,6 +100,16 @@ struct WallpaperImageResult {
 // a readable BMP or JPEG.
 WallpaperImageResult MakeWallpaperImage(const std::string& fileName, const DesktopSettingsSources& sources,
                                         Size screen);
+
+// What MakeWallpaperImage reads from the settings, read ahead so that the
+// picture can be made on another thread.
+struct WallpaperRequest {
+    WallpaperSetting setting;
+    platform::Colour background;
+    Size screen;
+};
+WallpaperRequest ReadWallpaperRequest(const DesktopSettingsSources& sources, Size screen);
+WallpaperImageResult MakeWallpaperImage(const std::string& fileName, const WallpaperRequest& request);
 WallpaperImageResult MakeWallpaperImage(const std::string& fileName, const DesktopSettingsSources& sources);
 
 }  // namespace korv

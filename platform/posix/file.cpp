@@ -30,24 +30,33 @@ std::optional<Bytes> ReadRegularFile(const std::string& path, size_t limit) {
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<uint64_t>(info.st_size) <= limit) {
         try {
+            // Read straight into the result, sized as the file says with a
+            // byte to spare, so that the end is seen without growing it; a
+            // file that grows meanwhile is followed a piece at a time, up to
+            // the limit.
             Bytes bytes;
-            bytes.reserve(static_cast<size_t>(info.st_size));
-            std::vector<char> chunk(64 * 1024);
+            bytes.resize(static_cast<size_t>(info.st_size) + 1);
+            size_t have = 0;
             bool ok = true;
             for (;;) {
-                ssize_t got = ::read(fd, chunk.data(), chunk.size());
+                if (have == bytes.size()) {
+                    if (have > limit) {
+                        ok = false;
+                        break;
+                    }
+                    bytes.resize(have + std::min<size_t>(64 * 1024, limit - have) + 1);
+                }
+                ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
                 if (got < 0) {
                     if (errno == EINTR) continue;
                     ok = false;
                     break;
                 }
                 if (got == 0) break;
-                bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
-                if (bytes.size() > limit) {
-                    ok = false;
-                    break;
-                }
+                have += static_cast<size_t>(got);
             }
+            if (have > limit) ok = false;
+            bytes.resize(have);
             if (ok) result = std::move(bytes);
         } catch (const std::exception&) {  // out of memory
         }

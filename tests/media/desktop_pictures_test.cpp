@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "media/desktop/desktop_picture_writer.h"
 #include "media/desktop/desktop_pictures.h"
 #include "media/image/bmp_writer.h"
 #include "media/image/decoders.h"
@@ -553,6 +554,36 @@ TEST_F(DesktopCaptureTest, RootWindowIsWrittenAtItsFullSize) {
     fs::path output = dir_ / "desktop.bmp";
     EXPECT_TRUE(CaptureDesktop(output.string()));
     auto written = ReadBmpFile(output);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(EveryPixel(*written, {320, 200}, [&](int x, int y) { return At(pattern, x, y); }));
+}
+
+TEST_F(DesktopCaptureTest, TheWriterCapturesAtOnceAndWritesBothFilesWhileTheCallerGoesOn) {
+    if (test::RunCommand("sh", {"-c", "command -v display"}).exitCode != 0)
+        GTEST_SKIP() << "ImageMagick's display is not installed";
+    test::XvfbServer xvfb(320, 200);
+    ASSERT_TRUE(xvfb.Running());
+    platform::Surface pattern = Pattern(320, 200);
+    fs::path patternPath = dir_ / "pattern.bmp";
+    ASSERT_TRUE(WriteBmp(patternPath.string(), pattern));
+    test::RunCommand("display", {"-window", "root", patternPath.string()}, {"DISPLAY=" + xvfb.Display()});
+    test::ScopedEnv display("DISPLAY", xvfb.Display());
+
+    const fs::path desktop = dir_ / "desktop.bmp", wallpaper = dir_ / "wallpaper.bmp";
+    {
+        DesktopPictureWriter writer;
+        writer.Start(desktop.string(), wallpaper.string(), DesktopSettingsSources{});
+        // What covers the screen after Start (the saver's window) is not in the picture.
+        platform::Surface red(320, 200);
+        platform::Painter(red).Fill(red.Bounds(), platform::Rgb(255, 0, 0));
+        ASSERT_TRUE(WriteBmp((dir_ / "red.bmp").string(), red));
+        test::RunCommand("display", {"-window", "root", (dir_ / "red.bmp").string()}, {"DISPLAY=" + xvfb.Display()});
+        ASSERT_EQ(CaptureDesktopPicture().At(10, 10), 0x00FF0000u);
+        writer.Wait();
+        writer.Wait();  // a second wait returns at once
+        EXPECT_TRUE(fs::is_regular_file(wallpaper));
+    }
+    auto written = ReadBmpFile(desktop);
     ASSERT_TRUE(written);
     EXPECT_TRUE(EveryPixel(*written, {320, 200}, [&](int x, int y) { return At(pattern, x, y); }));
 }

@@ -170,8 +170,9 @@ TEST_F(ObjectMotionTest, EveryStepShowsTheObjectWholeOverWhatItLeavesBehind) {
 TEST_F(ObjectMotionTest, ADesktopPictureMovedBeforeItWasShownTakesTheFileWrittenAtStartUp) {
     test::TempDir dir;
     std::string path = (dir.path() / "wallpaper.bmp").string();
-    test::WriteFileBytes(path, std::string(30, 'x'));
-    scene.desktopPictures = {"", path};
+    // The file is still being written when the scene starts: it is read
+    // only once the writer says it is done.
+    scene.desktopPictures = {"", path, [&] { test::WriteFileBytes(path, std::string(30, 'x')); }};
     VisualObject wallpaper = Picture(0, 0);
     wallpaper.data.clear();
     wallpaper.mode = PictureWallpaper;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "scenario/scramble.h"
 #include "scenario/script_tokens.h"
 
@@ -95,6 +97,27 @@ TEST(Scrambling, ShiftDependsOnlyOnLength) {
     std::string text = "\x00\x01\xFF hello";
     EXPECT_EQ(UnscrambledText(ScrambledText(text)), text);
     EXPECT_EQ(static_cast<uint8_t>(ScrambledText(std::string(1, '\x02'))[0]), 0xFE);  // wraps modulo 256
+}
+
+TEST(Scrambling, WordAtATimeShiftEqualsTheByteShiftForEveryValueLengthAndPlace) {
+    // Every byte value under every shift, at every offset within a word and
+    // with tails of every length, in place and into another buffer.
+    std::vector<uint8_t> in(256 + 8 + 7);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<uint8_t>(i * 37 + 11);
+    for (int add = 0; add < 256; ++add) {
+        for (size_t offset : {0u, 3u}) {
+            for (size_t count : {in.size() - offset, size_t{7}, size_t{9}, size_t{0}}) {
+                std::vector<uint8_t> out(in.size(), 0xAA), inPlace = in;
+                AddToEachByte(out.data() + offset, in.data() + offset, count, static_cast<uint8_t>(add));
+                AddToEachByte(inPlace.data() + offset, inPlace.data() + offset, count, static_cast<uint8_t>(add));
+                for (size_t i = 0; i < in.size(); ++i) {
+                    const bool inside = i >= offset && i < offset + count;
+                    ASSERT_EQ(out[i], inside ? static_cast<uint8_t>(in[i] + add) : 0xAA) << add << " " << i;
+                    ASSERT_EQ(inPlace[i], inside ? static_cast<uint8_t>(in[i] + add) : in[i]) << add << " " << i;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

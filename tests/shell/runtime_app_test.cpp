@@ -13,6 +13,7 @@
 #include "saver/log.h"
 #include "saver/program_file.h"
 #include "shell/settings_program.h"
+#include "tests/support/eventually.h"
 #include "tests/support/saver_fixture.h"
 #include "tests/support/test_environment.h"
 
@@ -486,10 +487,11 @@ TEST_F(RuntimeAppTest, StartDeletesOldLogsAndExitDeletesThePrivatePictures) {
     EXPECT_FALSE(fs::exists(user_.stateHome() / "Halcyra" / "korvlog.txt"));
     EXPECT_EQ(app_->desktopBitmapPath, (user_.privateFolder() / "desktop.bmp").string());
     EXPECT_EQ(app_->wallpaperBitmapPath, (user_.privateFolder() / "wallpaper.bmp").string());
-    // The user's screen is readable by the user alone.
+    // The user's screen is readable by the user alone. The files are
+    // written while the saver starts, each in one go.
     EXPECT_EQ(fs::status(user_.privateFolder()).permissions(), fs::perms::owner_all);
     for (const std::string& path : {app_->desktopBitmapPath, app_->wallpaperBitmapPath}) {
-        ASSERT_TRUE(fs::is_regular_file(path)) << path;
+        ASSERT_TRUE(test::Eventually([&] { return fs::is_regular_file(path); })) << path;
         EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write) << path;
     }
     EXPECT_FALSE(fs::exists(user_.tempFolder() / "desktop.bmp"));
