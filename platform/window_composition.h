@@ -67,11 +67,22 @@ struct FrameState {
     // Caller holds `mutex`: composes what changed into `frame` and returns
     // the region composed (all of it when the frame had another size).
     DamageRegion ComposeInto(Surface& frame) {
-        DamageRegion composed = damage;
-        damage.Clear();
-        woken = false;
+        DamageRegion composed = TakeDamage();
         ComposeDamage(surface, children, composed, frame);
         return composed;
+    }
+    // Caller holds `mutex`: what changed, for a presenter that shows the
+    // client surface as it is (no child is visible).
+    DamageRegion TakeDamage() {
+        DamageRegion taken = damage;
+        damage.Clear();
+        woken = false;
+        return taken;
+    }
+    bool AnyChildVisible() const {
+        for (const auto& child : children)
+            if (child->visible) return true;
+        return false;
     }
 
 private:

@@ -5,6 +5,7 @@
 #include "media/image/image_buffer.h"
 #include "media/image/text_style.h"
 #include "platform/colour.h"
+#include "scenario/decoded_picture_cache.h"
 #include "scenario/visual_object.h"
 
 namespace korv {
@@ -68,7 +69,12 @@ std::optional<platform::Surface> ImageLayerPictures::CreateBitmap(VisualObject& 
         if (!RenderObjectText(*object.image, object, "")) return std::nullopt;
         return object.image->CreateBitmapFromBase(natural, size.width, size.height);
     }
-    return object.image->LoadAndCreateBitmap(object.data, natural, size.width, size.height);
+    // Kept across the saver's scenarios: about eight full-HD pictures.
+    static DecodedPictureCache decoded(64u << 20);
+    if (std::optional<platform::Surface> kept = decoded.Find(object.data, size)) return kept;
+    std::optional<platform::Surface> bitmap = object.image->LoadAndCreateBitmap(object.data, natural, size.width, size.height);
+    if (bitmap) decoded.Keep(object.data, size, *bitmap);
+    return bitmap;
 }
 
 std::optional<platform::Surface> ImageLayerPictures::CreateTextBitmap(VisualObject& text, const std::string& part) const {

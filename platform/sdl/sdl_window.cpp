@@ -153,38 +153,54 @@ WindowHandler* SdlWindow::PointerTarget(Point& client) {
 
 void SdlWindow::Refresh(uint64_t nowMs, int& waitMs) {
     if (lost_ || !framebuffer_) return;
-    DamageRegion region;
-    {
-        std::lock_guard lock(state_->mutex);
-        if (state_->changes == shownChanges_ && !exposed_) return;
-        if (nowMs - lastShownMs_ < kFrameIntervalMs) {
-            waitMs = std::min(waitMs, static_cast<int>(kFrameIntervalMs - (nowMs - lastShownMs_)));
-            return;
-        }
-        region = state_->ComposeInto(frame_);
-        shownChanges_ = state_->changes;
+    std::unique_lock lock(state_->mutex);
+    if (state_->changes == shownChanges_ && !exposed_) return;
+    if (nowMs - lastShownMs_ < kFrameIntervalMs) {
+        waitMs = std::min(waitMs, static_cast<int>(kFrameIntervalMs - (nowMs - lastShownMs_)));
+        return;
     }
-    if (exposed_) {
-        region.Clear();
-        region.Add(frame_.Bounds());
-    }
-    exposed_ = false;
+    shownChanges_ = state_->changes;
     lastShownMs_ = nowMs;
-    Present(std::move(region));
+    const bool whole = exposed_;
+    exposed_ = false;
+    if (!state_->AnyChildVisible()) {
+        // The frame is the client surface itself: copied straight to the
+        // framebuffer under the drawing lock, without a composed copy (which
+        // is dropped, to be composed whole when children show again).
+        DamageRegion region = state_->TakeDamage();
+        frame_ = Surface();
+        if (whole) region.Add(state_->surface.Bounds());
+        std::vector<SDL_Rect> shown = CopyToFramebuffer(state_->surface, std::move(region));
+        lock.unlock();
+        Show(shown);
+        return;
+    }
+    DamageRegion region = state_->ComposeInto(frame_);
+    lock.unlock();
+    if (whole) region.Add(frame_.Bounds());
+    Show(CopyToFramebuffer(frame_, std::move(region)));
 }
 
-void SdlWindow::Present(DamageRegion region) {
+// Sends the framebuffer's `parts` to the X server (which answers before
+// this returns), outside the drawing lock.
+void SdlWindow::Show(const std::vector<SDL_Rect>& parts) {
+    if (!parts.empty()) SDL_UpdateWindowSurfaceRects(window_, parts.data(), static_cast<int>(parts.size()));
+}
+
+std::vector<SDL_Rect> SdlWindow::CopyToFramebuffer(const Surface& frame, DamageRegion region) {
     SDL_Surface* framebuffer = SDL_GetWindowSurface(window_);
-    if (!framebuffer || frame_.Empty()) return;
+    if (!framebuffer || frame.Empty()) return {};
     if (framebuffer != framebuffer_) {
         // A new framebuffer (the window's size changed) holds nothing yet.
         framebuffer_ = framebuffer;
         region.Clear();
-        region.Add(frame_.Bounds());
+        region.Add(frame.Bounds());
     }
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(frame_.Row(0), frame_.Width(), frame_.Height(), 32,
-                                                             frame_.Width() * 4, SDL_PIXELFORMAT_RGB888);
-    if (!source) return;
+    // SDL only reads the pixels; its surface type has no const.
+    SDL_Surface* source =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(frame.Row(0)), frame.Width(), frame.Height(), 32,
+                                           frame.Width() * 4, SDL_PIXELFORMAT_RGB888);
+    if (!source) return {};
     std::vector<SDL_Rect> shown;
     for (const Rect& r : region.Rects()) {
         SDL_Rect from{r.left, r.top, r.Width(), r.Height()};
@@ -194,7 +210,7 @@ void SdlWindow::Present(DamageRegion region) {
         if (SDL_BlitSurface(source, &from, framebuffer, &to) == 0 && to.w > 0 && to.h > 0) shown.push_back(to);
     }
     SDL_FreeSurface(source);
-    if (!shown.empty()) SDL_UpdateWindowSurfaceRects(window_, shown.data(), static_cast<int>(shown.size()));
+    return shown;
 }
 
 void SdlWindow::Moved(int x, int y) {

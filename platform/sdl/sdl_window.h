@@ -128,8 +128,10 @@ private:
     mutable std::mutex boundsMutex_;
     Rect bounds_;
     std::shared_ptr<SdlWindowState> state_;
-    // Copies `region` of the frame to the window's framebuffer and shows it.
-    void Present(DamageRegion region);
+    // Copies `region` of `frame` to the window's framebuffer; the parts
+    // copied, for Show.
+    std::vector<SDL_Rect> CopyToFramebuffer(const Surface& frame, DamageRegion region);
+    void Show(const std::vector<SDL_Rect>& parts);
 
     SDL_Surface* framebuffer_ = nullptr;  // SDL's; changes when the window's size does
     Surface frame_;
