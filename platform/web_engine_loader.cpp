@@ -3,47 +3,19 @@
 // the engine the module makes. Processes that never start it never pay for
 // loading WebKit.
 
-#include <dlfcn.h>
-
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
 #include <mutex>
-#include <system_error>
 #include <utility>
 #include <vector>
 
+#include "platform/module_loader.h"
 #include "platform/web_engine.h"
 
 namespace korv::platform {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr const char* kModuleName = "korv-webkit.so";
-constexpr const char* kFactoryName = "KorvCreateWebEngine";
-
 using EngineFactory = WebEngine* (*)();
-
-// Where the module may be, in the order they are tried.
-std::vector<fs::path> ModuleCandidates() {
-    std::vector<fs::path> candidates;
-    std::error_code error;
-    fs::path program = fs::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        fs::path folder = program.parent_path();
-        candidates.push_back(folder / kModuleName);
-        candidates.push_back((folder / ".." / "lib" / "korv" / kModuleName).lexically_normal());
-    }
-#ifdef KORV_WEBKIT_BUILD_MODULE
-    candidates.push_back(KORV_WEBKIT_BUILD_MODULE);
-#endif
-#ifdef KORV_WEBKIT_INSTALL_FOLDER
-    candidates.push_back(fs::path(KORV_WEBKIT_INSTALL_FOLDER) / kModuleName);
-#endif
-    return candidates;
-}
 
 class ModuleWebEngine final : public WebEngine {
 public:
@@ -90,42 +62,12 @@ private:
     // The module's engine, or nullptr with the reason in `failure`. The
     // module stays loaded for the life of the process.
     static WebEngine* LoadModuleEngine(std::string& failure) {
-        fs::path path;
-        const char* chosen = std::getenv("KORV_WEBKIT_MODULE");
-        if (chosen && *chosen) {
-            path = chosen;
-            std::error_code error;
-            if (!fs::exists(path, error)) {
-                failure = "the browser engine module " + path.string() + " was not found";
-                return nullptr;
-            }
-        } else {
-            for (const fs::path& candidate : ModuleCandidates()) {
-                std::error_code error;
-                if (fs::exists(candidate, error)) {
-                    path = candidate;
-                    break;
-                }
-            }
-            if (path.empty()) {
-                failure = std::string("the browser engine module ") + kModuleName + " was not found";
-                return nullptr;
-            }
-        }
-        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!module) {
-            const char* reason = dlerror();
-            failure = "the browser engine module could not be loaded: " +
-                      std::string(reason ? reason : path.string());
-            return nullptr;
-        }
-        auto factory = reinterpret_cast<EngineFactory>(dlsym(module, kFactoryName));
-        if (!factory) {
-            failure = "the browser engine module " + path.string() + " has no " + kFactoryName;
-            return nullptr;
-        }
+        static const ModuleSpec spec{"korv-webkit.so", "the browser engine module", "KORV_WEBKIT_MODULE",
+                                     KORV_WEBKIT_BUILD_MODULE, "KorvCreateWebEngine"};
+        auto factory = reinterpret_cast<EngineFactory>(LoadModuleEntry(spec, failure));
+        if (!factory) return nullptr;
         WebEngine* engine = factory();
-        if (!engine) failure = "the browser engine module " + path.string() + " made no engine";
+        if (!engine) failure = "the browser engine module made no engine";
         return engine;
     }
 
