@@ -9,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/min_max.h"
+
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -64,15 +66,15 @@ void BM_PixelBlend66(benchmark::State& state) { RunFullScreen(state, 66); }
 void BM_Ellipse84(benchmark::State& state) { RunFullScreen(state, 84); }
 void BM_Checkerboard19(benchmark::State& state) { RunFullScreen(state, 19); }
 
-BENCHMARK(BM_MemcpyReference)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Slide21)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Push41)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LineWipe37)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DissolveCell6)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DissolveCell5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FadeLevel4)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PixelBlend66)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Ellipse84)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Checkerboard19)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemcpyReference)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Slide21)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Push41)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LineWipe37)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DissolveCell6)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DissolveCell5)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FadeLevel4)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PixelBlend66)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Ellipse84)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Checkerboard19)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/min_max.h"
+
 #include "bench/bench_scene.h"
 #include "scenario/object_motion.h"
 #include "scenario/visual_object.h"
@@ -51,7 +53,7 @@ void RunMove(benchmark::State& state, bool keepBackground) {
 void BM_MoveStepClearColour(benchmark::State& state) { RunMove(state, false); }
 void BM_MoveStepKeepBackground(benchmark::State& state) { RunMove(state, true); }
 
-BENCHMARK(BM_MoveStepClearColour)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MoveStepKeepBackground)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveStepClearColour)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveStepKeepBackground)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond);
 
 }  // namespace

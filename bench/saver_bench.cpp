@@ -32,6 +32,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/min_max.h"
 #include "tests/support/xvfb_server.h"
 
 extern char** environ;
@@ -256,8 +257,7 @@ void BM_ImageViewerReference(benchmark::State& state) {
 // Each run is one repetition; ask for more with --benchmark_repetitions.
 void Runs(benchmark::internal::Benchmark* b, int repetitions) {
     b->UseManualTime()->Iterations(1)->Repetitions(repetitions);
-    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
-    b->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+    korv::bench::MinMax(b);
 }
 
 void Effects(benchmark::internal::Benchmark* b) {

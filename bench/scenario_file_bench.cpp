@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/min_max.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -71,7 +73,7 @@ void BM_CompileEmbeddedMedia(benchmark::State& state) {
         if (site.Compile() != korv::CompileResult::Ok) state.SkipWithError("compile failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * site.bytes));
 }
-BENCHMARK(BM_CompileEmbeddedMedia)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CompileEmbeddedMedia)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The reference: the same files copied into one file through a 128 KiB
 // buffer, as `cat` does, with the same fsync at the end as the compiler.
@@ -93,7 +95,7 @@ void BM_CatReference(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * site.bytes));
 }
-BENCHMARK(BM_CatReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CatReference)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LoadEmbeddedMedia(benchmark::State& state) {
     MediaSite& site = Site();
@@ -108,6 +110,6 @@ void BM_LoadEmbeddedMedia(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * site.bytes));
 }
-BENCHMARK(BM_LoadEmbeddedMedia)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadEmbeddedMedia)->Apply(korv::bench::MinMax)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
