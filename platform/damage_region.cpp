@@ -1,7 +1,6 @@
 #include "platform/damage_region.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace korv::platform {
 
@@ -61,19 +60,11 @@ void DamageRegion::Add(Rect area) {
         rects_[count_++] = area;
         return;
     }
-    // Full: the new rectangle joins the one it grows least.
-    size_t best = 0;
-    int64_t bestGrowth = std::numeric_limits<int64_t>::max();
-    for (size_t i = 0; i < count_; ++i) {
-        const int64_t growth = AreaOf(Union(rects_[i], area)) - AreaOf(rects_[i]);
-        if (growth < bestGrowth) {
-            bestGrowth = growth;
-            best = i;
-        }
-    }
-    const Rect joined = Union(rects_[best], area);
-    Remove(best);
-    Add(joined);
+    // Full: scattered drawing (an effect's thousands of cells) becomes one
+    // rectangle around it all, which later cells mostly fall inside.
+    Rect all = Union(Bounds(), area);
+    count_ = 0;
+    rects_[count_++] = all;
 }
 
 }  // namespace korv::platform

@@ -1,9 +1,9 @@
 #pragma once
 // The parts of a surface that changed since they were last shown: a short
 // list of rectangles. Rectangles that overlap enough are merged, and past
-// kMaxRects the new one joins the rectangle it grows least, so the list
-// stays short whatever is drawn; the region may cover more than what
-// changed, never less.
+// kMaxRects everything becomes one rectangle around it all, so the list
+// stays short and cheap to add to whatever is drawn; the region may cover
+// more than what changed, never less.
 
 #include <array>
 #include <cstddef>
