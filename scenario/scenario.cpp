@@ -100,6 +100,7 @@ bool Scenario::ReadRecords(platform::ArchiveReader& archive) {
 
 bool Scenario::Load(platform::ArchiveReader& archive, const ObjectPictures& pictures) {
     loadError_.clear();
+    failedRecord_ = -1;
     try {
         ReadRecords(archive);
     } catch (const Exception& error) {
@@ -125,6 +126,7 @@ bool Scenario::Load(platform::ArchiveReader& archive, const ObjectPictures& pict
         if (!commands_[i]->Prepare(pictures)) {
             loadError_ = std::string("record ") + std::to_string(i) + " (" + CommandWord(commands_[i]->Code()) +
                          ") cannot be prepared";
+            failedRecord_ = static_cast<int32_t>(i);
             return false;
         }
     }

@@ -41,6 +41,8 @@ public:
     bool Load(platform::ArchiveReader& archive, const ObjectPictures& pictures = ImageLayerPictures());
     // The reason the last load failed (for tools), empty after success.
     const std::string& LoadError() const { return loadError_; }
+    // The record whose preparation failed the last load; -1 when none did.
+    int32_t FailedRecord() const { return failedRecord_; }
 
     const SceneCommand& GetPrototype(int code) const { return *prototypes_.at(static_cast<size_t>(code)); }
     size_t CommandCount() const { return commands_.size(); }
@@ -63,6 +65,7 @@ private:
     std::vector<int32_t> matchingRepeat_;  // per command; -1 where none
     float formatVersion_ = 0;
     std::string loadError_;
+    int32_t failedRecord_ = -1;
 };
 
 // The one scenario the scene thread plays.

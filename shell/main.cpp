@@ -2,6 +2,7 @@
 // program file for the payload and the embedded scenario and obeys the
 // screen-saver switches.
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -38,6 +39,11 @@ int main(int argc, char** argv) {
     if (const char* hostWindow = std::getenv(korv::kHostWindowVariable)) app.SetHostWindowVariable(hostWindow);
     int code = app.InitInstance() ? app.RunMessageLoop() : 0;
     app.ExitInstance();
+    if (!app.UsageError().empty()) {
+        // One line a person or a script can act on, and the usual code for it.
+        std::fprintf(stderr, "usage: %s [/s | /p WINDOW | /c | /a]: %s\n", argv[0], app.UsageError().c_str());
+        code = 2;
+    }
     // A thread left running may still raise boxes: none is left behind.
     if (app.MustEndAtOnce()) korv::platform::EndProcessNow(code);
     // Boxes raised on the way out (a start that failed, the newer-format

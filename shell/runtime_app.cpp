@@ -129,7 +129,10 @@ bool RuntimeApp::InitInstance() {
 
     LoadSaverSettings();
     mode_ = ParseSaverMode(options_.arguments);
-    if (mode_ == SaverMode::Unknown) return false;
+    if (mode_ == SaverMode::Unknown) {
+        usageError_ = "unknown switch '" + options_.arguments[0] + "'";
+        return false;
+    }
 
     if (!LoadSaverPayload()) return false;
 
@@ -144,6 +147,7 @@ bool RuntimeApp::InitInstance() {
             auto target = ParseHostDrawTarget(options_.arguments, hostWindowVariable_);
             if (!target) {
                 AppLog("The window to draw into is missing or not a window id");
+                usageError_ = "the window to draw into is missing or not a window id";
                 return false;
             }
             hostTarget_ = *target;
@@ -156,11 +160,19 @@ bool RuntimeApp::InitInstance() {
 }
 
 bool RuntimeApp::RunPreview() {
-    if (options_.arguments.size() < 2) return false;
+    if (options_.arguments.size() < 2) {
+        usageError_ = options_.arguments[0] + " needs the window to draw the preview into";
+        return false;
+    }
     auto parent = ParseWindowHandle(options_.arguments[1]);
-    if (!parent) return false;
+    if (!parent) {
+        usageError_ = "'" + options_.arguments[1] + "' is not a window";
+        return false;
+    }
     RegisterWindowClass();
-    return CreatePreviewWindow(*parent);
+    if (CreatePreviewWindow(*parent)) return true;
+    if (display_) usageError_ = "there is no window " + options_.arguments[1] + " to draw the preview into";
+    return false;
 }
 
 void RuntimeApp::ShowSettingsDialog(bool /*ownedByForegroundWindow*/) {

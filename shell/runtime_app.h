@@ -100,6 +100,9 @@ public:
     // Whether a thread was left running at the end: the program ends after
     // the essential clean-up, without destroying what that thread uses.
     bool MustEndAtOnce() const { return strayThreads_; }
+    // Why the command line could not be obeyed (an unknown switch, a preview
+    // without a usable window); empty when it could.
+    const std::string& UsageError() const { return usageError_; }
     // The update timer: starts an update when the interval has passed or
     // the window asks for one at once.
     void OnUpdateTimer(SSWnd& window) override;
@@ -160,6 +163,7 @@ protected:
     virtual uint32_t ThreadEndWaitMs() const { return kThreadEndWaitMs; }
 
 private:
+    std::string usageError_;
     // 0: end the program; 1: a window is running; 2: a scenario is loaded.
     int DecidePlayerBuiltIn(const std::string& scenarioPath, bool expired);
     int DecidePlayerRemote(const std::string& scenarioPath, bool expired);

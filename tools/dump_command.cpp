@@ -11,7 +11,9 @@
 #include "resources/string_table.h"
 #include "scenario/field_sink.h"
 #include "scenario/object_pictures.h"
+#include "scenario/record_builder.h"
 #include "scenario/scenario.h"
+#include "scenario/script_tokens.h"
 #include "scenario/visual_object.h"
 #include "saver/program_file.h"
 #include "tools/commands.h"
@@ -19,6 +21,7 @@
 #include "tools/sha256.h"
 #include "tools/scenario_source.h"
 #include "tools/tool_arguments.h"
+#include "update/script_locations.h"
 
 namespace korv::tool {
 
@@ -49,13 +52,31 @@ private:
     JsonWriter& json_;
 };
 
-void WriteScenario(JsonWriter& json, const Scenario& scenario) {
+// The statements of a script that write records, in order: record i was
+// written by the i-th of them.
+std::vector<LocatedStatement> RecordStatements(const std::string& scriptPath) {
+    std::optional<std::string> script = platform::ReadFileText(scriptPath);
+    if (!script) throw ToolError("cannot read " + scriptPath);
+    std::vector<LocatedStatement> writing;
+    for (LocatedStatement& statement : LocateScript(*script).statements) {
+        ScriptTokens tokens;
+        tokens.SplitLine(statement.text);
+        if (RecordCodeOfWord(tokens.GetToken(0)) >= 0) writing.push_back(std::move(statement));
+    }
+    return writing;
+}
+
+void WriteScenario(JsonWriter& json, const Scenario& scenario, const std::vector<LocatedStatement>& statements) {
     json.Key("formatVersion").Decimal(scenario.FormatVersion());
     json.Key("records").BeginArray();
     JsonFieldSink sink(json);
     for (size_t i = 0; i < scenario.CommandCount(); ++i) {
         json.BeginObject();
         json.Key("index").Number(static_cast<int64_t>(i));
+        if (i < statements.size()) {
+            json.Key("line").Number(statements[i].line);
+            json.Key("statement").String(statements[i].text);
+        }
         scenario.At(i).Describe(sink);
         json.EndObject();
     }
@@ -90,9 +111,11 @@ void WritePayload(JsonWriter& json, const PayloadRecord& record, uint8_t setting
 }  // namespace
 
 int RunDump(const std::vector<std::string>& arguments, std::ostream& out) {
-    ToolArguments args(arguments, {}, {});
-    if (args.Positional().size() != 1) throw UsageError("usage: korv-tool dump FILE");
+    ToolArguments args(arguments, {"--script"}, {});
+    if (args.Positional().size() != 1) throw UsageError("usage: korv-tool dump FILE [--script SCRIPT]");
     const std::string& path = args.Positional()[0];
+    std::vector<LocatedStatement> statements;
+    if (auto script = args.Value("--script")) statements = RecordStatements(*script);
 
     platform::File file;
     if (!file.Open(path, platform::File::Mode::Read)) throw ToolError("cannot open " + path);
@@ -104,7 +127,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out) {
     if (location.HasScenario()) {
         LoadScenarioAt(file, location, scenario, path, StructureOnlyPictures());
     }
-    WriteScenario(json, scenario);
+    WriteScenario(json, scenario, statements);
     json.EndObject();
     out << json.Text() << "\n";
     return 0;

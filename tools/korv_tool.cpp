@@ -16,12 +16,12 @@ constexpr const char* kUsage =
     "usage: korv-tool build|compile|decode|dump|install|render|settings|uninstall|update ...\n"
     "  build [--engine PATH] [--scenario X.zep] --player-type N --site URL --source NAME\n"
     "        [--unit U --count N --always-check --user U --password P --settings-disabled] -o SAVER\n"
-    "  compile SCRIPT --content DIR [--text-sources URL,URL...] -o OUT.zep\n"
+    "  compile SCRIPT --content DIR [--text-sources URL,URL...] [--strict] -o OUT.zep\n"
     "  decode IMAGE -o OUT.ppm\n"
-    "  dump FILE\n"
+    "  dump FILE [--script SCRIPT]\n"
     "  install SAVER\n"
     "  render FILE --size WxH --at T1,T2,... --out DIR [--audio OUT.wav]\n"
-    "  settings SAVER [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n"
+    "  settings SAVER [--explain] [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n"
     "  uninstall SAVER\n"
     "  update --saver SAVER\n";
 

@@ -13,6 +13,7 @@
 #include "shell/runtime_app.h"
 #include "saver/saver_settings.h"
 #include "tools/commands.h"
+#include "tools/setting_explanations.h"
 #include "tools/saver_payload.h"
 #include "tools/tool_arguments.h"
 
@@ -58,7 +59,7 @@ uint32_t ParseStoredNumber(const std::string& text) {
 }  // namespace
 
 int RunSettings(const std::vector<std::string>& arguments, std::ostream& out) {
-    ToolArguments args(arguments, {}, {"--machine"});
+    ToolArguments args(arguments, {}, {"--machine", "--explain"});
     std::vector<std::string> positional = args.Positional();
     bool machine = args.Flag("--machine");
 
@@ -87,8 +88,17 @@ int RunSettings(const std::vector<std::string>& arguments, std::ostream& out) {
     const PayloadRecord* payload = record ? &*record : nullptr;
 
     if (positional.empty()) {
-        for (const auto& definition : *table)
-            out << definition.name << "=" << EffectiveValue(store, key, definition, payload) << "\n";
+        for (const auto& definition : *table) {
+            out << definition.name << "=" << EffectiveValue(store, key, definition, payload);
+            if (args.Flag("--explain")) {
+                const std::string fallback =
+                    !definition.isText ? std::to_string(definition.numberDefault)
+                    : payload && !definition.payloadDefault.empty() ? "\"" + PayloadDefault(*payload, definition.payloadDefault) + "\""
+                                                                    : "\"" + definition.textDefault + "\"";
+                out << "  # " << ExplainSetting(definition.name) << " (default " << fallback << ")";
+            }
+            out << "\n";
+        }
         // Values the store holds beyond the known ones.
         for (const auto& value : store.ReadValues(key)) {
             if (FindSettingDefinition(*table, value.name)) continue;

@@ -9,11 +9,17 @@ namespace korv {
 
 std::vector<std::string> SplitStatements(const std::string& text) {
     std::vector<std::string> statements;
+    for (StatementSpan& span : LocateStatements(text)) statements.push_back(std::move(span.text));
+    return statements;
+}
+
+std::vector<StatementSpan> LocateStatements(const std::string& text, StatementSpan* rest) {
+    std::vector<StatementSpan> statements;
     size_t at = 0;
     for (;;) {
         size_t end = text.find(';', at);
         if (end == std::string::npos) break;
-        statements.push_back(text.substr(at, end - at));
+        statements.push_back({text.substr(at, end - at), at});
         at = end + 1;
         while (at < text.size()) {
             if (text[at] == '\r' || text[at] == '\n' || text[at] == ';')
@@ -24,6 +30,7 @@ std::vector<std::string> SplitStatements(const std::string& text) {
                 break;
         }
     }
+    if (rest) *rest = {text.substr(std::min(at, text.size())), std::min(at, text.size())};
     return statements;
 }
 

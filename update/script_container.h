@@ -64,4 +64,13 @@ std::string ConfigFileName(const std::string& sourceName);
 // The statements of a script text.
 std::vector<std::string> SplitStatements(const std::string& scriptText);
 
+// A statement and the offset in the script text where it begins.
+struct StatementSpan {
+    std::string text;
+    size_t offset = 0;
+};
+// The statements of a script text with their places; `rest` (when given)
+// receives what follows the last ";" and where it begins.
+std::vector<StatementSpan> LocateStatements(const std::string& scriptText, StatementSpan* rest = nullptr);
+
 }  // namespace korv

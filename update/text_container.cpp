@@ -58,6 +58,14 @@ std::string TextContainer::GetTextItem(const std::string& id) const {
     return " ";
 }
 
+std::optional<std::string> FindTextItem(const std::string& path, const std::string& id) {
+    TextContainer container;
+    if (!container.Load(path)) return std::nullopt;
+    for (size_t i = 0; i < container.ids_.size(); ++i)
+        if (container.ids_[i] == id) return container.texts_[i];
+    return std::nullopt;
+}
+
 std::string ReadTextItem(const std::string& path, const std::string& id) {
     TextContainer container;
     container.Load(path);

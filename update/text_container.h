@@ -3,6 +3,7 @@
 // "<KORVText>" and "</KORVText>", items written as "<TextItem=" id ">" text
 // "</TextItem>", back to back.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ public:
     size_t ItemCount() const { return ids_.size(); }
 
 private:
+    friend std::optional<std::string> FindTextItem(const std::string& path, const std::string& id);
     bool valid_ = false;
     std::vector<std::string> ids_;
     std::vector<std::string> texts_;
@@ -27,5 +29,7 @@ private:
 
 // Reads item `id` of the text file at `path` (" " when absent).
 std::string ReadTextItem(const std::string& path, const std::string& id);
+// The same, with nothing when the file or the item is missing.
+std::optional<std::string> FindTextItem(const std::string& path, const std::string& id);
 
 }  // namespace korv

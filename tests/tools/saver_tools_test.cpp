@@ -76,6 +76,13 @@ TEST_F(SaverToolsTest, CompileBuildAndDumpAScenarioInASaver) {
                                   "\"declaration\": 0", "\"formatVersion\": 25"})
             EXPECT_NE(dump.out.find(field), std::string::npos) << field << "\n" << dump.out;
     }
+    // With its script, each record names the line that wrote it.
+    CommandResult withScript = Tool({"dump", scenario.string(), "--script", (user_.root() / "script.vel").string()});
+    ASSERT_EQ(withScript.exitCode, 0) << withScript.err;
+    for (const char* field : {"\"line\": 2", "\"statement\": \"IMAGE logo,logo.png,9,NRM,0,0,,,\"", "\"line\": 4",
+                              "\"statement\": \"WAIT ,1.5\""})
+        EXPECT_NE(withScript.out.find(field), std::string::npos) << field << "\n" << withScript.out;
+
     CommandResult dump = Tool({"dump", saver_.string()});
     for (const char* field : {"\"playerType\": 0", "\"alwaysCheck\": 1", "\"intervalUnit\": 2", "\"intervalCount\": 3",
                               "\"siteUrl\": \"http://feed.example/saver/\"", "\"sourceName\": \"index.html\"",
@@ -90,8 +97,13 @@ TEST_F(SaverToolsTest, CompileAndDumpRefuseWithAOneLineReason) {
     CommandResult failed = Tool({"compile", (user_.root() / "script.vel").string(), "--content",
                                  (user_.root() / "content").string(), "-o", scenario.string()});
     EXPECT_NE(failed.exitCode, 0);
-    EXPECT_NE(failed.err.find("missing.png Cannot be read data."), std::string::npos) << failed.err;
-    EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+    // The findings at their lines, then the one-line reason.
+    const std::string script = (user_.root() / "script.vel").string();
+    EXPECT_EQ(failed.err, script + ":1:1: warning: no VERSION statement comes before this one; the script is read as "
+                                   "version 0\n" +
+                              script + ":1:12: error: cannot read 'missing.png' in the content folder " +
+                              (user_.root() / "content").string() + "; the compile fails\n" + "korv-tool compile: " +
+                              (user_.root() / "content").string() + "/missing.png Cannot be read data.\n");
     EXPECT_FALSE(fs::exists(scenario));
 
     test::WriteFileBytes(user_.root() / "script.vel", "VERSION 501;CLS ,000.000.000;");
@@ -105,6 +117,43 @@ TEST_F(SaverToolsTest, CompileAndDumpRefuseWithAOneLineReason) {
     EXPECT_NE(damaged.exitCode, 0);
     EXPECT_NE(damaged.err.find("is damaged"), std::string::npos) << damaged.err;
     EXPECT_EQ(std::count(damaged.err.begin(), damaged.err.end(), '\n'), 1) << damaged.err;
+}
+
+TEST_F(SaverToolsTest, CompileWarnsAndFailsWithStrictOrWhenTheScenarioDoesNotLoad) {
+    fs::create_directories(user_.root() / "content");
+    const fs::path script = user_.root() / "script.vel", scenario = user_.root() / "demo.zep";
+    auto compile = [&](std::vector<std::string> extra = {}) {
+        std::vector<std::string> arguments{"compile", script.string(), "--content", (user_.root() / "content").string(),
+                                           "-o", scenario.string()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return Tool(arguments);
+    };
+    test::WriteFileBytes(script, "VERSION 400;\nCLS ,0.0.0;\nWAIT 2;\n");
+    CommandResult warned = compile();
+    EXPECT_EQ(warned.exitCode, 0) << warned.err;
+    EXPECT_EQ(warned.err, script.string() + ":2:6: warning: argument 2 of CLS should be a colour written like "
+                                            "255.128.000 (three numbers 0-255 of three digits), not '0.0.0'; it reads "
+                                            "as 000.000.000\n" +
+                              script.string() + ":3:6: warning: WAIT takes its seconds as argument 2 ('WAIT ,2'); as "
+                                                "written it waits 0 ms\n");
+    EXPECT_TRUE(fs::exists(scenario));
+
+    fs::remove(scenario);
+    CommandResult strict = compile({"--strict"});
+    EXPECT_EQ(strict.exitCode, 1);
+    EXPECT_NE(strict.err.find("korv-tool compile: 2 warnings with --strict; nothing was written\n"), std::string::npos)
+        << strict.err;
+    EXPECT_FALSE(fs::exists(scenario));
+
+    // A text with nothing to show compiles, but the scenario does not load.
+    test::WriteFileBytes(script, "VERSION 400;\nTEXT t,,DejaVu Sans,NRM,-20,,255.255.255,,000.000.000,0;\nSHOW t;\n");
+    CommandResult unloadable = compile();
+    EXPECT_EQ(unloadable.exitCode, 1);
+    EXPECT_EQ(unloadable.err, script.string() + ":2:1: error: the scenario written does not load: this statement's "
+                                                "record cannot be prepared\n"
+                                                "korv-tool compile: the scenario written does not load (record 0 "
+                                                "(IMAGE) cannot be prepared)\n");
+    EXPECT_TRUE(fs::exists(scenario));  // kept for dump
 }
 
 TEST_F(SaverToolsTest, BuildRefusesBadRequestsWithAOneLineReason) {
@@ -135,6 +184,18 @@ TEST_F(SaverToolsTest, SettingsListDefaultsAndWriteByType) {
                              "LastUpdate=0\n"})
         EXPECT_NE(list.out.find(line), std::string::npos) << line;
 
+    // Every setting says what it does and what it is when nobody set it.
+    CommandResult explained = Tool({"settings", saver_.string(), "--explain"});
+    ASSERT_EQ(explained.exitCode, 0) << explained.err;
+    EXPECT_EQ(std::count(explained.out.begin(), explained.out.end(), '\n'), 21) << explained.out;
+    for (const char* line :
+         {"Standard=1  # 1: any mouse move, button, double click or key ends the saver; 0: the five rules below (default 1)\n",
+          "RemoteSite=http://feed.example/saver/  # the address of the site that feeds this saver (the payload's until "
+          "changed) (default \"http://feed.example/saver/\")\n",
+          "IntervalType=-1  # the unit of IntervalTime: 0 minutes, 1 hours, 2 days; anything else: none asked for "
+          "(default -1)\n"})
+        EXPECT_NE(explained.out.find(line), std::string::npos) << line << explained.out;
+
     EXPECT_EQ(Tool({"settings", saver_.string(), "Mute", "1"}).out, "Mute=1\n");
     EXPECT_EQ(Tool({"settings", saver_.string(), "remotesite", "http://other/"}).out, "RemoteSite=http://other/\n");
     EXPECT_EQ(Tool({"settings", saver_.string(), "IntervalType", "4294967295"}).out, "IntervalType=-1\n");
@@ -156,10 +217,18 @@ TEST_F(SaverToolsTest, EngineObeysItsSwitchesOnTheRealProgramFile) {
     EXPECT_EQ(password.exitCode, 0);
     EXPECT_EQ(password.err.rfind("The screen saver asks for your login password.", 0), 0u) << password.err;
 
-    for (const char* quiet : {"sx", "/x", "/p"}) {
-        CommandResult result = Saver({quiet});
-        EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.out + result.err, "") << quiet;
+    // A switch that cannot be obeyed: one line of usage and exit code 2.
+    const std::string usage = "usage: " + saver_.string() + " [/s | /p WINDOW | /c | /a]: ";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong{
+        {{"sx"}, "unknown switch 'sx'"},
+        {{"/x"}, "unknown switch '/x'"},
+        {{"/p"}, "/p needs the window to draw the preview into"},
+        {{"/p", "window"}, "'window' is not a window"}};
+    for (const auto& [arguments, reason] : wrong) {
+        CommandResult result = Saver(arguments);
+        EXPECT_EQ(result.exitCode, 2) << reason;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, usage + reason + "\n");
     }
 
     // A diagnosed full-screen start says what it found.
