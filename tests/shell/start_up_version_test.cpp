@@ -28,13 +28,15 @@ protected:
         std::snprintf(name, sizeof name, "Version%03d", n);
         return user_.dataHome() / "Halcyra" / "KORV" / "feed" / name;
     }
-    // Compiles `script` into `folder`/feed.zep.
-    void Store(const fs::path& folder, const std::string& script) {
+    // Compiles `script` into `folder`/feed.zep; one that does not load
+    // fails the compile but stays written.
+    void Store(const fs::path& folder, const std::string& script, bool loads = true) {
         fs::create_directories(folder);
         test::WriteFileBytes(user_.root() / "s.vel", script);
         auto compiled = test::RunCommand(test::KorvToolPath(), {"compile", (user_.root() / "s.vel").string(), "--content",
                                                                  folder.string(), "-o", (folder / "feed.zep").string()});
-        ASSERT_EQ(compiled.exitCode, 0) << compiled.err;
+        ASSERT_EQ(compiled.exitCode, loads ? 0 : 1) << compiled.err;
+        ASSERT_TRUE(fs::exists(folder / "feed.zep"));
     }
     void Start() {
         PayloadRecord record;
@@ -58,7 +60,7 @@ TEST_F(StartUpVersionTest, ANewerScenarioThatDoesNotLoadIsPassedOverAndTheOlderO
     Store(Version(0), "VERSION 500;CLS ,255.000.000;WAIT ,1000;");
     ASSERT_TRUE(MarkPlayable(Version(0).string()));
     // Compiled, but it shows an object it never declares; no mark.
-    Store(Version(1), "VERSION 500;SHOW ghost,CTR,CTR,0,0,0,100;WAIT ,1000;");
+    Store(Version(1), "VERSION 500;SHOW ghost,CTR,CTR,0,0,0,100;WAIT ,1000;", false);
     Start();
     EXPECT_EQ(app_->PlayingScenarioPath(), (Version(0) / "feed.zep").string());
     EXPECT_FALSE(app_->NothingToPlay());
@@ -85,7 +87,7 @@ TEST_F(StartUpVersionTest, AnUnmarkedScenarioThatLoadsIsPlayedAndMarked) {
 }
 
 TEST_F(StartUpVersionTest, NothingThatLoadsMeansTheStatusScreen) {
-    Store(Version(0), "VERSION 500;SHOW ghost,CTR,CTR,0,0,0,100;");
+    Store(Version(0), "VERSION 500;SHOW ghost,CTR,CTR,0,0,0,100;", false);
     Start();
     EXPECT_TRUE(app_->NothingToPlay());
     EXPECT_EQ(app_->PlayingScenarioPath(), "");
