@@ -235,6 +235,55 @@ void Painter::Copy(Point destination, const Surface& source, Rect sourceRect, Ra
     target_.MarkChanged(Rect::FromSize(a.x, a.y, a.width, a.height));
 }
 
+void Painter::CopyMany(std::span<const CopyRequest> copies) {
+    struct Pending {
+        BlitArea area;
+        const Surface* source;
+        size_t order;
+    };
+    std::vector<Pending> areas;
+    areas.reserve(copies.size());
+    const Rect clip = EffectiveClip();
+    for (size_t i = 0; i < copies.size(); ++i) {
+        const CopyRequest& copy = copies[i];
+        BlitArea area;
+        if (copy.source && copy.source != &target_ && ClipBlit(clip, copy.destination, *copy.source, copy.sourceRect, area))
+            areas.push_back({area, copy.source, i});
+    }
+    if (areas.empty()) return;
+    // By first row; those starting on the same row keep their order, so a
+    // later copy still lands over an earlier one on every row.
+    std::stable_sort(areas.begin(), areas.end(), [](const Pending& a, const Pending& b) { return a.area.y < b.area.y; });
+    std::vector<const Pending*> active;  // covering the current row, in request order
+    size_t next = 0;
+    int y = areas.front().area.y;
+    while (next < areas.size() || !active.empty()) {
+        if (active.empty()) y = std::max(y, areas[next].area.y);
+        bool added = false;
+        for (; next < areas.size() && areas[next].area.y == y; ++next) {
+            active.push_back(&areas[next]);
+            added = true;
+        }
+        if (added)
+            std::sort(active.begin(), active.end(), [](const Pending* a, const Pending* b) { return a->order < b->order; });
+        Pixel* row = target_.Row(y);
+        for (const Pending* p : active) {
+            const BlitArea& a = p->area;
+            const Pixel* from = p->source->Row(a.sourceY + (y - a.y)) + a.sourceX;
+            if (a.width == 8) {
+                std::memcpy(row + a.x, from, 8 * sizeof(Pixel));  // two vector moves, no call
+            } else if (a.width < 8) {
+                for (int x = 0; x < a.width; ++x) row[a.x + x] = from[x];
+            } else {
+                std::memcpy(row + a.x, from, static_cast<size_t>(a.width) * sizeof(Pixel));
+            }
+        }
+        ++y;
+        std::erase_if(active, [y](const Pending* p) { return p->area.y + p->area.height <= y; });
+    }
+    for (const Pending& p : areas) target_.MarkChanged(Rect::FromSize(p.area.x, p.area.y, p.area.width, p.area.height));
+}
+
 void Painter::KeyedCopy(Point destination, const Surface& source, Rect sourceRect, Colour key) {
     BlitArea a;
     if (!ClipBlit(EffectiveClip(), destination, source, sourceRect, a)) return;

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "platform/geometry.h"
 #include "platform/surface.h"
@@ -92,6 +93,19 @@ public:
     // (negative width or height) rectangles draw nothing. The source may be
     // the target itself.
     void StretchCopy(Rect destination, const Surface& source, Rect sourceRect);
+
+    // Plain copies (as Copy with RasterOp::Copy), each drawn over those
+    // before it, from sources other than the target. The target is walked
+    // row by row across all of them, which is many times faster than one
+    // copy after the other when there are many narrow ones (an effect's
+    // strips and cells: a strip copied on its own walks down thousands of
+    // memory pages).
+    struct CopyRequest {
+        Point destination;
+        const Surface* source = nullptr;
+        Rect sourceRect;
+    };
+    void CopyMany(std::span<const CopyRequest> copies);
 
     // As Copy, except that source pixels of colour `key` (compared on the 24
     // colour bits) leave the destination unchanged.

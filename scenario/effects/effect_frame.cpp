@@ -8,11 +8,16 @@
 namespace korv::effects {
 
 void StepPainter::Picture(Rect from, Point to) {
-    painter_.Copy({origin_.x + to.x, origin_.y + to.y}, picture_, from);
+    copies_.push_back({{origin_.x + to.x, origin_.y + to.y}, &picture_, from});
 }
 
 void StepPainter::Old(Rect from, Point to) {
-    if (old_) painter_.Copy({origin_.x + to.x, origin_.y + to.y}, *old_, from);
+    if (old_) copies_.push_back({{origin_.x + to.x, origin_.y + to.y}, old_, from});
+}
+
+void StepPainter::Flush() {
+    painter_.CopyMany(copies_);
+    copies_.clear();
 }
 
 void StepPainter::PictureAround(Rect outer, Rect inner) {
@@ -45,6 +50,7 @@ void EffectFrame::Draw(const PaintStep& paint) {
         painter.SetClip(target);
         StepPainter step(painter, position_, picture_, keepOld_ ? &old_ : nullptr);
         paint(step);
+        step.Flush();
     });
     ++draws_;
 }

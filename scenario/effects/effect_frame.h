@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "platform/geometry.h"
 #include "platform/painter.h"
@@ -42,7 +43,15 @@ public:
     // For effects that compute pixels themselves (fades, blends): the
     // screen, the part of it the area covers, and where the area's (0, 0)
     // lies on it.
-    platform::Surface& Screen() { return painter_.Target(); }
+    platform::Surface& Screen() {
+        Flush();
+        return painter_.Target();
+    }
+    // Draws the copies asked for so far. Copies are collected and drawn
+    // together, row by row over the screen (Painter::CopyMany): an effect of
+    // thousands of strips or cells would otherwise walk down the whole
+    // screen once per strip. The frame flushes after each draw.
+    void Flush();
     Rect Target() const { return painter_.Clip(); }
     Point Origin() const { return origin_; }
 
@@ -51,6 +60,7 @@ private:
     Point origin_;
     const platform::Surface& picture_;
     const platform::Surface* old_;
+    std::vector<platform::Painter::CopyRequest> copies_;
 };
 
 using PaintStep = std::function<void(StepPainter&)>;

@@ -162,6 +162,46 @@ TEST(PainterCopyTest, EachRasterOpCombinesPixelByPixel) {
     }
 }
 
+TEST(PainterCopyTest, CopyManyDrawsWhatCopiesOneAfterTheOtherDraw) {
+    // Random copies from two sources, overlapping each other, partly off
+    // either surface and partly outside the clip: row by row, the result is
+    // that of the copies made in turn, and all they drew is marked.
+    std::srand(3);
+    auto pattern = [](int width, int height, Pixel base) {
+        Surface s(width, height);
+        for (int i = 0; i < width * height; ++i) s.Pixels()[static_cast<size_t>(i)] = (base + static_cast<Pixel>(i) * 2654435761u) & 0xFFFFFF;
+        return s;
+    };
+    const Surface first = pattern(50, 40, 7), second = pattern(30, 60, 99);
+    auto random = [](int low, int high) { return low + std::rand() % (high - low + 1); };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<Painter::CopyRequest> copies;
+        for (int i = random(1, 12); i > 0; --i) {
+            const Surface* source = i % 2 ? &first : &second;
+            const Rect from = Rect::FromSize(random(-10, 40), random(-10, 50), random(0, 30), random(0, 30));
+            copies.push_back({{random(-20, 70), random(-20, 50)}, source, from});
+        }
+        Surface one(64, 48), many(64, 48);
+        Painter oneByOne(one), together(many);
+        const Rect clip = Rect::FromSize(random(0, 10), random(0, 10), random(20, 64), random(20, 48));
+        oneByOne.SetClip(clip);
+        together.SetClip(clip);
+        one.TakeDamage();
+        many.TakeDamage();
+        for (const auto& copy : copies) oneByOne.Copy(copy.destination, *copy.source, copy.sourceRect);
+        together.CopyMany(copies);
+        ASSERT_TRUE(std::equal(one.Pixels().begin(), one.Pixels().end(), many.Pixels().begin())) << "round " << round;
+        const DamageRegion marked = many.TakeDamage(), expected = one.TakeDamage();
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                auto covers = [&](const DamageRegion& r) {
+                    return std::any_of(r.Rects().begin(), r.Rects().end(), [&](const Rect& c) { return c.Contains(x, y); });
+                };
+                if (covers(expected)) ASSERT_TRUE(covers(marked)) << x << ", " << y << " round " << round;
+            }
+    }
+}
+
 TEST(PainterCopyTest, UnknownRasterOpDrawsNothing) {
     Surface source = Filled(2, 2, 0x00FFFFFFu);
     Surface target(2, 2);
