@@ -537,18 +537,23 @@ protected:
     test::TempDir dir_;
     test::CapturedMessages messages_;
     test::ScopedEnv wayland_{"WAYLAND_DISPLAY", std::nullopt};
+
+    static bool CanShowOnRoot() { return test::RunCommand("sh", {"-c", "command -v display"}).exitCode == 0; }
+    // ImageMagick's display sets the root window's background to a picture.
+    void ShowOnRoot(const test::XvfbServer& xvfb, const platform::Surface& picture) {
+        const fs::path file = dir_ / ("root" + std::to_string(++shown_) + ".bmp");
+        ASSERT_TRUE(WriteBmp(file.string(), picture));
+        test::RunCommand("display", {"-window", "root", file.string()}, {"DISPLAY=" + xvfb.Display()});
+    }
+    int shown_ = 0;
 };
 
 TEST_F(DesktopCaptureTest, RootWindowIsWrittenAtItsFullSize) {
-    if (test::RunCommand("sh", {"-c", "command -v display"}).exitCode != 0)
-        GTEST_SKIP() << "ImageMagick's display is not installed";
+    if (!CanShowOnRoot()) GTEST_SKIP() << "ImageMagick's display is not installed";
     test::XvfbServer xvfb(320, 200);
     ASSERT_TRUE(xvfb.Running());
-    // ImageMagick's display sets the root window's background to a picture.
     platform::Surface pattern = Pattern(320, 200);
-    fs::path patternPath = dir_ / "pattern.bmp";
-    ASSERT_TRUE(WriteBmp(patternPath.string(), pattern));
-    test::RunCommand("display", {"-window", "root", patternPath.string()}, {"DISPLAY=" + xvfb.Display()});
+    ShowOnRoot(xvfb, pattern);
 
     test::ScopedEnv display("DISPLAY", xvfb.Display());
     fs::path output = dir_ / "desktop.bmp";
@@ -559,14 +564,11 @@ TEST_F(DesktopCaptureTest, RootWindowIsWrittenAtItsFullSize) {
 }
 
 TEST_F(DesktopCaptureTest, TheWriterCapturesAtOnceAndWritesBothFilesWhileTheCallerGoesOn) {
-    if (test::RunCommand("sh", {"-c", "command -v display"}).exitCode != 0)
-        GTEST_SKIP() << "ImageMagick's display is not installed";
+    if (!CanShowOnRoot()) GTEST_SKIP() << "ImageMagick's display is not installed";
     test::XvfbServer xvfb(320, 200);
     ASSERT_TRUE(xvfb.Running());
     platform::Surface pattern = Pattern(320, 200);
-    fs::path patternPath = dir_ / "pattern.bmp";
-    ASSERT_TRUE(WriteBmp(patternPath.string(), pattern));
-    test::RunCommand("display", {"-window", "root", patternPath.string()}, {"DISPLAY=" + xvfb.Display()});
+    ShowOnRoot(xvfb, pattern);
     test::ScopedEnv display("DISPLAY", xvfb.Display());
 
     const fs::path desktop = dir_ / "desktop.bmp", wallpaper = dir_ / "wallpaper.bmp";
@@ -576,8 +578,7 @@ TEST_F(DesktopCaptureTest, TheWriterCapturesAtOnceAndWritesBothFilesWhileTheCall
         // What covers the screen after Start (the saver's window) is not in the picture.
         platform::Surface red(320, 200);
         platform::Painter(red).Fill(red.Bounds(), platform::Rgb(255, 0, 0));
-        ASSERT_TRUE(WriteBmp((dir_ / "red.bmp").string(), red));
-        test::RunCommand("display", {"-window", "root", (dir_ / "red.bmp").string()}, {"DISPLAY=" + xvfb.Display()});
+        ShowOnRoot(xvfb, red);
         ASSERT_EQ(CaptureDesktopPicture().At(10, 10), 0x00FF0000u);
         writer.Wait();
         writer.Wait();  // a second wait returns at once
