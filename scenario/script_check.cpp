@@ -213,6 +213,7 @@ public:
             Add(*lastRepeat, 0, FindingSeverity::Warning, "REPEAT without an UNTIL after it; what follows plays once");
         if (input_.unterminated) {
             std::string shown = input_.unterminated->text;
+            shown.erase(shown.find_last_not_of(" \t\r\n") + 1);
             if (shown.size() > 40) shown = shown.substr(0, 37) + "...";
             Add(*input_.unterminated, 0, FindingSeverity::Warning,
                 "'" + shown + "' has no ';' after it, so it is no statement and is dropped");
@@ -280,6 +281,8 @@ private:
         const std::string& text = token.text;
         const std::string which = "argument " + std::to_string(n) + " of " + word;
         auto warn = [&](const std::string& message) { Add(statement, token.offset, FindingSeverity::Warning, message); };
+        // The loader cannot link a command to a name nothing declares.
+        auto unlinked = [&](const std::string& message) { Add(statement, token.offset, FindingSeverity::Error, message); };
         auto keyword = [&](std::initializer_list<const char*> words, const std::string& otherwise) {
             if (text.empty()) return;
             for (const char* w : words)
@@ -293,9 +296,9 @@ private:
             case Arg::Name:
                 if (word == "SHOW" || word == "MOVE" || word == "HIDE") {
                     if (!visuals_.count(text))
-                        warn(word + " of '" + text + "', which no IMAGE or TEXT declares; the statement does nothing");
+                        unlinked(word + " of '" + text + "', which no IMAGE or TEXT declares; the scenario does not load");
                 } else if ((word == "PLAY" || word == "STOP") && !media_.count(text)) {
-                    warn(word + " of '" + text + "', which no MEDIA declares; the statement does nothing");
+                    unlinked(word + " of '" + text + "', which no MEDIA declares; the scenario does not load");
                 }
                 break;
             case Arg::File: CheckFile(statement, token); break;

@@ -61,7 +61,7 @@ TEST_F(ScriptCheckTest, AWellWrittenScriptGivesNoFindings) {
 }
 
 TEST_F(ScriptCheckTest, DroppedStatementsSayWhy) {
-    EXPECT_EQ(Check("VERSION 400;\nshow sky;\nBLINK sky;\nCLS ,000.000.000; WAIT ,1;\nCLS ,000.000.000;\nWAIT ,1"),
+    EXPECT_EQ(Check("VERSION 400;\nshow sky;\nBLINK sky;\nCLS ,000.000.000; WAIT ,1;\nCLS ,000.000.000;\nWAIT ,1\n"),
               (Lines{"script.vel:2:1: warning: 'show' is not a command (commands are upper case: SHOW); the statement is dropped",
                      "script.vel:3:1: warning: 'BLINK' is not a command; the statement is dropped",
                      "script.vel:4:18: warning: the statement begins with a blank, so it has no command word; it is dropped",
@@ -117,8 +117,8 @@ TEST_F(ScriptCheckTest, NamesFilesLoopsAndTextsThatAreMissing) {
                     "REPEAT;\nTEXT t,title,Arial,NRM,-20,,255.255.255,,000.000.000,0,news;\n"
                     "TEXT u,missing,Arial,NRM,-20,,255.255.255,,000.000.000,0,feed;\n",
                     {"feed"}),
-              (Lines{"script.vel:2:6: warning: SHOW of 'logo', which no IMAGE or TEXT declares; the statement does nothing",
-                     "script.vel:3:6: warning: PLAY of 'song', which no MEDIA declares; the statement does nothing",
+              (Lines{"script.vel:2:6: error: SHOW of 'logo', which no IMAGE or TEXT declares; the scenario does not load",
+                     "script.vel:3:6: error: PLAY of 'song', which no MEDIA declares; the scenario does not load",
                      "script.vel:4:12: error: cannot read 'clip.avi' in the content folder " + content_.path().string() +
                          "; the compile fails",
                      "script.vel:5:9: error: '../a.jpg' is not the name of a file in the content folder; the compile fails",
