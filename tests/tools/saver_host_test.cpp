@@ -212,6 +212,14 @@ TEST_F(SaverHostTest, AMissingWindowEndsTheSaverAtOnce) {
     EXPECT_TRUE(Pictures().empty());
 }
 
+TEST_F(SaverHostTest, APreviewIntoAWindowThatDoesNotExistIsAUsageError) {
+    auto result = test::RunCommand(saver_.string(), {"/p", "0x7777"}, Env());
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "usage: " + saver_.string() +
+                              " [/s | /p WINDOW | /c | /a]: there is no window 0x7777 to draw the preview into\n");
+    EXPECT_TRUE(Pictures().empty());
+}
+
 // The real host: xscreensaver runs the saver with "--root" and
 // XSCREENSAVER_WINDOW in its own window, and ends it with SIGTERM when the
 // screen is woken. xscreensaver launches no savers as root; a root test
