@@ -197,7 +197,9 @@ TEST(PainterCopyTest, CopyManyDrawsWhatCopiesOneAfterTheOtherDraw) {
                 auto covers = [&](const DamageRegion& r) {
                     return std::any_of(r.Rects().begin(), r.Rects().end(), [&](const Rect& c) { return c.Contains(x, y); });
                 };
-                if (covers(expected)) ASSERT_TRUE(covers(marked)) << x << ", " << y << " round " << round;
+                if (covers(expected)) {
+                    ASSERT_TRUE(covers(marked)) << x << ", " << y << " round " << round;
+                }
             }
     }
 }

@@ -310,7 +310,7 @@ TEST_F(ObjectDrawingTest, DesktopPicturesTakeTheFileWrittenAtStartUp) {
     test::TempDir dir;
     std::string path = (dir.path() / "desktop.bmp").string();
     test::WriteFileBytes(path, std::string(48, 'x'));
-    scene.desktopPictures = {path, ""};
+    scene.desktopPictures = {path, "", nullptr};
     VisualObject desktop = Picture(0, 0);
     desktop.data.clear();
     desktop.mode = PictureDesktop;

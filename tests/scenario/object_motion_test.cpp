@@ -163,7 +163,9 @@ TEST_F(ObjectMotionTest, EveryStepShowsTheObjectWholeOverWhatItLeavesBehind) {
         scene.window.onDraw = nullptr;
         EXPECT_EQ(object.position, (Point{140, 80}));
         EXPECT_GT(checked, 10);
-        if (kind == Kind::ClearColour) EXPECT_TRUE(AreaIs(scene.window.screen, Rect::FromSize(20, 20, 40, 30), kGreen));
+        if (kind == Kind::ClearColour) {
+            EXPECT_TRUE(AreaIs(scene.window.screen, Rect::FromSize(20, 20, 40, 30), kGreen));
+        }
     }
 }
 
