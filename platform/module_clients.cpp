@@ -11,19 +11,19 @@ namespace korv::platform {
 namespace {
 
 template <class Entries>
-const Entries* Entry(const ModuleSpec& spec, std::string& failure) {
+const Entries* Entry(const ModuleInfo& info, std::string& failure) {
     using EntryFunction = const Entries* (*)();
-    auto entry = reinterpret_cast<EntryFunction>(LoadModuleEntry(spec, failure));
+    auto entry = reinterpret_cast<EntryFunction>(LoadModuleEntry(info, failure));
     return entry ? entry() : nullptr;
 }
 
 const VideoModuleEntries* Video(std::string& failure) {
-    static const ModuleSpec spec{"korv-video.so", "the video module", "KORV_VIDEO_MODULE", KORV_VIDEO_BUILD_MODULE,
+    static const ModuleInfo info{"korv-video.so", "the video module", "KORV_VIDEO_MODULE", KORV_VIDEO_BUILD_MODULE,
                                  "KorvVideoModuleEntries"};
-    return Entry<VideoModuleEntries>(spec, failure);
+    return Entry<VideoModuleEntries>(info, failure);
 }
 
-const ModuleSpec kMidiModule{"korv-midi.so", "the MIDI module", "KORV_MIDI_MODULE", KORV_MIDI_BUILD_MODULE,
+const ModuleInfo kMidiModule{"korv-midi.so", "the MIDI module", "KORV_MIDI_MODULE", KORV_MIDI_BUILD_MODULE,
                               "KorvMidiModuleEntries"};
 
 const MidiModuleEntries* Midi() {
@@ -32,9 +32,9 @@ const MidiModuleEntries* Midi() {
 }
 
 const HttpModuleEntries* Http(std::string& failure) {
-    static const ModuleSpec spec{"korv-http.so", "the HTTP module", "KORV_HTTP_MODULE", KORV_HTTP_BUILD_MODULE,
+    static const ModuleInfo info{"korv-http.so", "the HTTP module", "KORV_HTTP_MODULE", KORV_HTTP_BUILD_MODULE,
                                  "KorvHttpModuleEntries"};
-    return Entry<HttpModuleEntries>(spec, failure);
+    return Entry<HttpModuleEntries>(info, failure);
 }
 
 VideoOpenResult NoVideoModule(const std::string& failure) {

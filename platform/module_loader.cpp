@@ -15,26 +15,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> Candidates(const ModuleSpec& spec) {
+std::vector<fs::path> Candidates(const ModuleInfo& info) {
     std::vector<fs::path> candidates;
     std::error_code error;
     fs::path program = fs::read_symlink("/proc/self/exe", error);
     if (!error) {
         fs::path folder = program.parent_path();
-        candidates.push_back(folder / spec.fileName);
-        candidates.push_back((folder / ".." / "lib" / "korv" / spec.fileName).lexically_normal());
+        candidates.push_back(folder / info.fileName);
+        candidates.push_back((folder / ".." / "lib" / "korv" / info.fileName).lexically_normal());
     }
-    if (spec.buildPath) candidates.push_back(spec.buildPath);
+    if (info.buildPath) candidates.push_back(info.buildPath);
 #ifdef KORV_MODULE_INSTALL_FOLDER
-    candidates.push_back(fs::path(KORV_MODULE_INSTALL_FOLDER) / spec.fileName);
+    candidates.push_back(fs::path(KORV_MODULE_INSTALL_FOLDER) / info.fileName);
 #endif
     return candidates;
 }
 
-void* Load(const ModuleSpec& spec, std::string& failure) {
-    const std::string what = spec.description;
+void* Load(const ModuleInfo& info, std::string& failure) {
+    const std::string what = info.description;
     fs::path path;
-    const char* chosen = spec.pathVariable ? std::getenv(spec.pathVariable) : nullptr;
+    const char* chosen = info.pathVariable ? std::getenv(info.pathVariable) : nullptr;
     if (chosen && *chosen) {
         path = chosen;
         std::error_code error;
@@ -43,7 +43,7 @@ void* Load(const ModuleSpec& spec, std::string& failure) {
             return nullptr;
         }
     } else {
-        for (const fs::path& candidate : Candidates(spec)) {
+        for (const fs::path& candidate : Candidates(info)) {
             std::error_code error;
             if (fs::exists(candidate, error)) {
                 path = candidate;
@@ -51,7 +51,7 @@ void* Load(const ModuleSpec& spec, std::string& failure) {
             }
         }
         if (path.empty()) {
-            failure = what + " " + spec.fileName + " was not found";
+            failure = what + " " + info.fileName + " was not found";
             return nullptr;
         }
     }
@@ -61,8 +61,8 @@ void* Load(const ModuleSpec& spec, std::string& failure) {
         failure = what + " could not be loaded: " + std::string(reason ? reason : path.string());
         return nullptr;
     }
-    void* entry = dlsym(module, spec.entryName);
-    if (!entry) failure = what + " " + path.string() + " has no " + spec.entryName;
+    void* entry = dlsym(module, info.entryName);
+    if (!entry) failure = what + " " + path.string() + " has no " + info.entryName;
     return entry;
 }
 
@@ -76,17 +76,17 @@ std::map<std::string, Answer> gAnswers;  // by file name
 
 }  // namespace
 
-void* LoadModuleEntry(const ModuleSpec& spec, std::string& failure) {
+void* LoadModuleEntry(const ModuleInfo& info, std::string& failure) {
     std::lock_guard lock(gAnswersMutex);
-    auto [answer, fresh] = gAnswers.try_emplace(spec.fileName);
-    if (fresh) answer->second.entry = Load(spec, answer->second.failure);
+    auto [answer, fresh] = gAnswers.try_emplace(info.fileName);
+    if (fresh) answer->second.entry = Load(info, answer->second.failure);
     failure = answer->second.failure;
     return answer->second.entry;
 }
 
-void* LoadedModuleEntry(const ModuleSpec& spec) {
+void* LoadedModuleEntry(const ModuleInfo& info) {
     std::lock_guard lock(gAnswersMutex);
-    auto answer = gAnswers.find(spec.fileName);
+    auto answer = gAnswers.find(info.fileName);
     return answer == gAnswers.end() ? nullptr : answer->second.entry;
 }
 

@@ -13,7 +13,7 @@
 
 namespace korv::platform {
 
-struct ModuleSpec {
+struct ModuleInfo {
     const char* fileName;        // "korv-video.so"
     const char* description;     // "the video module", for failures
     const char* pathVariable;    // environment variable naming the file, or nullptr
@@ -24,9 +24,9 @@ struct ModuleSpec {
 // The module's entry symbol, or nullptr with the reason in `failure`. Loads
 // the module at the first call; later calls give the first call's answer.
 // Thread-safe.
-void* LoadModuleEntry(const ModuleSpec& spec, std::string& failure);
+void* LoadModuleEntry(const ModuleInfo& info, std::string& failure);
 // The entry symbol when the module has already been loaded; nullptr
 // otherwise (nothing is loaded).
-void* LoadedModuleEntry(const ModuleSpec& spec);
+void* LoadedModuleEntry(const ModuleInfo& info);
 
 }  // namespace korv::platform

@@ -62,9 +62,9 @@ private:
     // The module's engine, or nullptr with the reason in `failure`. The
     // module stays loaded for the life of the process.
     static WebEngine* LoadModuleEngine(std::string& failure) {
-        static const ModuleSpec spec{"korv-webkit.so", "the browser engine module", "KORV_WEBKIT_MODULE",
+        static const ModuleInfo info{"korv-webkit.so", "the browser engine module", "KORV_WEBKIT_MODULE",
                                      KORV_WEBKIT_BUILD_MODULE, "KorvCreateWebEngine"};
-        auto factory = reinterpret_cast<EngineFactory>(LoadModuleEntry(spec, failure));
+        auto factory = reinterpret_cast<EngineFactory>(LoadModuleEntry(info, failure));
         if (!factory) return nullptr;
         WebEngine* engine = factory();
         if (!engine) failure = "the browser engine module made no engine";

@@ -538,39 +538,45 @@ protected:
     test::CapturedMessages messages_;
     test::ScopedEnv wayland_{"WAYLAND_DISPLAY", std::nullopt};
 
-    static bool CanShowOnRoot() { return test::RunCommand("sh", {"-c", "command -v display"}).exitCode == 0; }
     // ImageMagick's display sets the root window's background to a picture.
-    void ShowOnRoot(const test::XvfbServer& xvfb, const platform::Surface& picture) {
+    void ShowOnRoot(const platform::Surface& picture) {
         const fs::path file = dir_ / ("root" + std::to_string(++shown_) + ".bmp");
         ASSERT_TRUE(WriteBmp(file.string(), picture));
-        test::RunCommand("display", {"-window", "root", file.string()}, {"DISPLAY=" + xvfb.Display()});
+        test::RunCommand("display", {"-window", "root", file.string()}, {"DISPLAY=" + xvfb_->Display()});
     }
+    static bool CanShowOnRoot() { return test::RunCommand("sh", {"-c", "command -v display"}).exitCode == 0; }
+    // A private screen of 320 x 200 showing `pattern_`, named by $DISPLAY;
+    // false when Xvfb does not start.
+    bool ShowPatternOnAScreen() {
+        xvfb_.emplace(320, 200);
+        if (!xvfb_->Running()) return false;
+        ShowOnRoot(pattern_);
+        display_.emplace("DISPLAY", xvfb_->Display());
+        return true;
+    }
+    void ExpectPatternIn(const fs::path& file) {
+        auto written = ReadBmpFile(file);
+        ASSERT_TRUE(written);
+        EXPECT_TRUE(EveryPixel(*written, {320, 200}, [&](int x, int y) { return At(pattern_, x, y); }));
+    }
+
+    const platform::Surface pattern_ = Pattern(320, 200);
+    std::optional<test::XvfbServer> xvfb_;
+    std::optional<test::ScopedEnv> display_;
     int shown_ = 0;
 };
 
 TEST_F(DesktopCaptureTest, RootWindowIsWrittenAtItsFullSize) {
     if (!CanShowOnRoot()) GTEST_SKIP() << "ImageMagick's display is not installed";
-    test::XvfbServer xvfb(320, 200);
-    ASSERT_TRUE(xvfb.Running());
-    platform::Surface pattern = Pattern(320, 200);
-    ShowOnRoot(xvfb, pattern);
-
-    test::ScopedEnv display("DISPLAY", xvfb.Display());
+    ASSERT_TRUE(ShowPatternOnAScreen());
     fs::path output = dir_ / "desktop.bmp";
     EXPECT_TRUE(CaptureDesktop(output.string()));
-    auto written = ReadBmpFile(output);
-    ASSERT_TRUE(written);
-    EXPECT_TRUE(EveryPixel(*written, {320, 200}, [&](int x, int y) { return At(pattern, x, y); }));
+    ExpectPatternIn(output);
 }
 
 TEST_F(DesktopCaptureTest, TheWriterCapturesAtOnceAndWritesBothFilesWhileTheCallerGoesOn) {
     if (!CanShowOnRoot()) GTEST_SKIP() << "ImageMagick's display is not installed";
-    test::XvfbServer xvfb(320, 200);
-    ASSERT_TRUE(xvfb.Running());
-    platform::Surface pattern = Pattern(320, 200);
-    ShowOnRoot(xvfb, pattern);
-    test::ScopedEnv display("DISPLAY", xvfb.Display());
-
+    ASSERT_TRUE(ShowPatternOnAScreen());
     const fs::path desktop = dir_ / "desktop.bmp", wallpaper = dir_ / "wallpaper.bmp";
     {
         DesktopPictureWriter writer;
@@ -578,15 +584,13 @@ TEST_F(DesktopCaptureTest, TheWriterCapturesAtOnceAndWritesBothFilesWhileTheCall
         // What covers the screen after Start (the saver's window) is not in the picture.
         platform::Surface red(320, 200);
         platform::Painter(red).Fill(red.Bounds(), platform::Rgb(255, 0, 0));
-        ShowOnRoot(xvfb, red);
+        ShowOnRoot(red);
         ASSERT_EQ(CaptureDesktopPicture().At(10, 10), 0x00FF0000u);
         writer.Wait();
         writer.Wait();  // a second wait returns at once
         EXPECT_TRUE(fs::is_regular_file(wallpaper));
     }
-    auto written = ReadBmpFile(desktop);
-    ASSERT_TRUE(written);
-    EXPECT_TRUE(EveryPixel(*written, {320, 200}, [&](int x, int y) { return At(pattern, x, y); }));
+    ExpectPatternIn(desktop);
 }
 
 TEST_F(DesktopCaptureTest, WithoutADisplayTheScreenIsBlack) {
