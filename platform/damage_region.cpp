@@ -8,22 +8,12 @@ namespace {
 
 int64_t AreaOf(const Rect& r) { return r.IsEmpty() ? 0 : int64_t{r.Width()} * r.Height(); }
 
-Rect Union(const Rect& a, const Rect& b) {
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
-bool Holds(const Rect& outer, const Rect& inner) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
-}
-
 }  // namespace
 
 Rect DamageRegion::Bounds() const {
     if (count_ == 0) return {};
     Rect bounds = rects_[0];
-    for (size_t i = 1; i < count_; ++i) bounds = Union(bounds, rects_[i]);
+    for (size_t i = 1; i < count_; ++i) bounds = bounds.Union(rects_[i]);
     return bounds;
 }
 
@@ -38,7 +28,7 @@ void DamageRegion::Add(Rect area) {
     // Most additions fall inside what is already there (an effect drawing
     // thousands of small cells): answer those without trying merges.
     for (size_t i = 0; i < count_; ++i)
-        if (Holds(rects_[i], area)) return;
+        if (rects_[i].Holds(area)) return;
     // Merge with every rectangle whose union with the new one costs no more
     // pixels than the two apart (a move's old and new places, say), and
     // drop those the new one holds; a merge may enable another, so repeat.
@@ -46,9 +36,9 @@ void DamageRegion::Add(Rect area) {
         merged = false;
         for (size_t i = 0; i < count_; ++i) {
             const Rect& r = rects_[i];
-            if (Holds(r, area)) return;
-            const Rect joined = Union(r, area);
-            if (Holds(area, r) || AreaOf(joined) <= AreaOf(r) + AreaOf(area)) {
+            if (r.Holds(area)) return;
+            const Rect joined = r.Union(area);
+            if (area.Holds(r) || AreaOf(joined) <= AreaOf(r) + AreaOf(area)) {
                 area = joined;
                 Remove(i);
                 merged = true;
@@ -62,7 +52,7 @@ void DamageRegion::Add(Rect area) {
     }
     // Full: scattered drawing (an effect's thousands of cells) becomes one
     // rectangle around it all, which later cells mostly fall inside.
-    Rect all = Union(Bounds(), area);
+    Rect all = Bounds().Union(area);
     count_ = 0;
     rects_[count_++] = all;
 }

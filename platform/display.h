@@ -81,6 +81,11 @@ public:
     virtual void Draw(const std::function<void(Surface&)>& paint) = 0;
     // A copy of what the window shows now (client surface and visible children).
     virtual Surface Snapshot() = 0;
+    // Whether drawing already made is still waiting for the window's next
+    // refresh. Drawing more before it comes ends up in the same frame, so a
+    // producer of many steps a second may hold back a step that a later one
+    // will cover. A window that shows every draw at once never waits.
+    virtual bool FrameWaiting() const { return false; }
 
     virtual void SetCursorShape(CursorShape shape) = 0;
     virtual void SetCursorVisible(bool visible) = 0;

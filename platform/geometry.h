@@ -40,6 +40,15 @@ struct Rect {
                std::min(bottom, other.bottom)};
         return r.IsEmpty() ? Rect{} : r;
     }
+    // The smallest rectangle holding both (both must be non-empty).
+    Rect Union(const Rect& other) const {
+        return {std::min(left, other.left), std::min(top, other.top), std::max(right, other.right),
+                std::max(bottom, other.bottom)};
+    }
+    // Whether `inner` lies wholly within this rectangle.
+    bool Holds(const Rect& inner) const {
+        return inner.left >= left && inner.top >= top && inner.right <= right && inner.bottom <= bottom;
+    }
     Rect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
     // What of this rectangle `hole` leaves uncovered, as four strips (above,
     // below, left and right of the hole; a strip may be empty). The whole

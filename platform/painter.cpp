@@ -49,6 +49,49 @@ bool Overlaps(const BlitArea& a) {
            a.sourceY < a.y + a.height;
 }
 
+// A clipped copy from another surface; `order` is its place among the
+// copies asked for together.
+struct ClippedCopy {
+    BlitArea area;
+    const Surface* source;
+    size_t order;
+};
+
+// The rows of a narrow area, `Width` pixels each, with fixed-size moves (a
+// loop of variable length may become a call to memcpy per row, which costs
+// more than the copy).
+template <int Width>
+void CopyNarrowRows(Surface& target, const Surface& source, const BlitArea& a) {
+    Pixel* to = target.Row(a.y) + a.x;
+    const Pixel* from = source.Row(a.sourceY) + a.sourceX;
+    const size_t toStride = static_cast<size_t>(target.Width()), fromStride = static_cast<size_t>(source.Width());
+    for (int row = 0; row < a.height; ++row, to += toStride, from += fromStride)
+        std::memcpy(to, from, Width * sizeof(Pixel));
+}
+
+// A plain copy between two distinct surfaces.
+void CopyArea(Surface& target, const Surface& source, const BlitArea& a) {
+    const size_t rowBytes = static_cast<size_t>(a.width) * sizeof(Pixel);
+    if (a.width == target.Width() && a.width == source.Width()) {
+        std::memcpy(target.Row(a.y), source.Row(a.sourceY), rowBytes * static_cast<size_t>(a.height));
+    } else if (a.width <= 8) {
+        // Narrow strips (the line effects' columns, cells).
+        switch (a.width) {
+            case 1: return CopyNarrowRows<1>(target, source, a);
+            case 8: return CopyNarrowRows<8>(target, source, a);
+            default:
+                for (int row = 0; row < a.height; ++row) {
+                    Pixel* __restrict to = target.Row(a.y + row) + a.x;
+                    const Pixel* __restrict from = source.Row(a.sourceY + row) + a.sourceX;
+                    for (int x = 0; x < a.width; ++x) to[x] = from[x];
+                }
+        }
+    } else {
+        for (int row = 0; row < a.height; ++row)
+            std::memcpy(target.Row(a.y + row) + a.x, source.Row(a.sourceY + row) + a.sourceX, rowBytes);
+    }
+}
+
 void OrRow(Pixel* __restrict to, const Pixel* __restrict from, int count) {
     for (int i = 0; i < count; ++i) to[i] = (to[i] | from[i]) & kColourBits;
 }
@@ -211,20 +254,8 @@ void Painter::Copy(Point destination, const Surface& source, Rect sourceRect, Ra
                         std::memmove(target_.Row(a.y + row) + a.x, target_.Row(a.sourceY + row) + a.sourceX, rowBytes);
                     }
                 }
-            } else if (a.width == target_.Width() && a.width == source.Width()) {
-                std::memcpy(target_.Row(a.y), source.Row(a.sourceY), rowBytes * static_cast<size_t>(a.height));
-            } else if (a.width <= 8) {
-                // Narrow strips (the line effects' columns): a call per row
-                // would cost more than the copy.
-                for (int row = 0; row < a.height; ++row) {
-                    Pixel* __restrict to = target_.Row(a.y + row) + a.x;
-                    const Pixel* __restrict from = source.Row(a.sourceY + row) + a.sourceX;
-                    for (int x = 0; x < a.width; ++x) to[x] = from[x];
-                }
             } else {
-                for (int row = 0; row < a.height; ++row) {
-                    std::memcpy(target_.Row(a.y + row) + a.x, source.Row(a.sourceY + row) + a.sourceX, rowBytes);
-                }
+                CopyArea(target_, source, a);
             }
             break;
         }
@@ -235,41 +266,35 @@ void Painter::Copy(Point destination, const Surface& source, Rect sourceRect, Ra
     target_.MarkChanged(Rect::FromSize(a.x, a.y, a.width, a.height));
 }
 
-void Painter::CopyMany(std::span<const CopyRequest> copies) {
-    struct Pending {
-        BlitArea area;
-        const Surface* source;
-        size_t order;
-    };
-    std::vector<Pending> areas;
-    areas.reserve(copies.size());
-    const Rect clip = EffectiveClip();
-    for (size_t i = 0; i < copies.size(); ++i) {
-        const CopyRequest& copy = copies[i];
-        BlitArea area;
-        if (copy.source && copy.source != &target_ && ClipBlit(clip, copy.destination, *copy.source, copy.sourceRect, area))
-            areas.push_back({area, copy.source, i});
-    }
-    if (areas.empty()) return;
+namespace {
+
+// Copies clipped areas row by row down the target, each row once for all
+// the areas that cross it, in their order: tall narrow strips (bars, combs,
+// columns) copied one after the other would each walk down every row.
+void CopyAreasByRows(Surface& target, std::vector<ClippedCopy>& areas) {
     // By first row; those starting on the same row keep their order, so a
     // later copy still lands over an earlier one on every row.
-    std::stable_sort(areas.begin(), areas.end(), [](const Pending& a, const Pending& b) { return a.area.y < b.area.y; });
-    std::vector<const Pending*> active;  // covering the current row, in request order
+    std::stable_sort(areas.begin(), areas.end(),
+                     [](const ClippedCopy& a, const ClippedCopy& b) { return a.area.y < b.area.y; });
+    std::vector<const ClippedCopy*> active;  // covering the current row, in request order
     size_t next = 0;
     int y = areas.front().area.y;
+    int firstEnd = INT_MAX;  // the first row below an active area
     while (next < areas.size() || !active.empty()) {
         if (active.empty()) y = std::max(y, areas[next].area.y);
         bool added = false;
         for (; next < areas.size() && areas[next].area.y == y; ++next) {
             active.push_back(&areas[next]);
+            firstEnd = std::min(firstEnd, areas[next].area.y + areas[next].area.height);
             added = true;
         }
         if (added)
-            std::sort(active.begin(), active.end(), [](const Pending* a, const Pending* b) { return a->order < b->order; });
-        Pixel* row = target_.Row(y);
-        for (const Pending* p : active) {
-            const BlitArea& a = p->area;
-            const Pixel* from = p->source->Row(a.sourceY + (y - a.y)) + a.sourceX;
+            std::sort(active.begin(), active.end(),
+                      [](const ClippedCopy* a, const ClippedCopy* b) { return a->order < b->order; });
+        Pixel* row = target.Row(y);
+        for (const ClippedCopy* c : active) {
+            const BlitArea& a = c->area;
+            const Pixel* from = c->source->Row(a.sourceY + (y - a.y)) + a.sourceX;
             if (a.width == 8) {
                 std::memcpy(row + a.x, from, 8 * sizeof(Pixel));  // two vector moves, no call
             } else if (a.width < 8) {
@@ -278,10 +303,55 @@ void Painter::CopyMany(std::span<const CopyRequest> copies) {
                 std::memcpy(row + a.x, from, static_cast<size_t>(a.width) * sizeof(Pixel));
             }
         }
-        ++y;
-        std::erase_if(active, [y](const Pending* p) { return p->area.y + p->area.height <= y; });
+        if (++y < firstEnd) continue;
+        std::erase_if(active, [y](const ClippedCopy* c) { return c->area.y + c->area.height <= y; });
+        firstEnd = INT_MAX;
+        for (const ClippedCopy* c : active) firstEnd = std::min(firstEnd, c->area.y + c->area.height);
     }
-    for (const Pending& p : areas) target_.MarkChanged(Rect::FromSize(p.area.x, p.area.y, p.area.width, p.area.height));
+}
+
+}  // namespace
+
+void Painter::CopyMany(std::span<const CopyRequest> copies) {
+    const Rect clip = EffectiveClip();
+    std::vector<ClippedCopy> areas;
+    areas.reserve(copies.size());
+    for (size_t i = 0; i < copies.size(); ++i) {
+        const CopyRequest& copy = copies[i];
+        BlitArea a;
+        if (copy.source && copy.source != &target_ && ClipBlit(clip, copy.destination, *copy.source, copy.sourceRect, a)) {
+            areas.push_back({a, copy.source, i});
+        }
+    }
+    if (areas.empty()) return;
+    // Up to a damage list's worth of copies mark their own rectangles; more
+    // (thousands of cells) mark the rectangle around them all, which is what
+    // the list would collapse to anyway.
+    Rect all = Rect::FromSize(areas[0].area.x, areas[0].area.y, areas[0].area.width, areas[0].area.height);
+    int64_t rows = 0;
+    for (const ClippedCopy& c : areas) {
+        const Rect drawn = Rect::FromSize(c.area.x, c.area.y, c.area.width, c.area.height);
+        if (areas.size() <= DamageRegion::kMaxRects) target_.MarkChanged(drawn);
+        all = all.Union(drawn);
+        rows += c.area.height;
+    }
+    if (areas.size() > DamageRegion::kMaxRects) target_.MarkChanged(all);
+    // Areas that share rows (strips, bars, the cells of a grid) go down the
+    // rows together, so each row's memory is fetched once for all of them
+    // instead of once per area; areas that hardly share rows are copied one
+    // after the other, which is cheaper for them.
+    if (areas.size() > 1 && rows >= 2 * int64_t{all.Height()}) {
+        CopyAreasByRows(target_, areas);
+        return;
+    }
+    for (const ClippedCopy& c : areas) CopyArea(target_, *c.source, c.area);
+}
+
+Rect Painter::CopiedRect(const CopyRequest& copy) const {
+    BlitArea a;
+    if (!copy.source || copy.source == &target_ || !ClipBlit(EffectiveClip(), copy.destination, *copy.source, copy.sourceRect, a))
+        return {};
+    return Rect::FromSize(a.x, a.y, a.width, a.height);
 }
 
 void Painter::KeyedCopy(Point destination, const Surface& source, Rect sourceRect, Colour key) {

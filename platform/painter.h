@@ -95,17 +95,16 @@ public:
     void StretchCopy(Rect destination, const Surface& source, Rect sourceRect);
 
     // Plain copies (as Copy with RasterOp::Copy), each drawn over those
-    // before it, from sources other than the target. The target is walked
-    // row by row across all of them, which is many times faster than one
-    // copy after the other when there are many narrow ones (an effect's
-    // strips and cells: a strip copied on its own walks down thousands of
-    // memory pages).
+    // before it, from sources other than the target: an effect step's
+    // strips and cells, marked together rather than one by one.
     struct CopyRequest {
         Point destination;
         const Surface* source = nullptr;
         Rect sourceRect;
     };
     void CopyMany(std::span<const CopyRequest> copies);
+    // The part of the target that `copy` would write (empty when nothing).
+    Rect CopiedRect(const CopyRequest& copy) const;
 
     // As Copy, except that source pixels of colour `key` (compared on the 24
     // colour bits) leave the destination unchanged.

@@ -10,6 +10,7 @@ void RunEffect(SceneContext& context, const EffectRun& run) {
     if (plan.kind != EffectKind::Transition || !run.picture || run.area.IsEmpty()) return;
     effects::EffectFrame frame(context, run);
     plan.family->run(frame, plan.variant);
+    frame.Finish();
 }
 
 }  // namespace korv

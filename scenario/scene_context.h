@@ -33,6 +33,9 @@ public:
     // Draws into the window's client surface (under its drawing lock).
     virtual void Draw(const std::function<void(platform::Surface&)>& paint) = 0;
     virtual Size ClientSize() const = 0;
+    // Whether drawing already made still waits for the screen's next frame
+    // (platform::Window::FrameWaiting).
+    virtual bool FrameWaiting() const { return false; }
     // Stores the background colour and raster operation and repaints the
     // whole window with the colour at once.
     virtual void SetBackground(platform::Colour colour, uint32_t rasterOp) = 0;

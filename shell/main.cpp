@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory_reuse.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/process_end.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], korv::platform::kMessageBoxHelperSwitch) == 0)
         return korv::platform::RunMessageBoxHelper();
 
+    korv::platform::KeepFreedPictureMemory();
     korv::platform::WatchTerminationRequests(kTerminationGraceMs);
     korv::platform::UseMessageBoxHelpers();
 

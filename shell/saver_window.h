@@ -57,6 +57,7 @@ public:
     // SceneWindow (any thread).
     void Draw(const std::function<void(platform::Surface&)>& paint) override;
     Size ClientSize() const override;
+    bool FrameWaiting() const override { return window_ && window_->FrameWaiting(); }
     void SetBackground(platform::Colour colour, uint32_t rasterOp) override;
     platform::Colour GetBackground() const override { return platform::PixelToColour(background_.load()); }
     uint32_t GetRasterOp() const override { return rasterOp_.load(); }

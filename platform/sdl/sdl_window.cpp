@@ -87,6 +87,11 @@ void SdlWindow::Draw(const std::function<void(Surface&)>& paint) {
     state_->Paint(paint);
 }
 
+bool SdlWindow::FrameWaiting() const {
+    std::lock_guard lock(state_->mutex);
+    return !state_->damage.Empty();
+}
+
 Surface SdlWindow::Snapshot() {
     std::lock_guard lock(state_->mutex);
     Surface frame;

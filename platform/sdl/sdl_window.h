@@ -79,6 +79,7 @@ public:
     Rect Bounds() const override;
     void Draw(const std::function<void(Surface&)>& paint) override;
     Surface Snapshot() override;
+    bool FrameWaiting() const override;
 
     void SetCursorShape(CursorShape shape) override;
     void SetCursorVisible(bool visible) override;

@@ -41,6 +41,12 @@ void RunCheckerboard(EffectFrame& frame, int variant) {
                 for (int column = 0; column < columns && column * kCell < width; ++column) {
                     if ((row * columns + column) % 2 != half) continue;
                     const int x = column * kCell, y = row * kCell;
+                    if (!interlaced) {
+                        // The step's lines lie side by side: one copy.
+                        painter.Picture(byColumns ? Rect{x + before, y, x + done, y + kCell}
+                                                  : Rect{x, y + before, x + kCell, y + done});
+                        continue;
+                    }
                     for (int i = before; i < done; ++i) {
                         int line = LineOfCell(i, interlaced, row);
                         painter.Picture(byColumns ? Rect{x + line, y, x + line + 1, y + kCell}

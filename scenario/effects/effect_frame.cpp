@@ -8,17 +8,14 @@
 namespace korv::effects {
 
 void StepPainter::Picture(Rect from, Point to) {
-    copies_.push_back({{origin_.x + to.x, origin_.y + to.y}, &picture_, from});
+    queue_.Add({{origin_.x + to.x, origin_.y + to.y}, &picture_, from});
 }
 
 void StepPainter::Old(Rect from, Point to) {
-    if (old_) copies_.push_back({{origin_.x + to.x, origin_.y + to.y}, old_, from});
+    if (old_) queue_.Add({{origin_.x + to.x, origin_.y + to.y}, old_, from});
 }
 
-void StepPainter::Flush() {
-    painter_.CopyMany(copies_);
-    copies_.clear();
-}
+void StepPainter::Flush() { queue_.DrawWith(painter_); }
 
 void StepPainter::PictureAround(Rect outer, Rect inner) {
     if (outer.IsEmpty()) return;
@@ -32,14 +29,31 @@ EffectFrame::EffectFrame(SceneContext& context, const EffectRun& run)
       size_{run.area.Width(), run.area.Height()},
       speedValue_(run.speedValue),
       stepLength_(EffectStepLength(run.speedValue)),
-      pauseValue_(run.speedValue),
-      picture_(run.area.Width(), run.area.Height()) {
-    platform::Painter painter(picture_);
-    painter.Fill(picture_.Bounds(), run.fill);
+      pauseValue_(run.speedValue) {
+    if (run.picture && run.area == run.picture->Bounds()) {
+        picture_ = run.picture;  // nothing to fill, nothing to cut
+        return;
+    }
+    prepared_ = platform::Surface(run.area.Width(), run.area.Height());
+    platform::Painter painter(prepared_);
+    painter.Fill(prepared_.Bounds(), run.fill);
     if (run.picture) painter.Copy({0, 0}, *run.picture, run.area);
+    picture_ = &prepared_;
 }
 
-void EffectFrame::Draw(const PaintStep& paint) {
+void EffectFrame::Draw(const PaintStep& paint) { Paint(paint, context_.Window().FrameWaiting()); }
+
+bool EffectFrame::DrawWhole(const PaintStep& paint) {
+    if (context_.Window().FrameWaiting()) return false;
+    Paint(paint, false);
+    return true;
+}
+
+void EffectFrame::Finish() {
+    if (!queue_.Empty()) Paint([](StepPainter&) {}, false);
+}
+
+void EffectFrame::Paint(const PaintStep& paint, bool holdCopies) {
     context_.Window().Draw([&](platform::Surface& screen) {
         Rect target = Rect::FromSize(position_.x, position_.y, size_.width, size_.height);
         if (keepOld_ && !oldTaken_) {
@@ -48,9 +62,10 @@ void EffectFrame::Draw(const PaintStep& paint) {
         }
         platform::Painter painter(screen);
         painter.SetClip(target);
-        StepPainter step(painter, position_, picture_, keepOld_ ? &old_ : nullptr);
+        StepPainter step(painter, position_, *picture_, keepOld_ ? &old_ : nullptr, queue_);
         paint(step);
-        step.Flush();
+        queue_.EndStep(painter);
+        if (!holdCopies) step.Flush();
     });
     ++draws_;
 }

@@ -15,6 +15,7 @@
 #include "platform/geometry.h"
 #include "platform/painter.h"
 #include "platform/surface.h"
+#include "scenario/effects/copy_queue.h"
 #include "scenario/effects/effect_run.h"
 
 namespace korv {
@@ -26,8 +27,8 @@ namespace effects {
 class StepPainter {
 public:
     StepPainter(platform::Painter& painter, Point origin, const platform::Surface& picture,
-                const platform::Surface* old)
-        : painter_(painter), origin_(origin), picture_(picture), old_(old) {}
+                const platform::Surface* old, CopyQueue& queue)
+        : painter_(painter), origin_(origin), picture_(picture), old_(old), queue_(queue) {}
 
     // The picture's `from` at its final place.
     void Picture(Rect from) { Picture(from, {from.left, from.top}); }
@@ -47,10 +48,8 @@ public:
         Flush();
         return painter_.Target();
     }
-    // Draws the copies asked for so far. Copies are collected and drawn
-    // together, row by row over the screen (Painter::CopyMany): an effect of
-    // thousands of strips or cells would otherwise walk down the whole
-    // screen once per strip. The frame flushes after each draw.
+    // Draws the copies asked for so far, with those of earlier steps that
+    // still wait (see CopyQueue), together (Painter::CopyMany).
     void Flush();
     Rect Target() const { return painter_.Clip(); }
     Point Origin() const { return origin_; }
@@ -60,7 +59,7 @@ private:
     Point origin_;
     const platform::Surface& picture_;
     const platform::Surface* old_;
-    std::vector<platform::Painter::CopyRequest> copies_;
+    CopyQueue& queue_;
 };
 
 using PaintStep = std::function<void(StepPainter&)>;
@@ -68,7 +67,8 @@ using PaintStep = std::function<void(StepPainter&)>;
 class EffectFrame {
 public:
     // Prepares the picture: the area's size filled with the fill colour,
-    // with the picture's area copied over it.
+    // with the picture's area copied over it (the picture itself when it is
+    // all of the area).
     EffectFrame(SceneContext& context, const EffectRun& run);
 
     SceneContext& Context() { return context_; }
@@ -77,7 +77,7 @@ public:
     int SpeedValue() const { return speedValue_; }
     // Lines advanced per step by the line families (EffectStepLength).
     int StepLength() const { return stepLength_; }
-    const platform::Surface& Picture() const { return picture_; }
+    const platform::Surface& Picture() const { return *picture_; }
 
     // Keeps a copy of the screen under the area, taken inside the first
     // draw just before it paints (what lies off the screen reads black).
@@ -88,8 +88,16 @@ public:
     // effect paces itself differently.
     void SetPauseValue(double value) { pauseValue_ = value; }
 
-    // One draw into the window, clipped to the area's screen rectangle.
+    // One draw into the window, clipped to the area's screen rectangle. Its
+    // copies wait while the screen has not shown the last ones yet (the
+    // window's FrameWaiting); Finish draws what is left.
     void Draw(const PaintStep& paint);
+    // A draw that paints the whole area itself (a fade's level, a blend's
+    // mix): left out while the screen has not shown the last one, since the
+    // next would cover it unseen. Returns whether it was drawn.
+    bool DrawWhole(const PaintStep& paint);
+    // Draws the copies that still wait; the effect's end.
+    void Finish();
     // The pause after a step. Once a stop request has cut a pause short
     // there are no more pauses: the effect finishes at full speed.
     void Pause();
@@ -102,6 +110,8 @@ public:
     int Draws() const { return draws_; }
 
 private:
+    void Paint(const PaintStep& paint, bool holdCopies);
+
     SceneContext& context_;
     Point position_;
     Size size_;
@@ -112,8 +122,12 @@ private:
     bool keepOld_ = false;
     bool oldTaken_ = false;
     int draws_ = 0;
-    platform::Surface picture_;
+    // The prepared picture: the run's own picture when it is exactly the
+    // area, else `prepared_`.
+    const platform::Surface* picture_ = nullptr;
+    platform::Surface prepared_;
     platform::Surface old_;
+    CopyQueue queue_;
 };
 
 // Runs a sweep over `total` lines, `stride` lines per step (the last step

@@ -35,7 +35,7 @@ void MixRow(Pixel* __restrict out, const Pixel* __restrict from, const Pixel* __
 void RunPixelBlend(EffectFrame& frame, int) {
     frame.KeepOldContent();
     for (uint32_t weight = 1; weight <= kBlendSteps; ++weight) {
-        frame.Step([&](StepPainter& painter) {
+        const auto mix = [&](StepPainter& painter) {
             const Rect target = painter.Target();
             const Point origin = painter.Origin();
             platform::Surface& screen = painter.Screen();
@@ -47,7 +47,14 @@ void RunPixelBlend(EffectFrame& frame, int) {
                 MixRow(screen.Row(y) + target.left, from, to, width, weight);
             }
             screen.MarkChanged(target);
-        });
+        };
+        // A mix the screen would not show is left out; the last one, the
+        // picture itself, never is.
+        if (weight < kBlendSteps)
+            frame.DrawWhole(mix);
+        else
+            frame.Draw(mix);
+        frame.Pause();
     }
 }
 

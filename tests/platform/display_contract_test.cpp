@@ -15,6 +15,7 @@
 
 #include "platform/display.h"
 #include "platform/event.h"
+#include "platform/painter.h"
 #include "tests/support/display_probe.h"
 #include "tests/support/xvfb_display.h"
 
@@ -133,6 +134,28 @@ TYPED_TEST(DisplayContractTest, HandlerMayForgetAnotherWhileMessagesWait) {
     EXPECT_EQ(this->first_.Events().size(), 1u);
     EXPECT_TRUE(this->second_.Events().empty());
     EXPECT_EQ(this->third_.Events().size(), 1u);
+}
+
+// ---------------------------------------------------------------------------
+// Frames.
+
+TYPED_TEST(DisplayContractTest, DrawingWaitsForTheNextRefreshAndNotLonger) {
+    // A draw that marks nothing leaves nothing waiting.
+    this->window_->Draw([](Surface&) {});
+    this->first_.then = [&](const std::string&) { this->Loop().Quit(0); };
+    this->Loop().SetTimer(&this->first_, 1, 100);
+    this->Loop().Run();
+    this->Loop().KillTimer(&this->first_, 1);
+    EXPECT_FALSE(this->window_->FrameWaiting());
+
+    this->window_->Draw([](Surface& surface) { Painter(surface).Fill({0, 0, 8, 8}, Rgb(200, 0, 0)); });
+    // The SDL window shows it at its next refresh; the headless one at once.
+    EXPECT_EQ(this->window_->FrameWaiting(), (std::is_same_v<TypeParam, SdlBackend>));
+    this->first_.Clear();
+    this->Loop().SetTimer(&this->first_, 1, 100);
+    this->Loop().Run();
+    this->Loop().KillTimer(&this->first_, 1);
+    EXPECT_FALSE(this->window_->FrameWaiting());
 }
 
 // ---------------------------------------------------------------------------

@@ -66,6 +66,9 @@ public:
 
     void Run() { RunEffect(scene_, run_); }
 
+    // The screen says it is behind when `waiting` answers true.
+    void ScreenBehindWhen(std::function<bool()> waiting) { scene_.window.frameWaiting = std::move(waiting); }
+
     // Runs `action` after every draw, with the draw's number (from 1).
     void OnDraw(std::function<void(int)> action) { onDraw_ = std::move(action); }
 
@@ -116,6 +119,52 @@ TEST_P(EveryEffect, BringsInTheVisiblePartGraduallyAndTouchesNothingElse) {
         EXPECT_TRUE(stage.Ended());
         EXPECT_FALSE(stage.OutsideChanged());
         EXPECT_TRUE(stage.SawIntermediateFrame());
+    }
+}
+
+uint64_t Fingerprint(const Surface& s) {
+    uint64_t hash = 1469598103934665603u;
+    for (Pixel p : s.Pixels()) hash = (hash ^ p) * 1099511628211u;
+    return hash;
+}
+
+TEST_P(EveryEffect, WhileTheScreenIsBehindStepsWaitAndEveryFrameIsOneOfTheEffect) {
+    // Every screen of a run against a screen that is behind three times out
+    // of four must be one the effect passes through when every step is
+    // shown, in the same order, and the run must end with the picture.
+    for (Point at : {Point{20, 15}, Point{-30, -20}}) {
+        SCOPED_TRACE(Where(at));
+        EffectStage shown(GetParam(), kPicture, at);
+        std::vector<uint64_t> everyStep{Fingerprint(shown.Screen())};
+        shown.OnDraw([&](int) { everyStep.push_back(Fingerprint(shown.Screen())); });
+        shown.Run();
+
+        std::vector<uint64_t> behind;
+        EffectStage held(GetParam(), kPicture, at);
+        int asked = 0;
+        held.ScreenBehindWhen([&] { return ++asked % 4 != 0; });
+        held.OnDraw([&](int) { behind.push_back(Fingerprint(held.Screen())); });
+        held.Run();
+
+        EXPECT_TRUE(held.Ended());
+        EXPECT_FALSE(held.OutsideChanged());
+        size_t next = 0;
+        for (size_t i = 0; i < behind.size(); ++i) {
+            while (next < everyStep.size() && everyStep[next] != behind[i]) ++next;
+            ASSERT_LT(next, everyStep.size()) << "draw " << i + 1 << " showed a screen the effect never shows";
+        }
+    }
+}
+
+TEST(Effect, ScreenBehindAllTheTimeStillEndsWithThePicture) {
+    // A window that never shows (a lost preview) still gets the whole
+    // picture at the end, for a line family, a push and a fade.
+    for (int number : {37, 41, 4, 66}) {
+        SCOPED_TRACE(number);
+        EffectStage stage(number, kPicture, {20, 15});
+        stage.ScreenBehindWhen([] { return true; });
+        stage.Run();
+        EXPECT_TRUE(stage.Ended());
     }
 }
 

@@ -26,6 +26,7 @@ public:
     // changed would be missing from a real screen, and fails the test.
     void Draw(const std::function<void(platform::Surface&)>& paint) override;
     Size ClientSize() const override { return {screen.Width(), screen.Height()}; }
+    bool FrameWaiting() const override { return frameWaiting && frameWaiting(); }
     void SetBackground(platform::Colour colour, uint32_t rasterOp) override;
     platform::Colour GetBackground() const override { return background; }
     uint32_t GetRasterOp() const override { return rasterOp; }
@@ -40,6 +41,8 @@ public:
     int64_t markedPixels = 0;
     // Called after every Draw with the screen as it now is.
     std::function<void(const platform::Surface&)> onDraw;
+    // Whether the screen is still behind (never, unless a test says).
+    std::function<bool()> frameWaiting;
 };
 
 // Pictures that need no decoder: a picture measures 64 × its byte count
