@@ -110,6 +110,12 @@ public:
 
     // A borderless, top-most window covering `bounds` (screen coordinates).
     virtual std::unique_ptr<Window> CreateTopWindow(Rect bounds, WindowHandler* handler) = 0;
+    // An ordinary window of the desktop with `title`: decorated, resizable
+    // by the user (the handler hears OnResized), not kept on top. A display
+    // without a desktop gives a plain top window.
+    virtual std::unique_ptr<Window> CreateAppWindow(Rect bounds, const std::string& title, WindowHandler* handler) {
+        return CreateTopWindow(bounds, handler);
+    }
     // A window inside the host window `parent` (for example a preview area),
     // covering its client area; nothing when the host window does not exist.
     virtual std::unique_ptr<Window> CreateEmbeddedWindow(uintptr_t parent, WindowHandler* handler) = 0;

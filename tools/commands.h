@@ -23,6 +23,7 @@ int RunCompile(const std::vector<std::string>& arguments, std::ostream& out);
 int RunDecode(const std::vector<std::string>& arguments, std::ostream& out);
 int RunDump(const std::vector<std::string>& arguments, std::ostream& out);
 int RunInstall(const std::vector<std::string>& arguments, std::ostream& out);
+int RunPreview(const std::vector<std::string>& arguments, std::ostream& out);
 int RunRender(const std::vector<std::string>& arguments, std::ostream& out);
 int RunSettings(const std::vector<std::string>& arguments, std::ostream& out);
 int RunUninstall(const std::vector<std::string>& arguments, std::ostream& out);

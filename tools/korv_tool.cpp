@@ -13,14 +13,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: korv-tool build|compile|decode|dump|install|render|settings|uninstall|update ...\n"
+    "usage: korv-tool build|compile|decode|dump|install|preview|render|settings|uninstall|update ...\n"
     "  build [--engine PATH] [--scenario X.zep] --player-type N --site URL --source NAME\n"
     "        [--unit U --count N --always-check --user U --password P --settings-disabled] -o SAVER\n"
     "  compile SCRIPT --content DIR [--text-sources URL,URL...] [--strict] -o OUT.zep\n"
     "  decode IMAGE -o OUT.ppm\n"
     "  dump FILE [--script SCRIPT]\n"
     "  install SAVER\n"
+    "  preview SCRIPT [--content DIR] [--text-sources URL,URL...] [--size WxH] | preview SAVER\n"
     "  render FILE --size WxH --at T1,T2,... --out DIR [--audio OUT.wav]\n"
+    "  render --effects N,N,... [--size WxH] [--frames N] --out SHEET.png\n"
     "  settings SAVER [--explain] [NAME [VALUE]] | settings --machine [NAME [VALUE]]\n"
     "  uninstall SAVER\n"
     "  update --saver SAVER\n";
@@ -45,6 +47,7 @@ int main(int argc, char** argv) {
         if (command == "decode") return RunDecode(arguments, std::cout);
         if (command == "dump") return RunDump(arguments, std::cout);
         if (command == "install") return RunInstall(arguments, std::cout);
+        if (command == "preview") return RunPreview(arguments, std::cout);
         if (command == "render") return RunRender(arguments, std::cout);
         if (command == "settings") return RunSettings(arguments, std::cout);
         if (command == "uninstall") return RunUninstall(arguments, std::cout);

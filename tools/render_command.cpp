@@ -25,8 +25,10 @@
 #include "platform/painter.h"
 #include "scenario/scene_thread.h"
 #include "tools/commands.h"
+#include "tools/effect_sheet.h"
 #include "tools/scenario_source.h"
 #include "tools/tool_arguments.h"
+#include "tools/window_scene.h"
 
 namespace korv::tool {
 
@@ -36,46 +38,10 @@ namespace {
 // a scenario draw for that long without letting virtual time pass.
 constexpr uint32_t kRealTimeLimitMs = 120000;
 
-// The saver window as a scene thread sees it, on a headless window.
-class RenderWindow : public SceneWindow {
-public:
-    explicit RenderWindow(platform::Window& window) : window_(window) {}
-    void Draw(const std::function<void(platform::Surface&)>& paint) override { window_.Draw(paint); }
-    Size ClientSize() const override { return {window_.Bounds().Width(), window_.Bounds().Height()}; }
-    void SetBackground(platform::Colour colour, uint32_t rasterOp) override {
-        background_ = platform::ColourToPixel(colour);
-        rasterOp_ = rasterOp;
-        Draw([colour](platform::Surface& surface) { platform::Painter(surface).Fill(surface.Bounds(), colour); });
-    }
-    platform::Colour GetBackground() const override { return platform::PixelToColour(background_); }
-    uint32_t GetRasterOp() const override { return rasterOp_; }
-    void SetLink(const std::string&, int32_t) override {}
-    void ClearLink() override {}
-    std::unique_ptr<platform::ChildWindow> CreateMediaChild(Rect bounds, platform::WindowHandler* input = nullptr) override {
-        auto child = window_.CreateChild(bounds, input);
-        if (child) child->SetVisible(false);
-        return child;
-    }
-
-private:
-    platform::Window& window_;
-    std::atomic<platform::Pixel> background_{0};  // held as its pixel to be atomic
-    std::atomic<uint32_t> rasterOp_{kRasterCopy};
-};
-
 struct Capture {
     std::string label;  // the time as given
     uint64_t ms = 0;
 };
-
-Size ParseSize(const std::string& text) {
-    int width = 0, height = 0;
-    char x = 0, extra = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) != 3 || (x != 'x' && x != 'X') ||
-        width <= 0 || height <= 0 || width > 16384 || height > 16384)
-        throw UsageError("--size must be WIDTHxHEIGHT, not \"" + text + "\"");
-    return {width, height};
-}
 
 std::vector<Capture> ParseTimes(const std::string& text) {
     std::vector<Capture> captures;
@@ -117,12 +83,38 @@ private:
 
 }  // namespace
 
+// render --effects: a contact sheet of transition effects.
+int RenderEffectSheet(const ToolArguments& args) {
+    if (!args.Positional().empty() || args.Has("--at") || args.Has("--audio") || args.Has("--embedded"))
+        throw UsageError("usage: korv-tool render --effects N,N,... [--size WxH] [--frames N] --out SHEET.png");
+    std::vector<int> effects;
+    for (const std::string& item : args.List("--effects")) {
+        const int32_t number = ParseInteger(item, "--effects");
+        if (number < 4 || number > 87) throw UsageError("--effects takes transition effects 4 to 87, not " + item);
+        effects.push_back(number);
+    }
+    EffectSheetLayout layout;
+    if (args.Has("--size")) layout.frame = ParseSize(args.Required("--size"), "--size");
+    if (auto frames = args.Integer("--frames")) {
+        if (*frames < 1 || *frames > 16) throw UsageError("--frames takes 1 to 16");
+        layout.frames = *frames;
+    }
+    if (static_cast<int64_t>(layout.frame.width) * layout.frame.height * layout.frames * static_cast<int64_t>(effects.size()) >
+        (int64_t{1} << 26))
+        throw UsageError("the sheet would be too large; ask for fewer or smaller frames");
+    const std::string path = args.Required("--out");
+    if (!WritePng(path, MakeEffectSheet(effects, layout))) throw ToolError("cannot write " + path);
+    return 0;
+}
+
 int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
-    ToolArguments args(arguments, {"--size", "--at", "--out", "--audio"}, {"--embedded"});
-    if (args.Positional().size() != 1)
-        throw UsageError("usage: korv-tool render FILE [--embedded] --size WxH --at T1,T2,... --out DIR [--audio OUT.wav]");
+    ToolArguments args(arguments, {"--size", "--at", "--out", "--audio", "--effects", "--frames"}, {"--embedded"});
+    if (args.Has("--effects")) return RenderEffectSheet(args);
+    if (args.Positional().size() != 1 || args.Has("--frames"))
+        throw UsageError("usage: korv-tool render FILE [--embedded] --size WxH --at T1,T2,... --out DIR [--audio OUT.wav]"
+                         " | render --effects N,N,... [--size WxH] [--frames N] --out SHEET.png");
     const std::string& path = args.Positional()[0];
-    Size size = ParseSize(args.Required("--size"));
+    Size size = ParseSize(args.Required("--size"), "--size");
     std::vector<Capture> captures = ParseTimes(args.Required("--at"));
     std::filesystem::path folder = args.Required("--out");
     std::error_code error;
@@ -148,7 +140,7 @@ int RunRender(const std::vector<std::string>& arguments, std::ostream& out) {
     NullHandler handler;
     auto window = display->CreateTopWindow({0, 0, size.width, size.height}, &handler);
     if (!window) throw ToolError("cannot create the headless window");
-    RenderWindow sceneWindow(*window);
+    WindowScene sceneWindow(*window, true);
 
     // A fixed speed figure: pauses follow their formula exactly, independent of the machine.
     std::atomic<uint32_t> speed{1000000};

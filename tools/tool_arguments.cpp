@@ -1,6 +1,7 @@
 #include "tools/tool_arguments.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace korv::tool {
 
@@ -47,6 +48,29 @@ int32_t ParseInteger(const std::string& text, const std::string& what) {
     if (error != std::errc() || end != text.data() + text.size() || text.empty())
         throw UsageError(what + " must be a 32-bit integer, not \"" + text + "\"");
     return value;
+}
+
+std::vector<std::string> ToolArguments::List(const std::string& name) const {
+    std::vector<std::string> items;
+    const std::optional<std::string> text = Value(name);
+    if (!text) return items;
+    size_t start = 0;
+    for (;;) {
+        size_t comma = text->find(',', start);
+        items.push_back(text->substr(start, comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return items;
+}
+
+Size ParseSize(const std::string& text, const std::string& what) {
+    int width = 0, height = 0;
+    char x = 0, extra = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) != 3 || (x != 'x' && x != 'X') ||
+        width <= 0 || height <= 0 || width > 16384 || height > 16384)
+        throw UsageError(what + " must be WIDTHxHEIGHT, not \"" + text + "\"");
+    return {width, height};
 }
 
 }  // namespace korv::tool

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/geometry.h"
+
 namespace korv::tool {
 
 // A usage error; its text is the one-line reason printed to stderr.
@@ -29,6 +31,8 @@ public:
     std::string Required(const std::string& name) const;
     // A value option read as a 32-bit integer.
     std::optional<int32_t> Integer(const std::string& name) const;
+    // A value option read as items separated by commas (none when absent).
+    std::vector<std::string> List(const std::string& name) const;
     const std::vector<std::string>& Positional() const { return positional_; }
 
 private:
@@ -36,6 +40,9 @@ private:
     std::set<std::string> flags_;
     std::vector<std::string> positional_;
 };
+
+// Parses WIDTHxHEIGHT (each 1 to 16384); throws UsageError naming `what`.
+Size ParseSize(const std::string& text, const std::string& what);
 
 // Parses a decimal 32-bit integer (a leading '-' allowed); throws UsageError.
 int32_t ParseInteger(const std::string& text, const std::string& what);

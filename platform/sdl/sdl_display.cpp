@@ -58,6 +58,7 @@ public:
     int MonitorCount() const override { return std::max(SDL_GetNumVideoDisplays(), 1); }
 
     std::unique_ptr<Window> CreateTopWindow(Rect bounds, WindowHandler* handler) override;
+    std::unique_ptr<Window> CreateAppWindow(Rect bounds, const std::string& title, WindowHandler* handler) override;
     std::unique_ptr<Window> CreateEmbeddedWindow(uintptr_t parent, WindowHandler* handler) override;
     uintptr_t ScreenRootWindow() const override { return xdisplay_ ? DefaultRootWindow(xdisplay_) : 0; }
 
@@ -153,6 +154,23 @@ Rect SdlDisplay::VirtualScreen() const {
                std::max(all.bottom, r.y + r.h)};
     }
     return all;
+}
+
+std::unique_ptr<Window> SdlDisplay::CreateAppWindow(Rect bounds, const std::string& title, WindowHandler* handler) {
+    const int width = std::max(bounds.Width(), 1);
+    const int height = std::max(bounds.Height(), 1);
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                                          SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+    if (!window) return nullptr;
+    SdlWindow::Parts parts;
+    parts.window = window;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    parts.bounds = Rect::FromSize(x, y, width, height);
+    auto result = std::make_unique<SdlWindow>(home_, handler, parts);
+    if (!result->Open()) return nullptr;
+    result->ApplyCursor();
+    return result;
 }
 
 std::unique_ptr<Window> SdlDisplay::CreateTopWindow(Rect bounds, WindowHandler* handler) {

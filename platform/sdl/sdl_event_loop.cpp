@@ -144,8 +144,13 @@ void SdlEventLoop::Handle(const SDL_Event& event) {
             break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SHOWN:
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED: window->Exposed(); break;
+        case SDL_WINDOWEVENT_RESTORED: window->Exposed(); break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            window->Exposed();
+            auto previous = window->Resized(event.window.data1, event.window.data2);
+            if (previous && window->Handler()) window->Handler()->OnResized(*previous);
+            break;
+        }
         case SDL_WINDOWEVENT_MOVED: window->Moved(event.window.data1, event.window.data2); break;
         default: break;
         }

@@ -225,7 +225,19 @@ void SdlWindow::Moved(int x, int y) {
 }
 
 std::optional<Size> SdlWindow::HostResized(::Window id, int width, int height) {
-    if (!Embedded() || id != xhost_ || lost_ || width < 1 || height < 1) return std::nullopt;
+    if (!Embedded() || id != xhost_ || lost_) return std::nullopt;
+    std::optional<Size> previous = ResizeClient(width, height);
+    if (previous) XResizeWindow(xdisplay_, xwindow_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    return previous;
+}
+
+std::optional<Size> SdlWindow::Resized(int width, int height) {
+    if (Embedded()) return std::nullopt;  // an embedded window follows its host instead
+    return ResizeClient(width, height);
+}
+
+std::optional<Size> SdlWindow::ResizeClient(int width, int height) {
+    if (width < 1 || height < 1) return std::nullopt;
     Size previous;
     {
         std::lock_guard lock(boundsMutex_);
@@ -233,7 +245,6 @@ std::optional<Size> SdlWindow::HostResized(::Window id, int width, int height) {
         previous = {bounds_.Width(), bounds_.Height()};
         bounds_ = Rect::FromSize(bounds_.left, bounds_.top, width, height);
     }
-    XResizeWindow(xdisplay_, xwindow_, static_cast<unsigned>(width), static_cast<unsigned>(height));
     {
         std::lock_guard lock(state_->mutex);
         Surface resized(width, height);

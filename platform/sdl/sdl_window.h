@@ -114,11 +114,16 @@ public:
     // Returns the size before, or nothing when `id` is not the host or the
     // size is the same.
     std::optional<Size> HostResized(::Window id, int width, int height);
+    // A window the user resized (not an embedded one): the client surface
+    // follows as for HostResized. Returns the size before, or nothing.
+    std::optional<Size> Resized(int width, int height);
     // True once, when an embedded window's X window has gone.
     bool TakeLoss();
     void ApplyCursor();
 
 private:
+    std::optional<Size> ResizeClient(int width, int height);
+
     const SdlWindowHome& home_;
     WindowHandler* handler_;
     SDL_Window* window_;

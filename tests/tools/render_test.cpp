@@ -85,6 +85,40 @@ TEST_F(RenderTest, AFinishedScenarioKeepsItsLastScreenAndBadRequestsAreRefused) 
     EXPECT_EQ(std::count(junk.err.begin(), junk.err.end(), '\n'), 1) << junk.err;
 }
 
+TEST_F(RenderTest, AnEffectSheetHasARowPerEffectOfFramesOnTheirWay) {
+    const std::string sheet = (dir_ / "sheet.png").string();
+    auto result = test::RunCommand(test::KorvToolPath(), {"render", "--effects", "21,4,66", "--size", "40x30", "--frames",
+                                                          "3", "--out", sheet});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::string bytes = test::ReadFileBytes(sheet);
+    auto pixels = DecodePng({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    ASSERT_TRUE(pixels);
+    // A label column of 44, then three frames of 40 with a gap of 4 after
+    // each; three rows of 30 with gaps of 4.
+    EXPECT_EQ(pixels->Width(), 44 + 3 * 44 + 4);
+    EXPECT_EQ(pixels->Height(), 3 * 34 + 4);
+    // In every row the frames differ: the effect is on its way.
+    for (int row = 0; row < 3; ++row) {
+        const int y = 4 + row * 34;
+        auto frame = [&](int column) {
+            std::vector<uint32_t> p;
+            for (int dy = 0; dy < 30; ++dy)
+                for (int dx = 0; dx < 40; ++dx) p.push_back(pixels->At(44 + column * 44 + dx, y + dy) & kPictureColourBits);
+            return p;
+        };
+        EXPECT_NE(frame(0), frame(1)) << "row " << row;
+        EXPECT_NE(frame(1), frame(2)) << "row " << row;
+    }
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--effects", "3"}, {"--effects", "88"},
+                                         {"--effects", "x"}, {"--effects", "4", "--frames", "0"},
+                                         {"--effects", "4", "--at", "1"}}) {
+        bad.insert(bad.begin(), "render");
+        bad.push_back("--out");
+        bad.push_back(sheet);
+        EXPECT_EQ(test::RunCommand(test::KorvToolPath(), bad).exitCode, 2) << bad[2];
+    }
+}
+
 TEST_F(RenderTest, PicturesAndTextsAreShownAndHidden) {
     fs::create_directories(dir_ / "content");
     ASSERT_EQ(test::RunCommand("convert", {"-size", "20x10", "xc:#ff8000", (dir_ / "content" / "p.png").string()}).exitCode, 0);
