@@ -11,6 +11,7 @@
 #include "platform/event.h"
 #include "platform/surface.h"
 #include "scenario/scene_context.h"
+#include "scenario/surface_window.h"
 
 namespace korv::bench {
 
@@ -29,23 +30,6 @@ inline Surface Patterned(uint32_t seed) {
     return s;
 }
 
-class BenchWindow final : public SceneWindow {
-public:
-    void Draw(const std::function<void(Surface&)>& paint) override {
-        paint(screen);
-        ++draws;
-    }
-    Size ClientSize() const override { return {screen.Width(), screen.Height()}; }
-    void SetBackground(platform::Colour, uint32_t) override {}
-    platform::Colour GetBackground() const override { return {}; }
-    uint32_t GetRasterOp() const override { return kRasterCopy; }
-    void SetLink(const std::string&, int32_t) override {}
-    void ClearLink() override {}
-
-    Surface screen = Patterned(7);
-    int64_t draws = 0;
-};
-
 class BenchScene final : public SceneContext {
 public:
     SceneWindow& Window() override { return window; }
@@ -56,7 +40,7 @@ public:
 
     // The image layer unless a benchmark gives pictures of its own.
     const ObjectPictures* pictures = nullptr;
-    BenchWindow window;
+    SurfaceWindow window{Patterned(7)};
     platform::Event stop;
     platform::VirtualClock clock;
 };

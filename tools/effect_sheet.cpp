@@ -11,6 +11,7 @@
 #include "platform/text_drawing.h"
 #include "scenario/effect_renderer.h"
 #include "scenario/scene_context.h"
+#include "scenario/surface_window.h"
 
 namespace korv::tool {
 
@@ -54,26 +55,6 @@ Surface NewPicture(Size size) {
     return s;
 }
 
-class SheetWindow final : public SceneWindow {
-public:
-    explicit SheetWindow(Surface screen) : screen(std::move(screen)) {}
-    void Draw(const std::function<void(Surface&)>& paint) override {
-        paint(screen);
-        ++draws;
-        if (onDraw) onDraw();
-    }
-    Size ClientSize() const override { return {screen.Width(), screen.Height()}; }
-    void SetBackground(platform::Colour, uint32_t) override {}
-    platform::Colour GetBackground() const override { return {}; }
-    uint32_t GetRasterOp() const override { return kRasterCopy; }
-    void SetLink(const std::string&, int32_t) override {}
-    void ClearLink() override {}
-
-    Surface screen;
-    int draws = 0;
-    std::function<void()> onDraw;
-};
-
 class SheetScene final : public SceneContext {
 public:
     explicit SheetScene(Surface screen) : window(std::move(screen)) {}
@@ -82,7 +63,7 @@ public:
     platform::Clock& Clock() override { return clock; }
     uint32_t SpeedCalibration() const override { return 1'000'000; }
 
-    SheetWindow window;
+    SurfaceWindow window;
     platform::Event stop;
     platform::VirtualClock clock;
 };
@@ -92,14 +73,14 @@ public:
 int RunOnce(int number, const Surface& old, const Surface& picture,
             const std::function<void(int, const Surface&)>& onDraw) {
     SheetScene scene(old);
-    scene.window.onDraw = [&] { onDraw(scene.window.draws, scene.window.screen); };
+    scene.window.onDraw = [&] { onDraw(static_cast<int>(scene.window.draws), scene.window.screen); };
     EffectRun run;
     run.effectNumber = number;
     run.picture = &picture;
     run.area = picture.Bounds();
     run.speedValue = 1000;  // effect speed 100: every step, no pauses
     RunEffect(scene, run);
-    return scene.window.draws;
+    return static_cast<int>(scene.window.draws);
 }
 
 }  // namespace
