@@ -272,11 +272,41 @@ namespace {
 // the areas that cross it, in their order: tall narrow strips (bars, combs,
 // columns) copied one after the other would each walk down every row.
 void CopyAreasByRows(Surface& target, std::vector<ClippedCopy>& areas) {
-    // By first row; those starting on the same row keep their order, so a
-    // later copy still lands over an earlier one on every row.
-    std::stable_sort(areas.begin(), areas.end(),
-                     [](const ClippedCopy& a, const ClippedCopy& b) { return a.area.y < b.area.y; });
-    std::vector<const ClippedCopy*> active;  // covering the current row, in request order
+    // Copies from one source moved by one offset write the same value to a
+    // pixel whichever comes last (an effect's picture at its final place):
+    // then their order does not matter. Otherwise a later copy must land
+    // over an earlier one on every row.
+    const ClippedCopy& first = areas.front();
+    const bool ordered = std::any_of(areas.begin(), areas.end(), [&](const ClippedCopy& c) {
+        return c.source != first.source || c.area.x - c.area.sourceX != first.area.x - first.area.sourceX ||
+               c.area.y - c.area.sourceY != first.area.y - first.area.sourceY;
+    });
+    // By first row (a counting sort, which keeps the request order among
+    // those starting on the same row).
+    {
+        int top = INT_MAX, bottom = INT_MIN;
+        for (const ClippedCopy& c : areas) {
+            top = std::min(top, c.area.y);
+            bottom = std::max(bottom, c.area.y);
+        }
+        std::vector<size_t> starts(static_cast<size_t>(bottom - top) + 2, 0);
+        for (const ClippedCopy& c : areas) ++starts[static_cast<size_t>(c.area.y - top) + 1];
+        for (size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
+        std::vector<ClippedCopy> sorted(areas.size());
+        for (const ClippedCopy& c : areas) sorted[starts[static_cast<size_t>(c.area.y - top)]++] = c;
+        areas.swap(sorted);
+    }
+    // Where each active area's current row is, moved down a row at a time.
+    struct Cursor {
+        Pixel* to;
+        const Pixel* from;
+        size_t fromStride;
+        int width;
+        int end;  // the first row below the area
+        size_t order;
+    };
+    const size_t toStride = static_cast<size_t>(target.Width());
+    std::vector<Cursor> active;  // covering the current row, in request order
     size_t next = 0;
     int y = areas.front().area.y;
     int firstEnd = INT_MAX;  // the first row below an active area
@@ -284,29 +314,32 @@ void CopyAreasByRows(Surface& target, std::vector<ClippedCopy>& areas) {
         if (active.empty()) y = std::max(y, areas[next].area.y);
         bool added = false;
         for (; next < areas.size() && areas[next].area.y == y; ++next) {
-            active.push_back(&areas[next]);
-            firstEnd = std::min(firstEnd, areas[next].area.y + areas[next].area.height);
+            const BlitArea& a = areas[next].area;
+            const Surface& source = *areas[next].source;
+            active.push_back({target.Row(a.y) + a.x, source.Row(a.sourceY) + a.sourceX,
+                              static_cast<size_t>(source.Width()), a.width, a.y + a.height, areas[next].order});
+            firstEnd = std::min(firstEnd, a.y + a.height);
             added = true;
         }
-        if (added)
-            std::sort(active.begin(), active.end(),
-                      [](const ClippedCopy* a, const ClippedCopy* b) { return a->order < b->order; });
-        Pixel* row = target.Row(y);
-        for (const ClippedCopy* c : active) {
-            const BlitArea& a = c->area;
-            const Pixel* from = c->source->Row(a.sourceY + (y - a.y)) + a.sourceX;
-            if (a.width == 8) {
-                std::memcpy(row + a.x, from, 8 * sizeof(Pixel));  // two vector moves, no call
-            } else if (a.width < 8) {
-                for (int x = 0; x < a.width; ++x) row[a.x + x] = from[x];
+        if (added && ordered)
+            std::sort(active.begin(), active.end(), [](const Cursor& a, const Cursor& b) { return a.order < b.order; });
+        for (Cursor& c : active) {
+            if (c.width == 1) {
+                *c.to = *c.from;
+            } else if (c.width == 8) {
+                std::memcpy(c.to, c.from, 8 * sizeof(Pixel));  // two vector moves, no call
+            } else if (c.width < 8) {
+                for (int x = 0; x < c.width; ++x) c.to[x] = c.from[x];
             } else {
-                std::memcpy(row + a.x, from, static_cast<size_t>(a.width) * sizeof(Pixel));
+                std::memcpy(c.to, c.from, static_cast<size_t>(c.width) * sizeof(Pixel));
             }
+            c.to += toStride;
+            c.from += c.fromStride;
         }
         if (++y < firstEnd) continue;
-        std::erase_if(active, [y](const ClippedCopy* c) { return c->area.y + c->area.height <= y; });
+        std::erase_if(active, [y](const Cursor& c) { return c.end <= y; });
         firstEnd = INT_MAX;
-        for (const ClippedCopy* c : active) firstEnd = std::min(firstEnd, c->area.y + c->area.height);
+        for (const Cursor& c : active) firstEnd = std::min(firstEnd, c.end);
     }
 }
 

@@ -1,28 +1,42 @@
 #include "platform/window_composition.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace korv::platform {
 
+namespace {
+
+// Copies what of `source`, placed with its top left corner at (left, top),
+// lies within `within` and the target; returns the rectangle copied.
+Rect CopyPart(Surface& target, const Surface& source, int left, int top, Rect within) {
+    const Rect area = within.Intersect(target.Bounds()).Intersect(Rect::FromSize(left, top, source.Width(), source.Height()));
+    if (area.IsEmpty()) return {};
+    const size_t rowBytes = static_cast<size_t>(area.Width()) * sizeof(Pixel);
+    for (int y = area.top; y < area.bottom; ++y)
+        std::memcpy(target.Row(y) + area.left, source.Row(y - top) + (area.left - left), rowBytes);
+    return area;
+}
+
+// Composes `area` of the frame: the client surface, then the visible
+// children over it, bottom to top.
+void ComposeArea(const Surface& client, const std::vector<std::shared_ptr<ChildState>>& children, Rect area,
+                 Surface& frame) {
+    CopyPart(frame, client, 0, 0, area);
+    for (const auto& child : children)
+        if (child->visible)
+            CopyPart(frame, child->surface, child->bounds.left, child->bounds.top, area.Intersect(child->bounds));
+}
+
+}  // namespace
+
 void Blit(Surface& target, const Surface& source, int left, int top) {
-    Rect area = target.Bounds().Intersect(Rect::FromSize(left, top, source.Width(), source.Height()));
-    if (area.IsEmpty()) return;
-    for (int y = area.top; y < area.bottom; ++y) {
-        std::memcpy(target.Row(y) + area.left, source.Row(y - top) + (area.left - left),
-                    static_cast<size_t>(area.Width()) * sizeof(Pixel));
-    }
-    target.MarkChanged(area);
+    const Rect copied = CopyPart(target, source, left, top, target.Bounds());
+    if (!copied.IsEmpty()) target.MarkChanged(copied);
 }
 
 void ComposeFrame(const Surface& client, const std::vector<std::shared_ptr<ChildState>>& children, Surface& frame) {
-    if (frame.Width() != client.Width() || frame.Height() != client.Height()) {
-        frame = client;
-    } else if (!client.Empty()) {
-        std::memcpy(frame.Row(0), client.Row(0), client.Pixels().size_bytes());
-    }
-    for (const auto& child : children)
-        if (child->visible) Blit(frame, child->surface, child->bounds.left, child->bounds.top);
+    if (frame.Width() != client.Width() || frame.Height() != client.Height()) frame = Surface(client.Width(), client.Height());
+    ComposeArea(client, children, frame.Bounds(), frame);
 }
 
 void ComposeDamage(const Surface& client, const std::vector<std::shared_ptr<ChildState>>& children,
@@ -33,24 +47,7 @@ void ComposeDamage(const Surface& client, const std::vector<std::shared_ptr<Chil
         damage.Add(frame.Bounds());
         return;
     }
-    for (const Rect& area : damage.Rects()) {
-        const size_t rowBytes = static_cast<size_t>(area.Width()) * sizeof(Pixel);
-        for (int y = area.top; y < area.bottom; ++y) std::memcpy(frame.Row(y) + area.left, client.Row(y) + area.left, rowBytes);
-        for (const auto& child : children) {
-            if (!child->visible) continue;
-            const Rect part = area.Intersect(child->bounds);
-            if (part.IsEmpty()) continue;
-            const Surface& source = child->surface;
-            const int columns = std::min(part.right, child->bounds.left + source.Width()) - part.left;
-            const int bottom = std::min(part.bottom, child->bounds.top + source.Height());
-            if (columns <= 0) continue;
-            for (int y = part.top; y < bottom; ++y) {
-                std::memcpy(frame.Row(y) + part.left,
-                            source.Row(y - child->bounds.top) + (part.left - child->bounds.left),
-                            static_cast<size_t>(columns) * sizeof(Pixel));
-            }
-        }
-    }
+    for (const Rect& area : damage.Rects()) ComposeArea(client, children, area, frame);
 }
 
 WindowHandler* ChildHandlerAt(const std::vector<std::shared_ptr<ChildState>>& children, Point& client) {

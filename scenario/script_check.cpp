@@ -204,7 +204,7 @@ public:
             }
             if (word == "UNTIL") {
                 if (openLoops == 0)
-                    Add(statement, 0, FindingSeverity::Warning, "UNTIL without a REPEAT before it");
+                    Add(statement, 0, FindingSeverity::Error, "UNTIL without a REPEAT before it; the scenario does not load");
                 else
                     --openLoops;
             }

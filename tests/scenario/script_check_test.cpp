@@ -107,7 +107,7 @@ TEST_F(ScriptCheckTest, ArgumentsReadOtherwiseThanWritten) {
                      "script.vel:6:7: warning: argument 2 of WAIT should be a number of seconds, not 'soon'; it reads as 0 ms",
                      "script.vel:7:6: warning: argument 2 of CLS should be a colour written like 255.128.000 (three "
                      "numbers 0-255 of three digits), not '0.0.0'; it reads as 000.000.000",
-                     "script.vel:8:1: warning: UNTIL without a REPEAT before it",
+                     "script.vel:8:1: error: UNTIL without a REPEAT before it; the scenario does not load",
                      "script.vel:8:7: warning: argument 1 of UNTIL should be INF or empty, not 'ALWAYS'; it reads as not "
                      "endless"}));
 }
