@@ -18,7 +18,7 @@ uint64_t PictureFingerprint(std::span<const uint8_t> bytes) {
     return hash ^ (hash >> 32);
 }
 
-std::optional<platform::Surface> DecodedPictureCache::Find(std::span<const uint8_t> encoded, Size size) {
+std::shared_ptr<const platform::Surface> DecodedPictureCache::Find(std::span<const uint8_t> encoded, Size size) {
     const uint64_t fingerprint = PictureFingerprint(encoded);
     std::lock_guard lock(mutex_);
     for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
@@ -27,12 +27,13 @@ std::optional<platform::Surface> DecodedPictureCache::Find(std::span<const uint8
             return entries_.front().picture;
         }
     }
-    return std::nullopt;
+    return nullptr;
 }
 
-void DecodedPictureCache::Keep(std::span<const uint8_t> encoded, Size size, const platform::Surface& picture) {
+void DecodedPictureCache::Keep(std::span<const uint8_t> encoded, Size size,
+                               std::shared_ptr<const platform::Surface> picture) {
     const size_t bytes = BytesOf(picture);
-    if (bytes > budget_) return;
+    if (!picture || bytes > budget_) return;
     const uint64_t fingerprint = PictureFingerprint(encoded);
     std::lock_guard lock(mutex_);
     for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
@@ -46,7 +47,7 @@ void DecodedPictureCache::Keep(std::span<const uint8_t> encoded, Size size, cons
         bytes_ -= BytesOf(entries_.back().picture);
         entries_.pop_back();
     }
-    entries_.push_front({fingerprint, encoded.size(), size, picture});
+    entries_.push_front({fingerprint, encoded.size(), size, std::move(picture)});
     bytes_ += bytes;
 }
 

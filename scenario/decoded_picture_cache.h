@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -25,10 +26,12 @@ class DecodedPictureCache {
 public:
     explicit DecodedPictureCache(size_t byteBudget) : budget_(byteBudget) {}
 
-    // A copy of the picture kept for these bytes at `size`.
-    std::optional<platform::Surface> Find(std::span<const uint8_t> encoded, Size size);
-    // Keeps `picture` (pictures larger than the budget are not kept).
-    void Keep(std::span<const uint8_t> encoded, Size size, const platform::Surface& picture);
+    // The picture kept for these bytes at `size` (shared: it is never
+    // changed), or null.
+    std::shared_ptr<const platform::Surface> Find(std::span<const uint8_t> encoded, Size size);
+    // Keeps `picture` (pictures larger than the budget are not kept). One
+    // dropped for room stays with those still using it.
+    void Keep(std::span<const uint8_t> encoded, Size size, std::shared_ptr<const platform::Surface> picture);
     size_t Bytes() const;
 
 private:
@@ -36,9 +39,11 @@ private:
         uint64_t fingerprint;
         size_t encodedSize;
         Size size;
-        platform::Surface picture;
+        std::shared_ptr<const platform::Surface> picture;
     };
-    static size_t BytesOf(const platform::Surface& picture) { return picture.Pixels().size_bytes(); }
+    static size_t BytesOf(const std::shared_ptr<const platform::Surface>& picture) {
+        return picture ? picture->Pixels().size_bytes() : 0;
+    }
 
     const size_t budget_;
     mutable std::mutex mutex_;

@@ -63,18 +63,27 @@ std::optional<Size> ImageLayerPictures::RenderText(VisualObject& text) const {
 }
 
 std::optional<platform::Surface> ImageLayerPictures::CreateBitmap(VisualObject& object, Size size) const {
+    std::shared_ptr<const platform::Surface> shared = SharedBitmap(object, size);
+    if (!shared) return std::nullopt;
+    return *shared;
+}
+
+std::shared_ptr<const platform::Surface> ImageLayerPictures::SharedBitmap(VisualObject& object, Size size) const {
     if (!object.image) object.image = std::make_shared<CImageBuffer>();
     Size natural;
     if (object.isText) {
-        if (!RenderObjectText(*object.image, object, "")) return std::nullopt;
-        return object.image->CreateBitmapFromBase(natural, size.width, size.height);
+        if (!RenderObjectText(*object.image, object, "")) return nullptr;
+        std::optional<platform::Surface> text = object.image->CreateBitmapFromBase(natural, size.width, size.height);
+        return text ? std::make_shared<const platform::Surface>(std::move(*text)) : nullptr;
     }
     // Kept across the saver's scenarios: about eight full-HD pictures.
     static DecodedPictureCache decoded(64u << 20);
-    if (std::optional<platform::Surface> kept = decoded.Find(object.data, size)) return kept;
+    if (std::shared_ptr<const platform::Surface> kept = decoded.Find(object.data, size)) return kept;
     std::optional<platform::Surface> bitmap = object.image->LoadAndCreateBitmap(object.data, natural, size.width, size.height);
-    if (bitmap) decoded.Keep(object.data, size, *bitmap);
-    return bitmap;
+    if (!bitmap) return nullptr;
+    auto picture = std::make_shared<const platform::Surface>(std::move(*bitmap));
+    decoded.Keep(object.data, size, picture);
+    return picture;
 }
 
 std::optional<platform::Surface> ImageLayerPictures::CreateTextBitmap(VisualObject& text, const std::string& part) const {

@@ -11,6 +11,7 @@ public:
     std::optional<Size> MeasurePicture(std::span<const uint8_t> encoded) const override;
     std::optional<Size> RenderText(VisualObject& text) const override;
     std::optional<platform::Surface> CreateBitmap(VisualObject& object, Size size) const override;
+    std::shared_ptr<const platform::Surface> SharedBitmap(VisualObject& object, Size size) const override;
     std::optional<platform::Surface> CreateTextBitmap(VisualObject& text, const std::string& part) const override;
 };
 

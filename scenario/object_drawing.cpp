@@ -62,18 +62,24 @@ ClippedArea ClipToScreen(Size size, Point at, Size screen) {
     return {Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)}, position};
 }
 
-void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at,
-                   const std::function<void(platform::Surface&)>& underneath) {
+void PresentBitmap(VisualObject& object, SceneContext& context, std::shared_ptr<const platform::Surface> shared,
+                   Point at, const std::function<void(platform::Surface&)>& underneath) {
+    // Read only, unless a transparent text is merged with the screen below.
+    const platform::Surface* bitmapOf = shared.get();
+    platform::Surface merged;
     SceneWindow& window = context.Window();
     const int32_t effect = object.shownEffect;
     const EffectPlan plan = ResolveEffect(effect);
     const bool keyed = object.isText && !object.opaque;
-    const Rect box = Rect::FromSize(at.x, at.y, bitmap.Width(), bitmap.Height());
+    const Rect box = Rect::FromSize(at.x, at.y, bitmapOf->Width(), bitmapOf->Height());
     auto prepare = [&](platform::Surface& surface) {
         if (underneath) underneath(surface);
         // A transparent text that enters with an effect brings the screen
         // under it along: the effect runs on the text merged with that screen.
-        if (keyed && plan.kind != EffectKind::Plain) bitmap = ComposeOverScreen(surface, bitmap, box);
+        if (keyed && plan.kind != EffectKind::Plain) {
+            merged = ComposeOverScreen(surface, *bitmapOf, box);
+            bitmapOf = &merged;
+        }
     };
     // Plain and full-screen copies are drawn at once; every other number is
     // the renderer's, which draws nothing for one it does not know.
@@ -81,20 +87,20 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
         window.Draw([&](platform::Surface& surface) {
             prepare(surface);
             if (keyed && plan.kind == EffectKind::Plain)
-                platform::Painter(surface).KeyedCopy(at, bitmap, bitmap.Bounds(), platform::kKeyColour);
+                platform::Painter(surface).KeyedCopy(at, *bitmapOf, bitmapOf->Bounds(), platform::kKeyColour);
             else
-                platform::Painter(surface).Copy(at, bitmap, bitmap.Bounds());
+                platform::Painter(surface).Copy(at, *bitmapOf, bitmapOf->Bounds());
         });
         return;
     }
     if (underneath || keyed) window.Draw(prepare);
     EffectRun run;
     run.effectNumber = effect;
-    run.picture = &bitmap;
+    run.picture = bitmapOf;
     // An unclipped family (the fades) draws the whole picture and leaves
     // clipping to the window.
-    ClippedArea clipped = plan.Unclipped() ? ClippedArea{bitmap.Bounds(), at}
-                                           : ClipToScreen({bitmap.Width(), bitmap.Height()}, at, window.ClientSize());
+    ClippedArea clipped = plan.Unclipped() ? ClippedArea{bitmapOf->Bounds(), at}
+                                           : ClipToScreen({bitmapOf->Width(), bitmapOf->Height()}, at, window.ClientSize());
     run.area = clipped.area;
     run.position = clipped.position;
     run.fill = object.colours.useWindowColour == 1 ? window.GetBackground()
@@ -105,15 +111,15 @@ void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surfac
 
 bool DrawObject(VisualObject& object, SceneContext& context) {
     Size screen = context.Window().ClientSize();
-    std::optional<platform::Surface> bitmap;
+    std::shared_ptr<const platform::Surface> bitmap;
     const bool fullScreen = ResolveEffect(object.shownEffect).kind == EffectKind::FullScreen;
     Size size = fullScreen ? screen : DisplaySize(object, screen);
-    if (size.width > 0 && size.height > 0) bitmap = context.Pictures().CreateBitmap(object, size);
+    if (size.width > 0 && size.height > 0) bitmap = context.Pictures().SharedBitmap(object, size);
     if (!bitmap) {
         platform::ShowMessageBox(kBitmapFailedMessage);
         return false;
     }
-    PresentBitmap(object, context, std::move(*bitmap), fullScreen ? Point{0, 0} : object.position);
+    PresentBitmap(object, context, std::move(bitmap), fullScreen ? Point{0, 0} : object.position);
     return true;
 }
 

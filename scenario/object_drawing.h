@@ -4,6 +4,7 @@
 // erasing.
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "platform/geometry.h"
@@ -28,7 +29,7 @@ bool DrawObject(VisualObject& object, SceneContext& context);
 // under it when an effect brings it in. `underneath`, when given, paints the
 // screen under the bitmap first, in the same frame as the bitmap (or, with a
 // transition effect, before the effect starts).
-void PresentBitmap(VisualObject& object, SceneContext& context, platform::Surface bitmap, Point at,
+void PresentBitmap(VisualObject& object, SceneContext& context, std::shared_ptr<const platform::Surface> bitmap, Point at,
                    const std::function<void(platform::Surface&)>& underneath = {});
 
 // Fills the object's area with the window's background: the whole screen

@@ -5,6 +5,7 @@
 // gives only what it needs, and the rest can be made by nothing.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,6 +28,12 @@ public:
     // The object's bitmap at `size` (a picture decoded and scaled, or the
     // rendered text); nothing when it cannot be made.
     virtual std::optional<platform::Surface> CreateBitmap(VisualObject& object, Size size) const { return std::nullopt; }
+    // The same for a caller that only reads it: a kept picture is shared
+    // rather than copied (a full-screen picture is 8 MB at every SHOW).
+    virtual std::shared_ptr<const platform::Surface> SharedBitmap(VisualObject& object, Size size) const {
+        std::optional<platform::Surface> bitmap = CreateBitmap(object, size);
+        return bitmap ? std::make_shared<const platform::Surface>(std::move(*bitmap)) : nullptr;
+    }
     // `part` (a part of a text object's text) rendered with the object's font
     // and colours at its natural size; used by the typewriter.
     virtual std::optional<platform::Surface> CreateTextBitmap(VisualObject& text, const std::string& part) const {

@@ -71,7 +71,7 @@ bool Typewriter::ShowLabelStep(size_t& counter) {
     // so the whole previous step goes.
     const Rect spared = object_.opaque ? box : Rect{};
     const Rect previous = lastBox_;
-    PresentBitmap(object_, context_, std::move(*bitmap), at,
+    PresentBitmap(object_, context_, std::make_shared<const platform::Surface>(std::move(*bitmap)), at,
                   [&](platform::Surface& surface) {
                       KeepScreenUnder(surface, box);
                       PutBack(surface, previous, spared);

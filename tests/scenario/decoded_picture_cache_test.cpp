@@ -2,14 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <vector>
 
 namespace korv {
 namespace {
 
-platform::Surface Plain(int width, int height, platform::Pixel pixel) {
-    platform::Surface s(width, height);
-    for (platform::Pixel& p : s.Pixels()) p = pixel;
+std::shared_ptr<const platform::Surface> Plain(int width, int height, platform::Pixel pixel) {
+    auto s = std::make_shared<platform::Surface>(width, height);
+    for (platform::Pixel& p : s->Pixels()) p = pixel;
     return s;
 }
 
@@ -48,6 +50,12 @@ TEST(DecodedPictureCacheTest, TheLeastRecentlyUsedGoFirstAndTheBudgetHolds) {
     // Keeping the same picture again replaces it; one beyond the budget is not kept.
     cache.Keep(d, {100, 100}, Plain(100, 100, 5));
     EXPECT_EQ(cache.Find(d, {100, 100})->At(0, 0), 5u);
+    // A picture dropped for room stays whole for whoever still shows it.
+    auto shown = cache.Find(c, {100, 100});
+    ASSERT_TRUE(shown);
+    for (uint8_t key = 10; key < 13; ++key) cache.Keep(std::vector<uint8_t>(10, key), {100, 100}, Plain(100, 100, key));
+    EXPECT_FALSE(cache.Find(c, {100, 100}));
+    EXPECT_EQ(shown->At(99, 99), 3u);
     EXPECT_EQ(cache.Bytes(), 3 * picture);
     cache.Keep(a, {200, 200}, Plain(200, 200, 6));
     EXPECT_FALSE(cache.Find(a, {200, 200}));
