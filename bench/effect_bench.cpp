@@ -27,7 +27,7 @@ using platform::Surface;
 
 void RunFullScreen(benchmark::State& state, int number) {
     const Surface picture = Patterned(1);
-    BenchScene scene;
+    SurfaceScene scene(Patterned(7));
     EffectRun run;
     run.effectNumber = number;
     run.picture = &picture;

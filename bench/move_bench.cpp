@@ -29,7 +29,7 @@ public:
 
 void RunMove(benchmark::State& state, bool keepBackground) {
     PlainPictures plain;
-    BenchScene scene;
+    SurfaceScene scene(Patterned(7));
     scene.pictures = &plain;
     VisualObject picture;
     picture.naturalWidth = 400;

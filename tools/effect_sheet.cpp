@@ -4,8 +4,6 @@
 #include <cmath>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/event.h"
 #include "platform/font.h"
 #include "platform/painter.h"
 #include "platform/text_drawing.h"
@@ -55,24 +53,11 @@ Surface NewPicture(Size size) {
     return s;
 }
 
-class SheetScene final : public SceneContext {
-public:
-    explicit SheetScene(Surface screen) : window(std::move(screen)) {}
-    SceneWindow& Window() override { return window; }
-    const platform::Event& StopEvent() const override { return stop; }
-    platform::Clock& Clock() override { return clock; }
-    uint32_t SpeedCalibration() const override { return 1'000'000; }
-
-    SurfaceWindow window;
-    platform::Event stop;
-    platform::VirtualClock clock;
-};
-
 // Runs effect `number` over the old picture; `onDraw(draw, screen)` sees
 // every draw. Returns the number of draws.
 int RunOnce(int number, const Surface& old, const Surface& picture,
             const std::function<void(int, const Surface&)>& onDraw) {
-    SheetScene scene(old);
+    SurfaceScene scene(old);
     scene.window.onDraw = [&] { onDraw(static_cast<int>(scene.window.draws), scene.window.screen); };
     EffectRun run;
     run.effectNumber = number;
