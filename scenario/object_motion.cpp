@@ -1,6 +1,7 @@
 #include "scenario/object_motion.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "platform/message_box.h"
@@ -69,8 +70,8 @@ void MoveObject(VisualObject& object, SceneContext& context, const PlacementBloc
     Size size = DisplaySize(object, screen);
     PlacementBlock placement = move;
     ResolvePlacement(placement, size, screen, SeedSourcesOf(context));
-    std::optional<platform::Surface> bitmap;
-    if (size.width > 0 && size.height > 0) bitmap = context.Pictures().CreateBitmap(object, size);
+    std::shared_ptr<const platform::Surface> bitmap;  // only read: a kept picture is shared
+    if (size.width > 0 && size.height > 0) bitmap = context.Pictures().SharedBitmap(object, size);
     if (!bitmap) {
         platform::ShowMessageBox(kBitmapFailedMessage);
         return;
